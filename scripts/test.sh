@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds Kavimo and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DKAVIMO_WERROR=ON
+cmake --build build -j"$(nproc)"
+ctest --test-dir build --output-on-failure

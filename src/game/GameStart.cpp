@@ -1,0 +1,71 @@
+// Game start: check the set, shuffle, check every picture, deal.
+#include "shell/Form1.h"
+
+#include "game/PictureBatch.h"
+#include "game/Shuffle.h"
+#include "platform/FileLookup.h"
+#include "platform/Platform.h"
+#include "sets/Files.h"
+#include "shell/FileListBox.h"
+#include "shell/PictureBox.h"
+
+#include <chrono>
+#include <random>
+#include <vector>
+
+namespace kavimo {
+
+void Form1::Command1_Click() {
+    const QString name = File1->fileName();
+    const QString path = SetFilePath();
+    if (!fs::fileExists(path) || name.isEmpty()) {
+        ShowError(0);
+        return;
+    }
+    // The board holds 21 pairs; a count outside that cannot be dealt.
+    if (PairCount < 0 || PairCount > board::kMaxPairs) {
+        ShowError(2);
+        return;
+    }
+    const int lastCard = 2 * PairCount - 1;
+
+    ResetBoard();
+
+    std::mt19937_64 random(static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    board::ShuffleCards(CardValue, PairCount, [&] { return unit(random); });
+
+    // Every picture is checked before any card is dealt.
+    std::vector<QString> PictureFiles;
+    for (int16_t p = 0; p < PairCount; ++p) {
+        const QString entry = Files::ReadSetEntry(path, p, Files::SectionPicture, platform_);
+        if (!fs::fileExists(entry) || entry.isEmpty()) {
+            ShowError(1);
+            return;
+        }
+        PictureFiles.push_back(entry);
+    }
+    // Each pair's picture is decoded once for both of its cards, and only the part that
+    // a card shows; a file that is no picture counts as missing.
+    const QSize shown = Picture1[0]->inner().size();
+    const std::vector<QImage> pictures = board::DecodePictures(platform_, PictureFiles, {shown, QSize()});
+    for (const QImage& picture : pictures) {
+        if (picture.isNull()) {
+            ShowError(1);
+            return;
+        }
+    }
+
+    for (int16_t p = 0; p < PairCount; ++p) {
+        for (int k = 0; k <= lastCard; ++k) {
+            if (CardValue[k] == p) {
+                Picture1[k]->setPicture(pictures[p]);
+                Picture1[k]->setEnabled(true);
+            }
+        }
+    }
+
+    PlaySoundCue(QStringLiteral("\\HajimeA@08.wav"), 0);
+}
+
+}  // namespace kavimo

@@ -1,0 +1,14 @@
+// Kavimo: a picture-matching game for young children.
+#include "platform/QtPlatform.h"
+#include "shell/Form1.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    kavimo::QtPlatform platform;
+    kavimo::Form1 form(platform);
+    form.Form_Load();
+    form.show();
+    return app.exec();
+}

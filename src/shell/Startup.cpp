@@ -1,0 +1,60 @@
+// Start-up and shutdown.
+#include "shell/Form1.h"
+
+#include "platform/FileLookup.h"
+#include "platform/Platform.h"
+#include "shell/FileListBox.h"
+#include "shell/PictureBox.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+
+namespace kavimo {
+
+QString DataDir;
+
+void Form1::Form_Load() {
+    StartDir = platform_.currentDir();
+    const QString appDir = platform_.applicationDir();
+    // File names in set files resolve against the application folder until shutdown.
+    platform_.setCurrentDir(appDir);
+    DataDir = appDir + QStringLiteral("\\Data");
+
+    PlaySoundCue(QStringLiteral("\\Asonde00@22.wav"), 0);
+
+    File1->setPath(DataDir);
+    File1->setPattern(QStringLiteral("*.dat"));
+    if (File1->listCount() >= 1) File1->setListIndex(0);  // runs File1_Click
+
+    ResetBoard();
+}
+
+void Form1::Form_Unload(int16_t& /*cancel: closing always goes ahead*/) {
+    const QString picturePath = DataDir + QStringLiteral("\\sea.jpg");
+    const QString soundPath = DataDir + QStringLiteral("\\Icq01@11.wav");
+
+    if (fs::fileExists(soundPath) && fs::fileExists(picturePath)) {
+        // Decoded before anything is hidden: a closing picture that is no picture leaves
+        // the closing sequence out instead of showing an empty window.
+        const QImage picture = platform_.loadPicture(picturePath);
+        if (!picture.isNull()) {
+            for (int i = 1; i < board::kCards; ++i) Picture1[i]->hide();
+            Command1->hide();
+            Frame1->hide();
+            repaint();
+
+            Picture1[0]->setAutoSize(true);
+            Picture1[0]->setPicture(picture);
+            repaint();
+
+            if (fs::fileExists(soundPath)) {
+                platform_.sndPlaySoundA(soundPath, SND_ASYNC);
+                Pause(2);
+            }
+        }
+    }
+
+    if (!StartDir.isEmpty()) platform_.setCurrentDir(StartDir);
+}
+
+}  // namespace kavimo
