@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QPushButton>
 
+// Resources of a static library must be registered by hand, outside any namespace.
+static void registerResources() { Q_INIT_RESOURCE(kavimo); }
+
 namespace kavimo {
 
 namespace {
@@ -38,6 +41,7 @@ QPushButton* makeButton(const QString& caption, const QRect& twips, QWidget* par
 }  // namespace
 
 Form1::Form1(Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
+    registerResources();
     setWindowTitle(QStringLiteral("Kavimo"));
     setWindowIcon(QIcon(QStringLiteral(":/kavimo.png")));
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
@@ -68,6 +72,7 @@ void Form1::createControls() {
     File1->onClick = [this] { File1_Click(); };
 
     Frame1 = new QGroupBox(this);
+    Frame1->setFocusPolicy(Qt::NoFocus);
     Frame1->setGeometry(twipsRect(3000, 6720, 5055, 975));
 
     QFont::insertSubstitution(kBrowserFontFamily, kBrowserFontStandIn);
@@ -92,10 +97,11 @@ void Form1::createControls() {
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 }
 
-// Keyboard order: cards 0 to 19, the start button, the browser, cards 20 to 41.
+// Keyboard order: cards 0 to 19, the start button, the browser, cards 20 to 41. The
+// frame, the label and the set list never take the focus, so only the rest are chained.
 void Form1::setTabOrder() {
     std::vector<QWidget*> order(Picture1.begin(), Picture1.begin() + 20);
-    order.insert(order.end(), {Command1, Frame1, Label1, Command2, Command3, File1});
+    order.insert(order.end(), {Command1, Command2, Command3});
     order.insert(order.end(), Picture1.begin() + 20, Picture1.end());
     for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
