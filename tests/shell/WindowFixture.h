@@ -11,10 +11,17 @@
 #include "support/RecordingPlatform.h"
 #include "support/TempDir.h"
 
+#include <QEvent>
 #include <QStringList>
+#include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <ostream>
+
+// Test messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace kavimo::test {
 
@@ -22,6 +29,49 @@ struct SetSpec {
     QString count;          // the "[File]" entry
     QStringList pictures;   // "[Picture]" entries as written in the file
     QStringList sounds;     // "[Sound]" entries as written in the file
+};
+
+// What a player can see of one card.
+struct CardLook {
+    bool shown;
+    bool enabled;
+    bool marked;
+    QImage picture;
+    bool operator==(const CardLook&) const = default;
+};
+inline void PrintTo(const CardLook& c, std::ostream* os) {
+    *os << (c.shown ? "shown" : "hidden") << (c.enabled ? " enabled" : " disabled") << (c.marked ? " marked" : "")
+        << (c.picture.isNull() ? " blank" : " with a picture");
+}
+
+// Logs into the platform's log, among its sounds, beeps and waits, what the window does on
+// screen: "paint" (the window repainted at once), "disable <k>" (card k disabled) and
+// "unmark <k>" (frame k hidden).
+class ScreenRecorder : public QObject {
+public:
+    ScreenRecorder(Form1& window, std::vector<QString>& log) : QObject(&window), window_(window), log_(log) {
+        window.installEventFilter(this);
+        for (int k = 0; k < board::kCards; ++k) {
+            window.Picture1[k]->installEventFilter(this);
+            window.Shape1[k]->installEventFilter(this);
+        }
+    }
+    bool eventFilter(QObject* target, QEvent* event) override {
+        const auto card = std::find(window_.Picture1.begin(), window_.Picture1.end(), target);
+        const auto frame = std::find(window_.Shape1.begin(), window_.Shape1.end(), target);
+        if (target == &window_ && event->type() == QEvent::Paint) {
+            log_.push_back("paint");
+        } else if (card != window_.Picture1.end() && event->type() == QEvent::EnabledChange && !(*card)->isEnabled()) {
+            log_.push_back(QString("disable %1").arg(card - window_.Picture1.begin()));
+        } else if (frame != window_.Shape1.end() && event->type() == QEvent::HideToParent) {
+            log_.push_back(QString("unmark %1").arg(frame - window_.Shape1.begin()));
+        }
+        return false;
+    }
+
+private:
+    Form1& window_;
+    std::vector<QString>& log_;
 };
 
 class WindowTest : public ::testing::Test {
@@ -54,6 +104,14 @@ protected:
         }
         return writeSet(name, set);
     }
+
+    // Writes Data/<name> line by line, for sets that lack a section.
+    QString writeLines(const QString& name, const QStringList& lines) {
+        return app.write("Data/" + name, (lines.join("\r\n") + "\r\n").toUtf8());
+    }
+
+    // A file of the data folder as the game names it: DataDir followed by literal.
+    QString inData(const QString& literal) const { return app.path() + "\\Data" + literal; }
 
     static unsigned colourOf(int pair) { return 0xff000000u | unsigned(0x101010 * (pair + 1) + 0x400000 * (pair % 3)); }
 
@@ -88,6 +146,28 @@ protected:
 
     bool frameShown(int k) { return form->Shape1[k]->isVisibleTo(form->Picture1[k]); }
     bool cardShown(int k) { return form->Picture1[k]->isVisibleTo(form.get()); }
+
+    std::vector<CardLook> looks() {
+        std::vector<CardLook> result;
+        for (int k = 0; k < board::kCards; ++k)
+            result.push_back({cardShown(k), form->Picture1[k]->isEnabled(), frameShown(k), form->Picture1[k]->picture()});
+        return result;
+    }
+    // Cards 0 to inPlay - 1 stand blank and disabled, the others are hidden, nothing marked.
+    void expectIdle(int inPlay) {
+        const std::vector<CardLook> now = looks();
+        for (int k = 0; k < board::kCards; ++k)
+            EXPECT_EQ(now[k], (CardLook{k < inPlay, false, false, QImage()})) << "card " << k;
+        EXPECT_EQ(form->PairsFound, 0);
+    }
+
+    // Shows the window, so that its repaints happen, and starts logging them (ScreenRecorder).
+    void recordScreen() {
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        new ScreenRecorder(*form, platform.log);
+        platform.clear();
+    }
 
     TempDir app;
     CurrentDirGuard cwd;
