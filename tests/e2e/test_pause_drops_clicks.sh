@@ -22,7 +22,7 @@ for tool in xvfb-run xdotool; do
 done
 
 if [[ -z ${KAVIMO_E2E_IN_XVFB:-} ]]; then
-    KAVIMO_E2E_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 640x480x24" \
+    KAVIMO_E2E_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 640x480x24 -noreset" \
         bash "$0" "$1" "$2" "$probe"
 fi
 
