@@ -1,7 +1,6 @@
 // Game start: check the set, shuffle, check every picture, deal.
 #include "shell/Form1.h"
 
-#include "game/PictureBatch.h"
 #include "game/Shuffle.h"
 #include "platform/FileLookup.h"
 #include "platform/Platform.h"
@@ -46,9 +45,10 @@ void Form1::Command1_Click() {
         PictureFiles.push_back(entry);
     }
     // Each pair's picture is decoded once for both of its cards, and only the part that
-    // a card shows; a file that is no picture counts as missing.
+    // a card shows, most often already while the set was being looked at; a file that is
+    // no picture counts as missing.
     const QSize shown = Picture1[0]->inner().size();
-    const std::vector<QImage> pictures = board::DecodePictures(platform_, PictureFiles, {shown, QSize()});
+    const std::vector<QImage> pictures = prefetch_.decode(PictureFiles, {shown, QSize()});
     for (const QImage& picture : pictures) {
         if (picture.isNull()) {
             ShowError(1);

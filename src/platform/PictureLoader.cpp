@@ -1,8 +1,11 @@
 #include "platform/PictureLoader.h"
 
 #include "platform/FileLookup.h"
+#include "platform/JpegTop.h"
+#include "platform/PngRows.h"
 
 #include <QImageReader>
+#include <QLoggingCategory>
 
 namespace kavimo::pictures {
 
@@ -23,17 +26,31 @@ QImage ready(QImage image) {
 
 QImage load(const QString& path, const PictureRequest& request) {
     if (!fs::fileExists(path)) return {};
-    static const bool limitSet = [] {
+    static const bool configured = [] {
         QImageReader::setAllocationLimit(kAllocationLimitMB);
+        // libjpeg reports the skipped rest of each scan of a cut progressive JPEG as
+        // corrupt data; the game logs nothing anyway.
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.jpeg.warning=false"));
         return true;
     }();
-    (void)limitSet;
+    (void)configured;
 
-    QImageReader reader(fs::resolve(path));
+    const QString file = fs::resolve(path);
+    if (request.scaleTo.isEmpty() && !request.clipTo.isEmpty()) {
+        // Qt decodes the whole of a PNG or a progressive JPEG to show a corner; decoding
+        // the top rows alone gives the same pixels.
+        if (auto top = readPngTop(file, request.clipTo)) return ready(std::move(*top));
+        if (auto top = readProgressiveJpegTop(file, request.clipTo)) return ready(std::move(*top));
+    }
+
+    QImageReader reader(file);
     reader.setAutoTransform(false);
     const QSize size = reader.size();
 
-    if (!request.scaleTo.isEmpty()) {
+    // Only the JPEG decoder scales while decoding; other formats are scaled here after a
+    // conversion to full colour, since Qt scales one-bit pictures in black and white.
+    const bool scaleInDecoder = reader.format() == "jpeg";
+    if (!request.scaleTo.isEmpty() && scaleInDecoder) {
         reader.setScaledSize(request.scaleTo);
     } else if (!request.clipTo.isEmpty() && size.isValid()) {
         reader.setClipRect(QRect(QPoint(0, 0), size.boundedTo(request.clipTo)));
@@ -43,7 +60,10 @@ QImage load(const QString& path, const PictureRequest& request) {
         (image.width() > request.clipTo.width() || image.height() > request.clipTo.height())) {
         image = image.copy(QRect(QPoint(0, 0), image.size().boundedTo(request.clipTo)));
     }
-    return ready(std::move(image));
+    image = ready(std::move(image));
+    if (!request.scaleTo.isEmpty() && !image.isNull() && image.size() != request.scaleTo)
+        image = image.scaled(request.scaleTo, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
 }
 
 }  // namespace kavimo::pictures

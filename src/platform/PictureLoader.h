@@ -1,5 +1,6 @@
 #pragma once
-// Decoding pictures through QImageReader, only as much of them as is shown.
+// Decoding pictures through QImageReader, only as much of them as is shown; for a card's
+// corner of a PNG or a progressive JPEG only their top rows (PngRows.h, JpegTop.h).
 
 #include "platform/Platform.h"
 

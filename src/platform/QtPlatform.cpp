@@ -38,9 +38,7 @@ protected:
         if (event->isInputEvent()) return true;  // mouse, keys, wheel, touch, tablet
         switch (event->type()) {
         case QEvent::Shortcut:
-            return true;
-        case QEvent::Timer:
-            // Still armed: it fires again at its next interval.
+        case QEvent::Timer:  // a timer is still armed: it fires again at its next interval
             return true;
         case QEvent::Close:
             // A close asked for during the pause is asked for again once the caller is done.

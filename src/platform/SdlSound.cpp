@@ -18,7 +18,7 @@ constexpr int kBufferFrames = 1024;
 constexpr int kChannel = 0;
 // The game's sounds are short cues and voices; a bigger file is not one of them, and
 // decoding it whole would stall the window and take a lot of memory.
-constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+constexpr qint64 kMaxFileBytes = qint64{16} * 1024 * 1024;
 
 bool openDevice() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;

@@ -12,9 +12,9 @@ namespace kavimo::Files {
 
 namespace {
 
-constexpr qsizetype ChunkBytes = 64 * 1024;
+constexpr qsizetype ChunkBytes = qsizetype{64} * 1024;
 // The wanted entry is kept up to 1 MiB; beyond that a line names no file anyway.
-constexpr qsizetype MaxEntryBytes = 1024 * 1024;
+constexpr qsizetype MaxEntryBytes = qsizetype{1024} * 1024;
 
 std::optional<QByteArrayView> headerOf(int16_t kind) {
     switch (kind) {

@@ -6,6 +6,7 @@
 #include "sets/Files.h"
 #include "sets/PairCount.h"
 #include "shell/FileListBox.h"
+#include "shell/PictureBox.h"
 #include "shell/PreviewImage.h"
 
 #include <QLabel>
@@ -13,6 +14,7 @@
 namespace kavimo {
 
 void Form1::File1_Click() {
+    prefetch_.cancel();  // the set shown before is not going to be dealt
     Label1->setText(Files::StripExtension(File1->fileName()));
 
     int16_t index = 0;
@@ -33,6 +35,8 @@ void Form1::File1_Click() {
         PairCount = 0;
     }
     ResetBoard();
+    // Its pictures decode while the player looks at it, so that the start deals at once.
+    prefetch_.start(SetFilePath(), PairCount, {Picture1[0]->inner().size(), QSize()});
 }
 
 void Form1::Command2_Click() {

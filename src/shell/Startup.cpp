@@ -30,6 +30,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_Unload(int16_t& /*cancel: closing always goes ahead*/) {
+    prefetch_.cancel();  // no set is going to be dealt
     const QString picturePath = DataDir + QStringLiteral("\\sea.jpg");
     const QString soundPath = DataDir + QStringLiteral("\\Icq01@11.wav");
 
