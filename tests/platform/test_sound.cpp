@@ -2,6 +2,7 @@
 // written to a file, 16-bit stereo at the rate the device was opened with.
 #include "platform/SdlSound.h"
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -20,42 +21,9 @@ namespace kavimo {
 namespace {
 
 using namespace std::chrono_literals;
+using test::EnvVar;
+using test::squareWav;
 using test::TempDir;
-
-// Sets an environment variable for the lifetime of the object.
-class EnvVar {
-public:
-    EnvVar(const char* name, const QString& value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        setenv(name, value.toLocal8Bit().constData(), 1);
-    }
-    ~EnvVar() {
-        if (saved_) setenv(name_, saved_->c_str(), 1);
-        else unsetenv(name_);
-    }
-    EnvVar(const EnvVar&) = delete;
-    EnvVar& operator=(const EnvVar&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
-// 8 kHz 8-bit mono square wave of the given peak (0 to 127 around the midpoint 128).
-QByteArray squareWav(double seconds, int peak) {
-    const int samples = static_cast<int>(seconds * 8000);
-    QByteArray wav;
-    auto u32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) wav.append(char((v >> (8 * i)) & 0xff)); };
-    auto u16 = [&](quint16 v) { wav.append(char(v & 0xff)); wav.append(char(v >> 8)); };
-    wav.append("RIFF");
-    u32(36 + samples);
-    wav.append("WAVEfmt ");
-    u32(16); u16(1); u16(1); u32(8000); u32(8000); u16(1); u16(8);
-    wav.append("data");
-    u32(samples);
-    for (int i = 0; i < samples; ++i) wav.append(char(128 + ((i / 8) % 2 ? peak : -peak)));
-    return wav;
-}
 
 bool haveSox() { return std::system("command -v sox >/dev/null 2>&1") == 0; }
 

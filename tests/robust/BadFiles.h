@@ -2,6 +2,8 @@
 // Broken files as a parent's hand-made set may hold them, made on the spot. Header-only:
 // the build compiles only the test files of this folder.
 
+#include "support/TestFiles.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
@@ -149,23 +151,5 @@ inline int64_t residentBytes() {
     return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
 }
 
-// Sets an environment variable for the lifetime of the object.
-class EnvVar {
-public:
-    EnvVar(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        setenv(name, value, 1);
-    }
-    ~EnvVar() {
-        if (saved_) setenv(name_, saved_->c_str(), 1);
-        else unsetenv(name_);
-    }
-    EnvVar(const EnvVar&) = delete;
-    EnvVar& operator=(const EnvVar&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
 
 }  // namespace kavimo::test

@@ -1,5 +1,7 @@
 #include "support/TempDir.h"
 
+#include "support/TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -38,8 +40,10 @@ QString TempDir::writePicture(const QString& relative, int width, int height, un
     return full;
 }
 
-QString TempDir::writeWav(const QString& relative) const {
-    const int samples = 800;  // 0.1 s at 8 kHz
+QString TempDir::writeWav(const QString& relative) const { return write(relative, squareWav(0.1, 64)); }
+
+QByteArray squareWav(double seconds, int peak) {
+    const int samples = static_cast<int>(seconds * 8000);
     QByteArray wav;
     auto u32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) wav.append(char((v >> (8 * i)) & 0xff)); };
     auto u16 = [&](quint16 v) { wav.append(char(v & 0xff)); wav.append(char(v >> 8)); };
@@ -49,8 +53,8 @@ QString TempDir::writeWav(const QString& relative) const {
     u32(16); u16(1); u16(1); u32(8000); u32(8000); u16(1); u16(8);
     wav.append("data");
     u32(samples);
-    for (int i = 0; i < samples; ++i) wav.append(char((i / 8) % 2 ? 0xc0 : 0x40));
-    return write(relative, wav);
+    for (int i = 0; i < samples; ++i) wav.append(char(128 + ((i / 8) % 2 ? peak : -peak)));
+    return wav;
 }
 
 CurrentDirGuard::CurrentDirGuard() : saved_(QDir::currentPath()) {}
