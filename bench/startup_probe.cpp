@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
     kavimo::QtPlatform platform;
     phase("QtPlatform");
     kavimo::Form1 form(platform);
+    platform.setUpSoundAfterFirstPaint(form);
     phase("Form1");
     FirstPaint probe(form);
     form.Form_Load();

@@ -8,6 +8,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kavimo::QtPlatform platform;
     kavimo::Form1 form(platform);
+    platform.setUpSoundAfterFirstPaint(form);
     form.Form_Load();
     form.show();
     return app.exec();

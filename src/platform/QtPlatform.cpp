@@ -3,6 +3,7 @@
 #include "platform/FileLookup.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+
+#include <dlfcn.h>
 
 namespace kavimo {
 
@@ -70,6 +73,42 @@ private:
     }
 };
 
+// The sound module's file, beside the program file.
+constexpr char kSoundModuleFile[] = "/kavimo_sound.so";
+
+SoundFactory soundModuleIn(const QString& folder) {
+    return [file = QFile::encodeName(folder + QLatin1String(kSoundModuleFile))]() -> std::unique_ptr<SoundBackend> {
+        // Never unloaded: SDL's threads and exit handlers live in it until the end.
+        void* module = dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
+        if (!module) return nullptr;
+        const auto open = reinterpret_cast<OpenSoundFunction>(dlsym(module, kOpenSoundSymbol));
+        return std::unique_ptr<SoundBackend>(open ? open() : nullptr);
+    };
+}
+
+// Starts the sound output on the next turn of the event loop after window's first paint,
+// and then goes away.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget& window, DeferredSound& sound) : QObject(&window), sound_(sound) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            target->removeEventFilter(this);
+            // Queued, so that the paint and the rest of it run first.
+            QMetaObject::invokeMethod(
+                this, [this] { sound_.start(); deleteLater(); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    DeferredSound& sound_;
+};
+
 // Delivers, and so drops, the input that the window system queued while the thread slept.
 void dropQueuedInput() {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
@@ -82,11 +121,20 @@ void dropQueuedInput() {
 
 }  // namespace
 
+QtPlatform::QtPlatform(SoundFactory makeSound)
+    : sound_(makeSound ? std::move(makeSound) : soundModuleIn(QCoreApplication::applicationDirPath())) {}
+
+void QtPlatform::setUpSoundAfterFirstPaint(QWidget& window) {
+    soundHeldBack_ = true;
+    new AfterFirstPaint(window, sound_);  // owned by window
+}
+
 int32_t QtPlatform::sndPlaySoundA(const QString& path, uint32_t flags) {
     // The game only ever asks for SND_ASYNC, and every sound plays on here.
     (void)flags;
     const QString file = fs::resolve(path);
     if (file.isEmpty()) return 0;
+    if (!soundHeldBack_) sound_.start();
     return sound_.play(file) ? 1 : 0;
 }
 

@@ -2,15 +2,24 @@
 // The platform the program runs on: SDL_mixer for sound, Qt for the beep, message boxes
 // and the application folder, the steady clock for time.
 
+#include "platform/DeferredSound.h"
 #include "platform/Platform.h"
-#include "platform/SdlSound.h"
+
+class QWidget;
 
 namespace kavimo {
 
 class QtPlatform : public Platform {
 public:
-    // Needs the QApplication to exist. Starts opening the audio device in the background.
-    QtPlatform() = default;
+    // Needs the QApplication to exist. The sound output comes from makeSound, by default
+    // from the sound module beside the program file (no sound without it). It is set up
+    // when the first sound is asked for.
+    explicit QtPlatform(SoundFactory makeSound = {});
+
+    // Holds the sound output back until window has been painted for the first time, so
+    // that setting it up does not delay the start; the sounds asked for until then, the
+    // last one counts, start once it is ready.
+    void setUpSoundAfterFirstPaint(QWidget& window);
 
     int32_t sndPlaySoundA(const QString& path, uint32_t flags) override;
     void beep() override;
@@ -20,7 +29,8 @@ public:
     QString applicationDir() override;
 
 private:
-    SdlSound sound_;
+    DeferredSound sound_;
+    bool soundHeldBack_ = false;
 };
 
 }  // namespace kavimo

@@ -37,16 +37,21 @@ void SdlSound::ChunkFree::operator()(Mix_Chunk* chunk) const {
 }
 
 SdlSound::SdlSound() {
-    // Started here, after every member is initialised.
-    opener_ = std::thread([this] {
-        open();
-        // SDL keeps per-thread data (its error text) for threads it did not start.
-        SDL_TLSCleanup();
-    });
+    // SDL would otherwise take over SIGINT and SIGTERM, and they would no longer end the game.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    open_ = openDevice();
+    if (!open_) {
+        // No sound device: play into nothing rather than fail.
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+        open_ = openDevice();
+    }
+    if (open_) Mix_AllocateChannels(1);
 }
 
+// SDL keeps per-thread data (its error text) for threads it did not start.
+void SdlSound::leaveThread() { SDL_TLSCleanup(); }
+
 SdlSound::~SdlSound() {
-    waitUntilOpen();
     if (open_) {
         Mix_HaltChannel(-1);
         current_.reset();
@@ -55,24 +60,7 @@ SdlSound::~SdlSound() {
     SDL_Quit();
 }
 
-void SdlSound::open() {
-    // SDL would otherwise take over SIGINT and SIGTERM, and they would no longer end the game.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (!openDevice()) {
-        // No sound device: play into nothing rather than fail.
-        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-        if (!openDevice()) return;
-    }
-    Mix_AllocateChannels(1);
-    open_ = true;
-}
-
-void SdlSound::waitUntilOpen() {
-    if (opener_.joinable()) opener_.join();
-}
-
 bool SdlSound::play(const QString& path) {
-    waitUntilOpen();
     if (!open_) return false;
 
     // Only regular files: opening a named pipe would block the window.
@@ -100,9 +88,8 @@ bool SdlSound::play(const QString& path) {
     return true;
 }
 
-bool SdlSound::isPlaying() {
-    waitUntilOpen();
-    return open_ && Mix_Playing(kChannel) != 0;
-}
+bool SdlSound::isPlaying() const { return open_ && Mix_Playing(kChannel) != 0; }
+
+std::unique_ptr<SoundBackend> openSdlSound() { return std::make_unique<SdlSound>(); }
 
 }  // namespace kavimo

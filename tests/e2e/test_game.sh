@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # A whole game of the real program under Xvfb, seen and heard as a player would.
 #
-# A fresh application folder holds a copy of kavimo and a Data folder made here: one set of
-# three pairs whose pictures are solid colours and whose sounds are square waves, each
-# sound with a level of its own, so that the recording of SDL's disk audio driver tells
-# which sound played when. The test presses "スタート", reads the deal from the colours at
-# the cards' centres, makes one wrong pair, then finds the pairs in the order 2, 0, 1 and
-# checks on screen that both cards of a found pair stay marked in red during the pause and
-# are then removed. After the finish it closes the window with WM_DELETE_WINDOW and checks
-# the closing picture, the order of every sound heard, and the exit status.
+# A fresh application folder holds a copy of kavimo with its sound module and a Data folder
+# made here: one set of three pairs whose pictures are solid colours and whose sounds are
+# square waves, each sound with a level of its own, so that the recording of SDL's disk
+# audio driver tells which sound played when. The test presses "スタート", reads the deal
+# from the colours at the cards' centres, makes one wrong pair, then finds the pairs in the
+# order 2, 0, 1 and checks on screen that both cards of a found pair stay marked in red
+# during the pause and are then removed. After the finish it closes the window with
+# WM_DELETE_WINDOW and checks the closing picture, the order of every sound heard, and the
+# exit status.
 #
 # Usage: test_game.sh <kavimo> <e2e source dir>
 # The helper programs are looked for in tests/e2e of the build folder that holds <kavimo>.
@@ -79,6 +80,7 @@ app=$work/app
 data=$app/Data
 mkdir -p "$data" "$work/shots"
 cp "$kavimo" "$app/kavimo"
+cp "$(dirname "$kavimo")/kavimo_sound.so" "$app/"  # sound comes from the module beside the program
 
 # Sound levels; a sound is known by its level in the recording.
 declare -A level=(

@@ -1,5 +1,6 @@
 // The real platform: message boxes, the pause, sounds by the game's path names, folders.
 #include "platform/QtPlatform.h"
+#include "platform/SdlSound.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -189,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(QtPlatform, playsASoundByTheGamesPathName) {
     TempDir tmp;
     tmp.writeWav("Data/Asonde00@22.wav");
-    QtPlatform platform;
+    QtPlatform platform(openSdlSound);
     EXPECT_EQ(platform.sndPlaySoundA(tmp.path() + "\\DATA\\asonde00@22.wav", SND_ASYNC), 1);
     EXPECT_EQ(platform.sndPlaySoundA(tmp.path() + "\\Data\\missing.wav", SND_ASYNC), 0);
     EXPECT_EQ(platform.sndPlaySoundA("C:\\Windows\\Media\\ding.wav", SND_ASYNC), 0);

@@ -5,6 +5,7 @@
 #include "shell/WindowFixture.h"
 
 #include "platform/QtPlatform.h"
+#include "platform/SdlSound.h"
 #include "shell/PreviewImage.h"
 
 #include <QDir>
@@ -321,7 +322,7 @@ public:
         results.push_back(result);
         return result;
     }
-    QtPlatform real;
+    QtPlatform real{openSdlSound};
     std::vector<int32_t> results;
 };
 
@@ -404,7 +405,7 @@ TEST_P(UnplayableSoundFile, ReturnsZeroAtOnceOnTheRealBackend) {
     const QString path = GetParam().make(tmp);
     for (const char* driver : {"dummy", "nosuchdriver"}) {
         const EnvVar device("SDL_AUDIODRIVER", driver);
-        QtPlatform platform;
+        QtPlatform platform(openSdlSound);
         EXPECT_EQ(platform.sndPlaySoundA(path, SND_ASYNC), 0) << driver;
         EXPECT_EQ(platform.sndPlaySoundA(tmp.writeWav("good.wav"), SND_ASYNC), 1) << driver;
     }

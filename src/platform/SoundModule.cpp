@@ -1,0 +1,7 @@
+// The sound module: SDL_mixer and the many libraries it pulls in live in a module of their
+// own, which the program loads in the background once its window is up.
+#include "platform/SdlSound.h"
+
+extern "C" __attribute__((visibility("default"))) kavimo::SoundBackend* kavimo_open_sound() {
+    return new kavimo::SdlSound;  // owned by the loader from here on
+}
