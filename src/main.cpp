@@ -1,11 +1,13 @@
 // Kavimo: a picture-matching game for young children.
 #include "platform/QtPlatform.h"
 #include "shell/Form1.h"
+#include "shell/WindowFonts.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    const std::jthread fontLoader = kavimo::fonts::preloadInBackground();
     kavimo::QtPlatform platform;
     kavimo::Form1 form(platform);
     platform.setUpSoundAfterFirstPaint(form);

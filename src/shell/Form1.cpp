@@ -7,6 +7,7 @@
 #include "shell/PreviewImage.h"
 #include "shell/SelectionFrame.h"
 #include "shell/Twips.h"
+#include "shell/WindowFonts.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -25,11 +26,6 @@ namespace {
 constexpr int kClientWidth = 8070;
 constexpr int kClientHeight = 7755;
 
-// The browser buttons' font, and what stands in for it where Windows' font is missing.
-const QString kBrowserFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
-const QString kBrowserFontStandIn = QStringLiteral("IPAPGothic");
-constexpr double kBrowserFontPoints = 14.25;
-
 const QString kErrorTitle = QStringLiteral("ｴﾗｰ");
 
 QPushButton* makeButton(const QString& caption, const QRect& twips, QWidget* parent) {
@@ -43,6 +39,7 @@ QPushButton* makeButton(const QString& caption, const QRect& twips, QWidget* par
 Form1::Form1(Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
     registerResources();
     setWindowTitle(QStringLiteral("Kavimo"));
+    setFont(fonts::window());
     setWindowIcon(QIcon(QStringLiteral(":/kavimo.png")));
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     createControls();
@@ -75,14 +72,10 @@ void Form1::createControls() {
     Frame1->setFocusPolicy(Qt::NoFocus);
     Frame1->setGeometry(twipsRect(3000, 6720, 5055, 975));
 
-    QFont::insertSubstitution(kBrowserFontFamily, kBrowserFontStandIn);
-    QFont browserFont(kBrowserFontFamily);
-    browserFont.setPointSizeF(kBrowserFontPoints);
-    browserFont.setBold(true);
     Command3 = makeButton(QStringLiteral(">>"), {4320, 360, 615, 375}, Frame1);
-    Command3->setFont(browserFont);
+    Command3->setFont(fonts::browser());
     Command2 = makeButton(QStringLiteral("<<"), {3600, 360, 615, 375}, Frame1);
-    Command2->setFont(browserFont);
+    Command2->setFont(fonts::browser());
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
 

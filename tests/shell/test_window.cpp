@@ -65,7 +65,7 @@ TEST_F(Window, ControlsStandWhereTheDesignPutsThemInPixels) {
     EXPECT_FALSE(w.File1->isVisibleTo(&w));
 }
 
-TEST_F(Window, CaptionsAndTheBrowserButtonsJapaneseBoldFont) {
+TEST_F(Window, CaptionsAndTheirJapaneseFonts) {
     Form1& w = window();
     EXPECT_EQ(w.Command1->text(), "スタート");
     EXPECT_EQ(w.Command2->text(), "<<");
@@ -78,6 +78,12 @@ TEST_F(Window, CaptionsAndTheBrowserButtonsJapaneseBoldFont) {
         EXPECT_EQ(info.family(), "IPAPGothic");
         EXPECT_TRUE(b->font().bold());
         EXPECT_DOUBLE_EQ(b->font().pointSizeF(), 14.25);
+    }
+    // The start button and the title are in the window's font, Japanese too.
+    for (QWidget* c : {static_cast<QWidget*>(w.Command1), static_cast<QWidget*>(w.Label1)}) {
+        EXPECT_EQ(QFontInfo(c->font()).family(), "IPAPGothic");
+        EXPECT_FALSE(c->font().bold());
+        EXPECT_DOUBLE_EQ(c->font().pointSizeF(), 9);
     }
 }
 
