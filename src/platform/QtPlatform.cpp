@@ -77,7 +77,8 @@ private:
 constexpr char kSoundModuleFile[] = "/kavimo_sound.so";
 
 SoundFactory soundModuleIn(const QString& folder) {
-    return [file = QFile::encodeName(folder + QLatin1String(kSoundModuleFile))]() -> std::unique_ptr<SoundBackend> {
+    const QByteArray file = QFile::encodeName(folder + QLatin1String(kSoundModuleFile));
+    return [file]() -> std::unique_ptr<SoundBackend> {
         // Never unloaded: SDL's threads and exit handlers live in it until the end.
         void* module = dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
         if (!module) return nullptr;
@@ -86,7 +87,7 @@ SoundFactory soundModuleIn(const QString& folder) {
     };
 }
 
-// Starts the sound output on the next turn of the event loop after window's first paint,
+// Starts the sound output on the next turn of the event loop after the window's first paint,
 // and then goes away.
 class AfterFirstPaint : public QObject {
 public:
