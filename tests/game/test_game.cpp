@@ -20,18 +20,18 @@ using Play = Game;
 
 TEST_F(Browser, StepsThroughTheSetsInNameOrderShowingTitlePreviewAndCount) {
     fullSet("b.dat", 2);
-    fullSet("Apple.DAT", 1);
-    fullSet("zoo.x.dat", 3);
+    fullSet("apple.DAT", 1);
+    fullSet("Zoo.x.dat", 3);
     QImage oneBit(40, 40, QImage::Format_Mono);  // a two-colour preview keeps its colours
     oneBit.setColorTable({0xff0000ff, 0xffff0000});
     oneBit.fill(0);
-    app.write("Data/zoo/p0.png", encoded(oneBit, "PNG"));
+    app.write("Data/Zoo/p0.png", encoded(oneBit, "PNG"));
     app.write("Data/.hidden.dat", "[File]\r\n1\r\n[Picture]\r\nData\\b\\p0.png\r\n");
     app.write("Data/notes.txt", "x");
     app.write("Data/c.dat.bak", "x");
     app.mkdir("Data/folder.dat");
     load();
-    EXPECT_EQ(form->Label1->text(), "Apple");
+    EXPECT_EQ(form->Label1->text(), "apple");  // names in order, letter case ignored
     const struct {
         char button;
         const char* title;
@@ -39,9 +39,11 @@ TEST_F(Browser, StepsThroughTheSetsInNameOrderShowingTitlePreviewAndCount) {
         QRgb preview;
         const char* board;
     } steps[] = {
-        {'<', "Apple", 1, colour(0), "oo"},  // at an end nothing is chosen anew: the game stays
-        {'>', "b", 2, colour(0), "____"},        {'>', "zoo.x", 3, 0xff0000ff, "______"},
-        {'>', "zoo.x", 3, 0xff0000ff, "oooooo"}, {'<', "b", 2, colour(0), "____"},
+        {'<', "apple", 1, colour(0), "oo"},  // at an end nothing is chosen anew: the game stays
+        {'>', "b", 2, colour(0), "____"},
+        {'>', "Zoo.x", 3, 0xff0000ff, "______"},
+        {'>', "Zoo.x", 3, 0xff0000ff, "oooooo"},
+        {'<', "b", 2, colour(0), "____"},
     };
     for (const auto& s : steps) {
         form->Command1_Click();

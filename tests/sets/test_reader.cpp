@@ -17,12 +17,6 @@ const QByteArray kExample =
     "[File]\r\n2\r\n[Picture]\r\nData\\dog.jpg\r\nData\\cat.jpg\r\n"
     "[Sound]\r\nData\\dog.wav\r\nData\\cat.wav\r\n";
 
-QByteArray lines(const QByteArray& first, int count, const QByteArray& line, const QByteArray& last) {
-    QByteArray bytes = first;
-    for (int i = 0; i < count; ++i) bytes += line;
-    return bytes + last;
-}
-
 TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorBox) {
     const struct {
         const char* what;
@@ -75,8 +69,8 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
          false},
         {"a header line cut at its length is no header",
          "[Picture]" + QByteArray(10 << 20, 'x') + "\r\n[Picture]\r\na", SectionPicture, 0, "a", false},
-        {"entry 32767", lines("[Sound]\r\n", 32767, "e\r\n", "last\r\nmore"), SectionSound, 32767, "last",
-         false},
+        {"entry 32767", "[Sound]\r\n" + QByteArray("e\r\n").repeated(32767) + "last\r\nmore", SectionSound,
+         32767, "last", false},
         {"a huge entry is cut at 1 MiB", "[Sound]\r\n" + QByteArray(3 << 20, 'z') + "\r\nb", SectionSound, 0,
          QString(1 << 20, 'z'), false},
         {"no such file", "<missing>", SectionFile, 0, "", true},
