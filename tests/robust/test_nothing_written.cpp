@@ -62,7 +62,7 @@ TEST_F(NothingWritten, WholeGamesAndTheirErrorsLeaveEveryFileAsItWasAndTheDirect
     for (int set = 0; set < 4; ++set) form->Command2_Click();
     form->Command1_Click();  // a game left half played
     find(1);
-    form->Picture1_Click(int16_t(cardsOf(0)[0]));
+    form->Picture1_Click(int16_t(cardsOf(0).at(0)));
     form->close();  // the closing picture and sound
 
     const Log log = take();
