@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Clicks made while the pause blocks the window are dropped, not replayed afterwards.
-# Drives pause_probe under Xvfb with xdotool: one click starts a one-second pause, two
-# more clicks land inside it, one more after it; the handler must have run twice.
+# Drives the pause window of e2e_probe under Xvfb with xdotool: one click starts a
+# one-second pause, two more clicks land inside it, one more after it; the handler must
+# have run twice.
 #
-# Usage: test_pause_drops_clicks.sh <kavimo> <e2e dir> [pause_probe]
-# The probe is the third argument, else $KAVIMO_PAUSE_PROBE, else tests/pause_probe in
+# Usage: test_pause_drops_clicks.sh <kavimo> <e2e dir> [e2e_probe]
+# The probe is the third argument, else $KAVIMO_PAUSE_PROBE, else tests/e2e/e2e_probe in
 # the build folder that holds <kavimo>.
 # Exit status 77: a tool it needs is missing (the test is skipped).
 set -euo pipefail
 
-probe=${3:-${KAVIMO_PAUSE_PROBE:-$(dirname "$1")/tests/pause_probe}}
+probe=${3:-${KAVIMO_PAUSE_PROBE:-$(dirname "$1")/tests/e2e/e2e_probe}}
 if [[ ! -x $probe ]]; then
-    echo "pause_probe not found at $probe (build the target pause_probe)" >&2
+    echo "e2e_probe not found at $probe (build the target e2e_probe)" >&2
     exit 1
 fi
 for tool in xvfb-run xdotool; do
@@ -28,7 +29,7 @@ fi
 
 export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 out=$(mktemp)
-"$probe" >"$out" 2>&1 &
+"$probe" pause >"$out" 2>&1 &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; rm -f "$out"' EXIT
 

@@ -1,10 +1,9 @@
 // The game writes no file: whole games, their error paths and the closing sequence leave
 // the application folder and its data folder byte for byte as they were, and the current
 // directory is given back when the window closes.
-#include "shell/WindowFixture.h"
+#include "support/Game.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -14,79 +13,63 @@
 namespace kavimo::test {
 namespace {
 
-// Every name below root (folders, links, hidden files too) with what it holds: a file's
-// SHA-256, a link's target, a folder's mark.
+// Every name below root (folders, links, hidden files too) with what it holds and its
+// permissions.
 std::map<QString, QByteArray> snapshot(const QString& root) {
     std::map<QString, QByteArray> entries;
     QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString path = it.next();
+        QFile file(it.next());
         const QFileInfo info = it.fileInfo();
-        QByteArray what;
-        if (info.isSymLink()) {
-            what = "link " + info.symLinkTarget().toUtf8();
-        } else if (info.isDir()) {
-            what = "folder";
-        } else {
-            QFile file(path);
+        QByteArray what = info.isSymLink() ? "link " + info.symLinkTarget().toUtf8() : QByteArray("folder");
+        if (info.isFile() && !info.isSymLink())
             what = file.open(QIODevice::ReadOnly)
-                       ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex()
-                       : QByteArray("unreadable");
-        }
-        entries[QDir(root).relativeFilePath(path)] = what + " " + QByteArray::number(int(info.permissions()));
+                       ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                       : "unreadable";
+        entries[QDir(root).relativeFilePath(info.filePath())] =
+            what + QByteArray::number(int(info.permissions()));
     }
     return entries;
 }
 
-class NothingWritten : public WindowTest {
-protected:
-    NothingWritten() : startedFrom(app.mkdir("started-from")) { QDir::setCurrent(startedFrom); }
-    void play(int16_t p) {
-        for (int k : cardsOf(p)) form->Picture1_Click(int16_t(k));
-    }
-    QString startedFrom;
-};
+using NothingWritten = Game;
 
-TEST_F(NothingWritten, WholeGamesAndTheirErrorsLeaveEveryFileAsItWas) {
-    writeCues(allCues());
-    writeFullSet("a-full.dat", 3);
-    writeFullSet("b-nosound.dat", 2, false);
-    writeSet("c-badcount.dat", {"abc", {"Data\\a-full\\p0.png"}, {}});
-    writeSet("d-nopicture.dat", {"2", {"Data\\a-full\\p0.png", "Data\\gone.png"}, {}});
-    writeLines("e-nosections.dat", {"nothing here"});
+TEST_F(NothingWritten, WholeGamesAndTheirErrorsLeaveEveryFileAsItWasAndTheDirectoryIsGivenBack) {
+    cues(kAllCues);
+    fullSet("a-full.dat", 3);
+    fullSet("b-nosound.dat", 2, false);
+    writeSet("c-badcount.dat", {"[File]", "abc", "[Picture]", "Data\\a-full\\p0.png"});
+    writeSet("d-nopicture.dat", {"[File]", "2", "[Picture]", "Data\\a-full\\p0.png", "Data\\gone.png"});
+    writeSet("e-nosections.dat", {"nothing here"});
     app.write("Data/.hidden.dat", "[File]\r\n1\r\n");
     app.mkdir("Data/empty-folder");
     QFile::link(app.file("Data/a-full/p0.png"), app.file("Data/link.png"));
+    const QString startedFrom = QFileInfo(app.mkdir("started-from")).canonicalFilePath();
     app.write("started-from/own.txt", "the player's own file");
+    QDir::setCurrent(startedFrom);
     const auto before = snapshot(app.path());
     ASSERT_GT(before.size(), 20u);
 
-    loaded();
-    form->Command1_Click();
-    for (int16_t p = 0; p < 3; ++p) play(p);
-    ASSERT_EQ(form->PairsFound, 3);
-    form->Command3_Click();  // without sounds: the fallback plays
-    form->Command1_Click();
-    play(0);
-    play(1);
-    form->Command3_Click();  // a count that is no number
-    form->Command1_Click();
-    form->Command3_Click();  // a missing picture
-    form->Command1_Click();
-    form->Command3_Click();  // no section at all
-    form->Command1_Click();
-    form->Command2_Click();
-    form->Command2_Click();
-    form->Command2_Click();
+    load().Command1_Click();
+    for (int p = 0; p < 3; ++p) find(p);
+    for (int set = 0; set < 4;
+         ++set) {  // no sounds, a count that is no number, a missing picture, no section
+        form->Command3_Click();
+        form->Command1_Click();
+        find(0);
+    }
+    for (int set = 0; set < 4; ++set) form->Command2_Click();
     form->Command1_Click();  // a game left half played
-    play(1);
-    form->Picture1_Click(int16_t(cardsOf(0)[0]));
+    find(1);
+    form->Picture1_Click(int16_t(cardsOf(0).at(0)));
     form->close();  // the closing picture and sound
 
-    EXPECT_GE(platform.messages.size(), 5u) << "every error path was taken";
-    EXPECT_EQ(platform.waits.back().until - platform.waits.back().from, 2.0) << "the closing sequence ran";
-    EXPECT_EQ(QFileInfo(QDir::currentPath()).canonicalFilePath(), QFileInfo(startedFrom).canonicalFilePath());
+    const Log log = take();
+    for (const char* seen :
+         {"sound GongC@08.wav", "sound puu002@22.wav", "error 1", "error 2", "read error", "wait 2"})
+        EXPECT_NE(std::find(log.begin(), log.end(), seen), log.end()) << seen;
+    EXPECT_EQ(QDir::current().canonicalPath(), startedFrom);
     EXPECT_EQ(snapshot(app.path()), before);
 }
 

@@ -1,45 +1,38 @@
 #pragma once
 // A platform for tests: a virtual clock, and every sound, beep, message box and wait
-// recorded with the time it happened. Message boxes return at once. Files and pictures
+// written down, in order, as short text. Message boxes return at once. Files and pictures
 // are the real ones, so tests lay out their sets in a scratch folder.
 
 #include "platform/Platform.h"
 
-#include <functional>
+#include <atomic>
 #include <vector>
 
 namespace kavimo::test {
 
 class RecordingPlatform : public Platform {
 public:
-    struct Sound { QString path; uint32_t flags; double at; bool started; };
-    struct Message { QString text; QString title; int style; double at; };
-    struct Wait { double from; double until; };
-
     int32_t sndPlaySoundA(const QString& path, uint32_t flags) override;
-    void beep() override;
+    void beep() override { log.push_back("beep"); }
     void messageBox(const QString& text, const QString& title, int style) override;
     double clock() override { return now; }
     void sleepUntil(double deadline) override;
     QString applicationDir() override { return appDir; }
+    QImage loadPicture(const QString& path, const PictureRequest& request) override {
+        ++decoded;
+        return Platform::loadPicture(path, request);
+    }
 
-    // Everything that happened, in order, as short text ("sound <path>", "beep",
-    // "message <text>", "wait <seconds>"): for tests that check the order of events.
+    // "sound NAME" (the file name only; "(missing)" after it when there is no such file),
+    // "beep", "wait SECONDS"; the game's own message boxes, with their title and style, as
+    // "error 0", "error 1", "error 2" and "read error", any other as "box TITLE STYLE TEXT".
     std::vector<QString> log;
-    std::vector<Sound> sounds;
-    std::vector<double> beeps;
-    std::vector<Message> messages;
-    std::vector<Wait> waits;
-
     double now = 1000.0;
     QString appDir;
-    // Runs while a message box is "open" (for example to change files meanwhile).
-    std::function<void(const Message&)> onMessage;
+    std::atomic<int> decoded = 0;  // pictures, on any thread
 
-    // The file names (after the last "/" or "\") of the sounds played, in order.
-    std::vector<QString> soundNames() const;
-    std::vector<QString> messageTexts() const;
-    void clear();
+    // The log so far, which starts anew.
+    std::vector<QString> take();
 };
 
 }  // namespace kavimo::test

@@ -1,26 +1,17 @@
 #include "support/TempDir.h"
 
-#include "support/TestFiles.h"
-
-#include <QDir>
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
+#include <QtEndian>
 
+#include <random>
 #include <stdexcept>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace kavimo::test {
-
-TempDir::TempDir() {
-    if (!dir_.isValid()) throw std::runtime_error("no temporary folder");
-}
-
-QString TempDir::file(const QString& relative) const { return dir_.path() + "/" + relative; }
-
-QString TempDir::mkdir(const QString& relative) const {
-    QDir().mkpath(file(relative));
-    return file(relative);
-}
 
 QString TempDir::write(const QString& relative, const QByteArray& bytes) const {
     const QString full = file(relative);
@@ -34,30 +25,105 @@ QString TempDir::write(const QString& relative, const QByteArray& bytes) const {
 QString TempDir::writePicture(const QString& relative, int width, int height, unsigned rgb) const {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(rgb);
-    const QString full = file(relative);
-    QDir().mkpath(QFileInfo(full).path());
-    if (!image.save(full, "PNG")) throw std::runtime_error("cannot write test picture");
-    return full;
+    return write(relative, encoded(image, "PNG"));
 }
 
-QString TempDir::writeWav(const QString& relative) const { return write(relative, squareWav(0.1, 64)); }
+QString TempDir::writeWav(const QString& relative) const {
+    return write(relative, squareWav(0.1, 64));
+}
+
+QString TempDir::mkdir(const QString& relative) const {
+    QDir().mkpath(file(relative));
+    return file(relative);
+}
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+static QByteArray littleEndian(quint32 value, int bytes) {
+    QByteArray out;
+    for (int i = 0; i < bytes; ++i) out += char((value >> (8 * i)) & 0xff);
+    return out;
+}
 
 QByteArray squareWav(double seconds, int peak) {
     const int samples = static_cast<int>(seconds * 8000);
-    QByteArray wav;
-    auto u32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) wav.append(char((v >> (8 * i)) & 0xff)); };
-    auto u16 = [&](quint16 v) { wav.append(char(v & 0xff)); wav.append(char(v >> 8)); };
-    wav.append("RIFF");
-    u32(36 + samples);
-    wav.append("WAVEfmt ");
-    u32(16); u16(1); u16(1); u32(8000); u32(8000); u16(1); u16(8);
-    wav.append("data");
-    u32(samples);
-    for (int i = 0; i < samples; ++i) wav.append(char(128 + ((i / 8) % 2 ? peak : -peak)));
+    QByteArray wav = "RIFF" + littleEndian(36 + samples, 4) + "WAVEfmt " + littleEndian(16, 4);
+    // PCM, mono, 8000 frames a second, 8000 bytes a second, 1 byte a frame, 8 bits.
+    wav += QByteArray("\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00", 16);
+    wav += "data" + littleEndian(samples, 4);
+    for (int i = 0; i < samples; ++i) wav += char(128 + ((i / 8) % 2 ? peak : -peak));
     return wav;
 }
 
-CurrentDirGuard::CurrentDirGuard() : saved_(QDir::currentPath()) {}
-CurrentDirGuard::~CurrentDirGuard() { QDir::setCurrent(saved_); }
+QByteArray randomBytes(qsizetype count, uint32_t seed) {
+    std::mt19937 random(seed);
+    QByteArray bytes(count, Qt::Uninitialized);
+    for (char& b : bytes) b = static_cast<char>(random() & 0xff);
+    return bytes;
+}
+
+static QByteArray bigEndian(quint32 value) {
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray pngChunk(const char* type, const QByteArray& data) {
+    const QByteArray body = QByteArray(type, 4) + data;
+    quint32 crc = 0xffffffffu;
+    for (const char byte : body) {
+        crc ^= static_cast<quint8>(byte);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return bigEndian(quint32(data.size())) + body + bigEndian(~crc);
+}
+
+QByteArray png(int width, int height, int depth, int colourType, const QByteArray& zlibRows,
+               const QByteArray& before, bool interlaced) {
+    QByteArray header = bigEndian(quint32(width)) + bigEndian(quint32(height));
+    for (const int field : {depth, colourType, 0, 0, interlaced ? 1 : 0}) header += char(field);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + before +
+           pngChunk("IDAT", zlibRows) + pngChunk("IEND", {});
+}
+
+QByteArray pngBomb() {
+    // Every row is a filter byte and 30000 zero pixels: in deflate's fixed codes one
+    // literal 0, then matches of 258 bytes at distance 1, 13 bits each.
+    const quint64 zeros = quint64{30000} * 30001;
+    QByteArray zlib("\x78\x01", 2);
+    quint64 bits = 0;
+    int used = 0;
+    auto put = [&](quint32 value, int count) {
+        for (bits |= quint64{value} << used, used += count; used >= 8; used -= 8, bits >>= 8)
+            zlib += char(bits & 0xff);
+    };
+    put(3, 3);  // the last block, fixed codes
+    put(0x0c, 8);
+    for (quint64 m = 0; m < (zeros - 1) / 258; ++m) put(0xa3, 13);
+    for (quint64 t = 0; t < (zeros - 1) % 258; ++t) put(0x0c, 8);
+    put(0, 7 + 7);  // the end of the block, then up to a whole byte
+    return png(30000, 30000, 8, 0, zlib + bigEndian(quint32((zeros % 65521) << 16 | 1)));
+}
+
+void makeUnreadable(const QString& path) {
+    if (geteuid() != 0) {
+        QFile::setPermissions(path, {});
+    } else {
+        QFile::remove(path);
+        QFile::link(QStringLiteral("/proc/self/mem"), path);
+    }
+}
+
+int64_t peakResidentBytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return int64_t{usage.ru_maxrss} * 1024;
+}
 
 }  // namespace kavimo::test

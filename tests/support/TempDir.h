@@ -1,23 +1,27 @@
 #pragma once
-// A scratch folder for a test, removed afterwards, with helpers to lay out files in it.
+// Scratch folders and the files tests lay out in them: pictures, sounds, and files broken
+// the ways a parent's hand-made set may hold them.
 
 #include <QByteArray>
+#include <QDir>
+#include <QImage>
 #include <QString>
 #include <QTemporaryDir>
 
+#include <cstdint>
+
 namespace kavimo::test {
 
+// A scratch folder, removed afterwards. Every writer makes the folders it needs and
+// returns the full path of what it made.
 class TempDir {
 public:
-    TempDir();
     QString path() const { return dir_.path(); }
-    // path() + "/" + relative
-    QString file(const QString& relative) const;
-    // Writes bytes to relative (folders made as needed) and returns its full path.
+    QString file(const QString& relative) const { return dir_.path() + "/" + relative; }
     QString write(const QString& relative, const QByteArray& bytes) const;
-    // Writes a solid-colour PNG of the given size.
+    // A PNG of one colour.
     QString writePicture(const QString& relative, int width, int height, unsigned rgb) const;
-    // Writes a short, valid 8 kHz 8-bit mono WAV.
+    // A short, valid 8 kHz 8-bit mono WAV.
     QString writeWav(const QString& relative) const;
     QString mkdir(const QString& relative) const;
 
@@ -25,14 +29,26 @@ private:
     QTemporaryDir dir_;
 };
 
-// Restores the current directory when it goes out of scope.
-class CurrentDirGuard {
-public:
-    CurrentDirGuard();
-    ~CurrentDirGuard();
-
-private:
-    QString saved_;
+// Gives the current directory back when it goes out of scope.
+struct CurrentDirGuard {
+    QString saved = QDir::currentPath();
+    ~CurrentDirGuard() { QDir::setCurrent(saved); }
 };
+
+QByteArray encoded(const QImage& image, const char* format);
+// 8 kHz 8-bit mono square wave of the given peak (0 to 127 around the midpoint 128).
+QByteArray squareWav(double seconds, int peak);
+QByteArray randomBytes(qsizetype count, uint32_t seed);
+// A PNG file around a zlib stream of its rows; `before` holds chunks (PLTE, tRNS) that
+// go before the data.
+QByteArray pngChunk(const char* type, const QByteArray& data);
+QByteArray png(int width, int height, int depth, int colourType, const QByteArray& zlibRows,
+               const QByteArray& before = {}, bool interlaced = false);
+// A 30000 x 30000 grey PNG: 6 MB on disk, 900 MB once inflated.
+QByteArray pngBomb();
+// A file that cannot be read: no permission, or, for root, one whose reading fails.
+void makeUnreadable(const QString& path);
+// The most memory this process has held so far.
+int64_t peakResidentBytes();
 
 }  // namespace kavimo::test

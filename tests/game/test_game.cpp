@@ -1,0 +1,239 @@
+// The window and the game as the player sees and hears them: the set browser, a whole game
+// click by click, the board of each size, the closing picture, and pictures decoded ahead.
+#include "shell/PreviewImage.h"
+#include "support/Game.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <sys/stat.h>
+
+namespace kavimo::test {
+namespace {
+
+using Browser = Game;
+using Play = Game;
+
+TEST_F(Browser, StepsThroughTheSetsInNameOrderShowingTitlePreviewAndCount) {
+    fullSet("b.dat", 2);
+    fullSet("apple.DAT", 1);
+    fullSet("Zoo.x.dat", 3);
+    QImage oneBit(40, 40, QImage::Format_Mono);  // a two-colour preview keeps its colours
+    oneBit.setColorTable({0xff0000ff, 0xffff0000});
+    oneBit.fill(0);
+    app.write("Data/Zoo/p0.png", encoded(oneBit, "PNG"));
+    app.write("Data/.hidden.dat", "[File]\r\n1\r\n[Picture]\r\nData\\b\\p0.png\r\n");
+    app.write("Data/notes.txt", "x");
+    app.write("Data/c.dat.bak", "x");
+    app.mkdir("Data/folder.dat");
+    load();
+    EXPECT_EQ(form->Label1->text(), "apple");  // names in order, letter case ignored
+    const struct {
+        char button;
+        const char* title;
+        int16_t count;
+        QRgb preview;
+        const char* board;
+    } steps[] = {
+        {'<', "apple", 1, colour(0), "oo"},  // at an end nothing is chosen anew: the game stays
+        {'>', "b", 2, colour(0), "____"},
+        {'>', "Zoo.x", 3, 0xff0000ff, "______"},
+        {'>', "Zoo.x", 3, 0xff0000ff, "oooooo"},
+        {'<', "b", 2, colour(0), "____"},
+    };
+    for (const auto& s : steps) {
+        form->Command1_Click();
+        (s.button == '>' ? form->Command3 : form->Command2)->click();
+        EXPECT_EQ(form->Label1->text(), s.title);
+        EXPECT_EQ(form->PairCount, s.count) << s.title;
+        EXPECT_EQ(form->Image1->picture().size(), form->Image1->size()) << s.title;
+        EXPECT_EQ(form->Image1->picture().pixel(24, 24), s.preview) << s.title;
+        EXPECT_EQ(board(), s.board) << s.title;
+    }
+    EXPECT_EQ(take(), Log{});
+}
+
+// Each card shows its pair's picture from the top-left corner to its inner edges.
+void expectDealtAsTheSet(const Scene& scene) {
+    for (int k = 0; k < scene.board().size(); ++k) {
+        const QImage& picture = scene.form->Picture1[k]->picture();
+        EXPECT_EQ(picture.size(), scene.form->Picture1[k]->inner().size()) << k;
+        EXPECT_EQ(picture.pixel(0, 0), Scene::colour(scene.form->CardValue[k])) << k;
+    }
+}
+
+TEST_F(Play, AWholeGameLooksAndSoundsAsThePlayerClicksIt) {
+    fullSet("a.dat", 3);
+    cues(kAllCues);
+    for (int p = 0; p < 3; ++p) app.writeWav(QString("Data/b%1.wav").arg(p));
+    writeSet("b.dat", {"[File]", "5", "[Picture]", "Data\\nowhere.png", "[Sound]", "Data\\b0.wav",
+                       "Data\\b1.wav", "Data\\b2.wav"});
+    load();
+    EXPECT_EQ(take(), Log{"sound Asonde00@22.wav"});
+    show();
+    const Log removed = {"paint", "read error", "sound puu002@22.wav", "wait 1"};  // the set file is gone
+    const struct {
+        char action;
+        int pair, card;
+        Log log;
+        const char* pairs;
+    } steps[] = {
+        {'s', 0, 0, {"sound HajimeA@08.wav"}, "oo oo oo"},
+        {'c', 0, 0, {}, "*o oo oo"},
+        {'c', 0, 0, {"paint"}, "oo oo oo"},  // the marked card again: unmarked
+        {'c', 0, 0, {}, "*o oo oo"},
+        {'c', 1, 0, {"paint", "beep", "beep", "beep"}, "oo oo oo"},
+        {'c', 1, 1, {}, "oo o* oo"},
+        {'c', 1, 0, {"paint", "sound s1.wav", "wait 1"}, "oo __ oo"},
+        {'c', 2, 1, {}, "oo __ o*"},
+        {'s', 0, 0, {"sound HajimeA@08.wav"}, "oo oo oo"},  // dealt anew, the pick forgotten
+        {'c', 2, 1, {}, "oo oo o*"},
+        {'>', 0, 0, {}, "oo oo o*"},  // a set without its preview: the game goes on, with its sounds
+        {'c', 2, 0, {"paint", "sound b2.wav", "wait 1"}, "oo oo __"},
+        {'c', 0, 1, {}, "o* oo __"},
+        {'d', 0, 0, {"error 0"}, "o* oo __"},  // Start once the set file is gone
+        {'c', 0, 0, removed, "__ oo __"},
+        {'c', 1, 0, {}, "__ *o __"},
+        {'c',
+         1,
+         1,
+         {"paint", "read error", "sound puu002@22.wav", "wait 1", "paint", "wait 1", "sound GongC@08.wav",
+          "wait 1", "sound Omedeto00@11.wav"},
+         "__ __ __"},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(QString("%1 %2 %3").arg(s.action).arg(s.pair).arg(s.card).toStdString());
+        if (s.action == 'c') form->Picture1_Click(int16_t(cardsOf(s.pair).at(s.card)));
+        if (s.action == '>') form->Command3->click();
+        if (s.action == 'd') QFile::remove(app.file("Data/b.dat"));
+        if (s.action == 's' || s.action == 'd') form->Command1->click();
+        if (s.action == 's') expectDealtAsTheSet(*this);
+        EXPECT_EQ(take(), s.log);
+        EXPECT_EQ(pairs(), s.pairs);
+    }
+    EXPECT_EQ(form->Label1->text(), "b");
+}
+
+TEST_F(Play, TwentyOnePairsAreDealtOnFortyTwoSmallCardsOtherCountsOnLargeOnes) {
+    fullSet("a.dat", 21);
+    fullSet("b.dat", 10);
+    load().Command1_Click();
+    EXPECT_EQ(pairs(), QStringList(21, "oo").join(' '));
+    expectDealtAsTheSet(*this);
+    EXPECT_EQ(form->Picture1[7]->geometry(), QRect(16, 91, 67, 67));
+    EXPECT_EQ(form->Picture1[41]->geometry(), QRect(420, 361, 67, 67));
+    form->Command3->click();  // ten pairs: the large cards, and cards 20 to 41 hidden
+    EXPECT_EQ(board(), QString(20, '_'));
+    EXPECT_EQ(form->Picture1[7]->geometry(), QRect(224, 128, 103, 103));
+    form->PairCount = 15;  // the large cards, and cards 20 to 29 at their small places over them
+    form->ResetBoard();
+    EXPECT_EQ(board(), QString(30, '_'));
+    EXPECT_EQ(form->Picture1[27]->geometry(), QRect(420, 226, 67, 67));
+}
+
+TEST_F(Play, APairWithoutAPlayableSoundOfItsOwnPlaysTheFallback) {
+    fullSet("a.dat", 2);
+    app.write("Data/a/empty.wav", {});
+    app.write("Data/a/broken.wav", randomBytes(3000, 11));
+    app.mkdir("Data/a/folder.wav");
+    mkfifo(app.file("Data/a/pipe.wav").toLocal8Bit().constData(), 0600);
+    load();
+    const QString fallback = "sound puu002@22.wav (missing)";  // played all the same
+    const struct {
+        const char* name;
+        QStringList sounds;
+        Log heard;
+    } cases[] = {
+        {"an empty entry", {"[Sound]", "", "Data\\a\\s1.wav"}, {fallback, "sound s1.wav"}},
+        {"a missing file", {"[Sound]", "Data\\a\\gone.wav", "Data\\a\\s1.wav"}, {fallback, "sound s1.wav"}},
+        {"beyond the section", {"[Sound]", "Data\\a\\s0.wav"}, {"sound s0.wav", fallback}},
+        {"a folder, a named pipe",
+         {"[Sound]", "Data\\a\\folder.wav", "Data\\a\\pipe.wav"},
+         {fallback, fallback}},
+        {"an empty file, no sound",
+         {"[Sound]", "Data\\a\\empty.wav", "Data\\a\\broken.wav"},
+         {"sound empty.wav", "sound broken.wav"}},
+        {"no sound section", {}, {"read error", fallback, "read error", fallback}},
+    };
+    for (const auto& c : cases) {
+        writeSet("a.dat",
+                 QStringList{"[File]", "2", "[Picture]", "Data\\a\\p0.png", "Data\\a\\p1.png"} + c.sounds);
+        form->Command1_Click();
+        take();
+        find(0);
+        find(1);
+        Log heard = take();
+        std::erase(heard, "wait 1");
+        EXPECT_EQ(heard, c.heard) << c.name;
+        EXPECT_EQ(board(), "____") << c.name;
+    }
+}
+
+// Closing shows the closing picture alone in card 0, grown to its size, for the two
+// seconds of the closing sound, in the middle of a game too; the directory the game was
+// started from is given back.
+TEST(Closing, ShowsTheClosingPictureWithItsSoundOnlyWhenBothCanBeHad) {
+    const struct {
+        const char* name;
+        QStringList files;
+        const char* broken;
+        Log log;
+    } cases[] = {
+        {"Both", {"sea.jpg", "Icq01@11.wav"}, nullptr, {"sound Icq01@11.wav", "wait 2"}},
+        {"OnlyThePicture", {"sea.jpg"}, nullptr, {}},
+        {"OnlyTheSound", {"Icq01@11.wav"}, nullptr, {}},
+        {"APictureThatIsNoPicture", {"Icq01@11.wav"}, "sea.jpg", {}},
+        {"ASoundThatIsNoSound", {"sea.jpg"}, "Icq01@11.wav", {"sound Icq01@11.wav", "wait 2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene s;
+        s.cues(c.files + QStringList{"Asonde00@22.wav"});
+        if (c.broken) s.app.write(QString("Data/") + c.broken, randomBytes(3000, 11));
+        s.fullSet("a.dat", 3);
+        const QString startedFrom = QFileInfo(s.app.mkdir("started-from")).canonicalFilePath();
+        QDir::setCurrent(startedFrom);
+        s.load().Command1_Click();
+        EXPECT_EQ(s.take(), Log{"sound Asonde00@22.wav"});
+        EXPECT_EQ(QDir::current().canonicalPath(), QFileInfo(s.app.path()).canonicalFilePath());
+        s.form->Picture1_Click(int16_t(s.cardsOf(0).at(1)));  // never card 0
+        s.form->close();
+        s.form->close();
+        EXPECT_EQ(s.take(), c.log);
+        const PictureBox& card0 = *s.form->Picture1[0];
+        const bool closing = !c.log.empty();
+        EXPECT_EQ(closing ? s.board() : s.pairs(), closing ? "o" : "o* oo oo") << "card 0 alone, or the game";
+        EXPECT_EQ(card0.size(), closing ? QSize(204, 154) : QSize(103, 103));
+        EXPECT_EQ(card0.picture().size(), closing ? QSize(200, 150) : QSize(99, 99));
+        EXPECT_EQ(s.form->Command1->isVisibleTo(s.form.get()), !closing);
+        EXPECT_EQ(s.form->Frame1->isVisibleTo(s.form.get()), !closing);
+        EXPECT_EQ(QDir::current().canonicalPath(), startedFrom);
+    }
+}
+
+// While the player looks at a set its pictures are decoded; the start takes them only while
+// their files are unchanged.
+TEST_F(Play, APictureChangedWhileItsSetIsShownIsDealtAsItIsNow) {
+    fullSet("a.dat", 3);
+    for (int p = 0; p < 3; ++p) {
+        QFile picture(app.file(QString("Data/a/p%1.png").arg(p)));  // written an hour ago, as a set's are
+        ASSERT_TRUE(picture.open(QIODevice::ReadWrite));
+        picture.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
+    }
+    load();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return platform.decoded == 1 + 3; }, 60000));  // the preview, then the set
+    app.writePicture("Data/a/p1.png", 120, 120, 0xff00ff00);
+    form->Command1_Click();
+    EXPECT_EQ(platform.decoded, 1 + 3 + 1);
+    for (int p = 0; p < 3; ++p)
+        for (int k : cardsOf(p))
+            EXPECT_EQ(form->Picture1[k]->picture().pixel(0, 0), p == 1 ? 0xff00ff00 : colour(p));
+}
+
+}  // namespace
+}  // namespace kavimo::test
