@@ -2,8 +2,9 @@
 // the fixed files in a scratch application folder, and then a player's clicks. Start-up,
 // set selection, starts, card clicks and the closing sequence run on the recording fake;
 // after every step the board must still be a board, while the window is open the current
-// directory is the application folder, every finished game has sounded its gong once, and
-// afterwards the directory is given back and every file is as it was.
+// directory is the application folder, every finished game has sounded its gong once, the
+// closing sequence runs exactly when both of its files are there, and afterwards the
+// directory is given back and every file is as it was.
 //
 // Input: byte 0 says which fixed files exist (one bit each, kFixedFiles); byte 1 holds the
 // number of pictures in its low three bits (taken modulo 6) and, in bit 7, whether a second,
@@ -41,6 +42,7 @@ using namespace kavimo;
 const std::array<const char*, 7> kFixedFiles = {"Asonde00@22.wav", "HajimeA@08.wav",   "puu002@22.wav", "GongC@08.wav",
                                                 "Omedeto00@11.wav", "sea.jpg", "Icq01@11.wav"};
 constexpr uint8_t kGongBit = 1u << 3;
+constexpr uint8_t kClosingPairBits = 3u << 5;  // sea.jpg and Icq01@11.wav
 constexpr int kMaxPictures = 6;
 constexpr int kMaxActions = 400;
 const QByteArray kClicksMark = "\n#clicks\n";
@@ -208,9 +210,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const auto gongs = std::count_if(platform.sounds.begin(), platform.sounds.end(),
                                          [&](const auto& s) { return s.path == gong; });
         if (gongs != ((fixed & kGongBit) ? finished : 0)) fail("a gong that is not one finished game's", -1);
-        int16_t cancel = 0;
-        form.Form_Unload(cancel);
+        form.close();  // through the close event, as the window manager closes it
         if (QDir::currentPath() != startedFrom) fail("the current directory not given back", -1);
+        const bool closingSound = !platform.sounds.empty() && platform.sounds.back().path == DataDir + "\\Icq01@11.wav";
+        if (closingSound != ((fixed & kClosingPairBits) == kClosingPairBits))
+            fail("the closing sequence without both of its files, or left out with both", -1);
         if (kTrace) {
             for (const QString& line : platform.log) std::fprintf(stderr, "  %s\n", qPrintable(line));
             std::fprintf(stderr, "games finished: %d, pairs found in the last: %d of %d\n", finished, form.PairsFound,
