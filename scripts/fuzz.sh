@@ -41,12 +41,15 @@ for target in "${targets[@]}"; do
   if [ -d fuzz/regressions/"$kind" ]; then cp -n fuzz/regressions/"$kind"/* "$corpus"/; fi
   echo "== $target: ${seconds}s on $corpus ($(date -u +%FT%TZ))"
   found=0
+  # The words of the set files and the names of the files a target lays out.
+  dict=()
+  if [ -f fuzz/"$kind".dict ]; then dict=(-dict="fuzz/$kind.dict"); fi
   # ASan keeps every distinct allocation stack; through Qt's frames, built without frame
   # pointers, the fast unwinder makes most of them distinct, so the game target's memory
   # grows by several KB a run (1 GB after 20000 runs, the quarantine included) without any
   # leak. Hence room for long runs, while a single allocation beyond 2 GB is still a finding.
   "$build/fuzz/$target" "$corpus" -max_total_time="$seconds" -timeout=30 -max_len=8192 \
-    -rss_limit_mb=4096 -malloc_limit_mb=2048 \
+    -rss_limit_mb=4096 -malloc_limit_mb=2048 "${dict[@]}" \
     -print_final_stats=1 -artifact_prefix="$findings/" 2>"$work/$kind/log" || found=1
   # The closing line: executions, coverage (cov: edges, ft: features), corpus size.
   grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb' "$work/$kind/log" || true
