@@ -22,7 +22,6 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -38,6 +37,7 @@
 namespace {
 
 using namespace kavimo;
+using test::encoded;
 
 const std::array<const char*, 7> kFixedFiles = {"Asonde00@22.wav", "HajimeA@08.wav",   "puu002@22.wav", "GongC@08.wav",
                                                 "Omedeto00@11.wav", "sea.jpg", "Icq01@11.wav"};
@@ -52,14 +52,6 @@ const bool kTrace = std::getenv("KAVIMO_FUZZ_TRACE") != nullptr;
 [[noreturn]] void fail(const char* what, int card) {
     std::fprintf(stderr, "broken game: %s (card %d)\n", what, card);
     std::abort();
-}
-
-QByteArray encoded(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
 }
 
 // Picture k as one of the ways a file can be, by the low three bits of kind (modulo 6): a
@@ -206,13 +198,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             checkBoard(form);
             if (canonical(QDir::currentPath()) != appFolder) fail("the current directory left the application folder", -1);
         }
-        const QString gong = DataDir + "\\GongC@08.wav";
-        const auto gongs = std::count_if(platform.sounds.begin(), platform.sounds.end(),
-                                         [&](const auto& s) { return s.path == gong; });
+        const auto gongs = std::count(platform.log.begin(), platform.log.end(), QString("sound GongC@08.wav"));
         if (gongs != ((fixed & kGongBit) ? finished : 0)) fail("a gong that is not one finished game's", -1);
         form.close();  // through the close event, as the window manager closes it
         if (QDir::currentPath() != startedFrom) fail("the current directory not given back", -1);
-        const bool closingSound = !platform.sounds.empty() && platform.sounds.back().path == DataDir + "\\Icq01@11.wav";
+        const auto lastSound = std::find_if(platform.log.rbegin(), platform.log.rend(),
+                                            [](const QString& line) { return line.startsWith("sound "); });
+        const bool closingSound = lastSound != platform.log.rend() && *lastSound == "sound Icq01@11.wav";
         if (closingSound != ((fixed & kClosingPairBits) == kClosingPairBits))
             fail("the closing sequence without both of its files, or left out with both", -1);
         if (kTrace) {
