@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <mutex>
@@ -41,6 +42,9 @@ QFont browser() { return windowsFont(kBrowserPoints, true); }
 
 std::jthread preloadInBackground() {
     substituteOnce();
+    // The application's font is settled here: the first to ask for it holds a lock that
+    // every widget being made waits for, and the thread would ask first.
+    QGuiApplication::font();
     return std::jthread([] {
         // Fresh fonts of this thread's own: a QFont is not to be shared between threads.
         // A font is looked up per script: the captions, and titles in kana, kanji or Latin.
