@@ -18,7 +18,7 @@ public:
 
     // Holds the sound output back until window has been painted for the first time, so
     // that setting it up does not delay the start; the sounds asked for until then, the
-    // last one counts, start once it is ready.
+    // last one counts, start once it is ready. window must not outlive this platform.
     void setUpSoundAfterFirstPaint(QWidget& window);
 
     int32_t sndPlaySoundA(const QString& path, uint32_t flags) override;
