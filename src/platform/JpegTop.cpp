@@ -1,5 +1,7 @@
 #include "platform/JpegTop.h"
 
+#include "platform/PictureLoader.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -139,9 +141,8 @@ std::optional<QImage> readProgressiveJpegTop(const QString& path, QSize clip) {
     if (frameMarker(file.peek(kHeaderBytes)) != kProgressiveFrame) return std::nullopt;
     std::optional<CutJpeg> cut = cutProgressiveJpeg(file.readAll(), clip.height());
     if (!cut) return std::nullopt;
-    // A picture too big to be held whole goes the usual way, as before.
-    const qint64 limitMB = QImageReader::allocationLimit();
-    if (limitMB > 0 && qint64{cut->whole.width()} * cut->whole.height() * 4 >= (limitMB << 20)) return std::nullopt;
+    // A picture too big to be held whole is left to the usual way, which refuses it.
+    if (tooBigToHold(cut->whole)) return std::nullopt;
 
     QBuffer buffer(&cut->bytes);
     buffer.open(QIODevice::ReadOnly);

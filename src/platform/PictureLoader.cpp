@@ -24,6 +24,11 @@ QImage ready(QImage image) {
 
 }  // namespace
 
+bool tooBigToHold(QSize size) {
+    const qint64 limitMB = QImageReader::allocationLimit();
+    return limitMB > 0 && size.isValid() && qint64{size.width()} * size.height() * 4 >= (limitMB << 20);
+}
+
 QImage load(const QString& path, const PictureRequest& request) {
     if (!fs::fileExists(path)) return {};
     static const bool configured = [] {
@@ -46,6 +51,10 @@ QImage load(const QString& path, const PictureRequest& request) {
     QImageReader reader(file);
     reader.setAutoTransform(false);
     const QSize size = reader.size();
+    // Refused from its header: to show even a corner or a thumbnail of a progressive JPEG
+    // the decoder sets memory aside for the whole picture, and Qt checks only what it is
+    // asked to return (a 210-byte file claiming 34816 x 30744 took 2 GB and seconds).
+    if (tooBigToHold(size)) return {};
 
     // Only the JPEG decoder scales while decoding; other formats are scaled here after a
     // conversion to full colour, since Qt scales one-bit pictures in black and white.

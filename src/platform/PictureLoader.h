@@ -10,4 +10,8 @@ namespace kavimo::pictures {
 // missing, is not a picture, or would need more memory than a picture is allowed.
 QImage load(const QString& path, const PictureRequest& request = {});
 
+// Whether a picture of this size, held whole in 32 bits a pixel, is beyond what a picture
+// is allowed (Qt's allocation limit).
+bool tooBigToHold(QSize size);
+
 }  // namespace kavimo::pictures

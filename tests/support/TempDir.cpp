@@ -111,6 +111,14 @@ QByteArray pngBomb() {
     return png(30000, 30000, 8, 0, zlib + bigEndian(quint32((zeros % 65521) << 16 | 1)));
 }
 
+QByteArray jpegBomb() {
+    return QByteArray::fromBase64(
+        "/9j/4AAQSkZJRgABAQAAAQABAAD/2wBDABALDA4MChAODQ4SERATGCgaGBYWGDEjJR0oOjM9PDkz"
+        "ODdASFxOQERXRTc4UG1RV19iZ2hnPk1xeXBkeFxlZ2P/wgALCHgYiAABAREA/8QAFAABAAAAAAAA"
+        "AAAAAAAAAAAABf/aAAgBAQAAAAEh6HUQAQEAAAAAAAAAAAAAAAAAAAAT2ggAAf8BAAEFApppvwE7"
+        "/+EQAQAQAAMAAAAAAAAAAAAAAAAAAAAQcf9O9wgBAQABPxApV//Z");
+}
+
 void makeUnreadable(const QString& path) {
     if (geteuid() != 0) {
         QFile::setPermissions(path, {});

@@ -46,6 +46,8 @@ QByteArray png(int width, int height, int depth, int colourType, const QByteArra
                const QByteArray& before = {}, bool interlaced = false);
 // A 30000 x 30000 grey PNG: 6 MB on disk, 900 MB once inflated.
 QByteArray pngBomb();
+// 210 bytes of progressive JPEG that claim 34816 x 30744 pixels (found by fuzz_picture).
+QByteArray jpegBomb();
 // A file that cannot be read: no permission, or, for root, one whose reading fails.
 void makeUnreadable(const QString& path);
 // The most memory this process has held so far.
