@@ -24,9 +24,12 @@ QImage ready(QImage image) {
 
 }  // namespace
 
-bool tooBigToHold(QSize size) {
+bool tooBigToHold(QSize size, QImage::Format format) {
     const qint64 limitMB = QImageReader::allocationLimit();
-    return limitMB > 0 && size.isValid() && qint64{size.width()} * size.height() * 4 >= (limitMB << 20);
+    if (limitMB <= 0 || !size.isValid()) return false;
+    const qint64 bitsPerPixel = format == QImage::Format_Grayscale8 || format == QImage::Format_Indexed8 ? 8 : 32;
+    const qint64 bytesPerLine = ((qint64{size.width()} * bitsPerPixel + 31) >> 5) << 2;
+    return bytesPerLine * size.height() >= (limitMB << 20);
 }
 
 QImage load(const QString& path, const PictureRequest& request) {
@@ -54,7 +57,7 @@ QImage load(const QString& path, const PictureRequest& request) {
     // Refused from its header: to show even a corner or a thumbnail of a progressive JPEG
     // the decoder sets memory aside for the whole picture, and Qt checks only what it is
     // asked to return (a 210-byte file claiming 34816 x 30744 took 2 GB and seconds).
-    if (tooBigToHold(size)) return {};
+    if (tooBigToHold(size, reader.imageFormat())) return {};
 
     // Only the JPEG decoder scales while decoding; other formats are scaled here after a
     // conversion to full colour, since Qt scales one-bit pictures in black and white.

@@ -10,8 +10,8 @@ namespace kavimo::pictures {
 // missing, is not a picture, or would need more memory than a picture is allowed.
 QImage load(const QString& path, const PictureRequest& request = {});
 
-// Whether a picture of this size, held whole in 32 bits a pixel, is beyond what a picture
-// is allowed (Qt's allocation limit).
-bool tooBigToHold(QSize size);
+// Whether a picture of this size, held whole in format, is beyond what a picture is
+// allowed (Qt's allocation limit, counted as Qt counts it).
+bool tooBigToHold(QSize size, QImage::Format format = QImage::Format_ARGB32);
 
 }  // namespace kavimo::pictures

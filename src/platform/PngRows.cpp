@@ -1,7 +1,8 @@
 #include "platform/PngRows.h"
 
+#include "platform/PictureLoader.h"
+
 #include <QFile>
-#include <QImageReader>
 
 #include <png.h>
 
@@ -95,15 +96,6 @@ QList<QRgb> colourTable(png_structp png, png_infop info) {
     return table;
 }
 
-// Whether Qt would refuse to allocate the whole picture.
-bool beyondAllocationLimit(png_uint_32 width, png_uint_32 height, QImage::Format format) {
-    const qint64 limitMB = QImageReader::allocationLimit();
-    if (limitMB <= 0) return false;
-    const qint64 bitsPerPixel = format == QImage::Format_Grayscale8 || format == QImage::Format_Indexed8 ? 8 : 32;
-    const qint64 bytesPerLine = ((qint64{width} * bitsPerPixel + 31) >> 5) << 2;
-    return bytesPerLine * qint64{height} >= (limitMB << 20);
-}
-
 // Only trivially destructible locals from setjmp on.
 bool decodeTop(PngRead& r, QSize clip) {
     if (setjmp(png_jmpbuf(r.png))) return false;
@@ -120,7 +112,8 @@ bool decodeTop(PngRead& r, QSize clip) {
     if (format == QImage::Format_Invalid) return false;
     const png_uint_32 width = png_get_image_width(r.png, r.info);
     const png_uint_32 height = png_get_image_height(r.png, r.info);
-    if (width == 0 || height == 0 || beyondAllocationLimit(width, height, format)) return false;
+    // libpng refuses sides over a million pixels, so both fit an int.
+    if (width == 0 || height == 0 || tooBigToHold(QSize(int(width), int(height)), format)) return false;
     png_read_update_info(r.png, r.info);
 
     const int shownWidth = static_cast<int>(std::min<png_uint_32>(width, static_cast<png_uint_32>(clip.width())));
