@@ -1,8 +1,8 @@
 // Pictures over arbitrary bytes, decoded the ways the game asks for them: a card's
 // top-left corner, the preview's box, the closing picture whole. The PNG top-row reader
 // must give exactly the pixels that Qt's own reader gives for the same corner.
-#include "platform/PictureLoader.h"
-#include "platform/PngRows.h"
+#include "pictures/PictureLoader.h"
+#include "pictures/PngRows.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -15,7 +15,7 @@
 
 namespace {
 
-using kavimo::PictureRequest;
+using kavimo::pictures::PictureRequest;
 namespace pictures = kavimo::pictures;
 
 // The card sides of the two grids, inside their borders, and the preview's box.

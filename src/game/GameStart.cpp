@@ -2,11 +2,14 @@
 #include "shell/Form1.h"
 
 #include "game/Shuffle.h"
+#include "pictures/PictureLoader.h"
 #include "platform/FileLookup.h"
 #include "platform/Platform.h"
 #include "sets/Files.h"
 #include "shell/FileListBox.h"
 #include "shell/PictureBox.h"
+
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <chrono>
 #include <random>
@@ -44,11 +47,11 @@ void Form1::Command1_Click() {
         }
         PictureFiles.push_back(entry);
     }
-    // Each pair's picture is decoded once for both of its cards, and only the part that
-    // a card shows, most often already while the set was being looked at; a file that is
-    // no picture counts as missing.
-    const QSize shown = Picture1[0]->inner().size();
-    const std::vector<QImage> pictures = prefetch_.decode(PictureFiles, {shown, QSize()});
+    // Each pair's picture is decoded once for both of its cards, only the part that a card
+    // shows, on all cores; a file that is no picture counts as missing.
+    const pictures::PictureRequest corner{Picture1[0]->inner().size(), QSize()};
+    const std::vector<QImage> pictures = QtConcurrent::blockingMapped<std::vector<QImage>>(
+        PictureFiles, [corner](const QString& file) { return pictures::load(file, corner); });
     for (const QImage& picture : pictures) {
         if (picture.isNull()) {
             ShowError(1);

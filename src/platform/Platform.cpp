@@ -1,7 +1,5 @@
 #include "platform/Platform.h"
 
-#include "platform/PictureLoader.h"
-
 #include <QDir>
 
 namespace kavimo {
@@ -9,9 +7,5 @@ namespace kavimo {
 QString Platform::currentDir() { return QDir::currentPath(); }
 
 bool Platform::setCurrentDir(const QString& dir) { return QDir::setCurrent(dir); }
-
-QImage Platform::loadPicture(const QString& path, const PictureRequest& request) {
-    return pictures::load(path, request);
-}
 
 }  // namespace kavimo

@@ -2,8 +2,6 @@
 // The one door through which the game reaches the outside world. Form1 receives an
 // implementation at construction: QtPlatform in the program, a recording fake in tests.
 
-#include <QImage>
-#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -16,13 +14,6 @@ inline constexpr int MB_ICONSTOP = 16;
 
 // sndPlaySoundA flag: return at once and let the sound play on.
 inline constexpr uint32_t SND_ASYNC = 1;
-
-// How much of a picture is wanted. Decoding less keeps large photos cheap; what is shown
-// on screen is the same, because a card clips at its inner area and the preview stretches.
-struct PictureRequest {
-    QSize clipTo;   // keep only this top-left part (empty: the whole picture)
-    QSize scaleTo;  // stretch to exactly this size (empty: own size)
-};
 
 class Platform {
 public:
@@ -52,10 +43,6 @@ public:
     // The current directory, and changing it. false when it cannot be changed.
     virtual QString currentDir();
     virtual bool setCurrentDir(const QString& dir);
-
-    // Loads a picture from a file name as a set file or the game writes it (backslashes,
-    // any letter case). A null image when it cannot be found or decoded.
-    virtual QImage loadPicture(const QString& path, const PictureRequest& request = {});
 };
 
 }  // namespace kavimo

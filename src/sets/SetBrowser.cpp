@@ -2,6 +2,7 @@
 #include "shell/Form1.h"
 
 #include "platform/FileLookup.h"
+#include "pictures/PictureLoader.h"
 #include "platform/Platform.h"
 #include "sets/Files.h"
 #include "sets/PairCount.h"
@@ -14,7 +15,6 @@
 namespace kavimo {
 
 void Form1::File1_Click() {
-    prefetch_.cancel();  // the set shown before is not going to be dealt
     Label1->setText(Files::StripExtension(File1->fileName()));
 
     int16_t index = 0;
@@ -25,7 +25,7 @@ void Form1::File1_Click() {
         return;
     }
     // Decoded at the size it is shown: a camera photo does not decode whole.
-    Image1->setPicture(platform_.loadPicture(preview, {QSize(), Image1->size()}));
+    Image1->setPicture(pictures::load(preview, {QSize(), Image1->size()}));
 
     const QString countText = Files::ReadSetEntry(SetFilePath(), index, Files::SectionFile, platform_);
     if (const auto count = ParsePairCount(countText)) {
@@ -35,8 +35,6 @@ void Form1::File1_Click() {
         PairCount = 0;
     }
     ResetBoard();
-    // Its pictures decode while the player looks at it, so that the start deals at once.
-    prefetch_.start(SetFilePath(), PairCount, {Picture1[0]->inner().size(), QSize()});
 }
 
 void Form1::Command2_Click() {

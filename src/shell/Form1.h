@@ -4,7 +4,6 @@
 // belong to (src/sets, src/game); start-up, shutdown and the feedback services here.
 
 #include "game/BoardGeometry.h"
-#include "game/PicturePrefetch.h"
 
 #include <QWidget>
 
@@ -80,8 +79,6 @@ private:
 
     Platform& platform_;
     bool unloaded_ = false;
-    // The selected set's pictures, decoded while the player looks at the set.
-    board::PicturePrefetch prefetch_{platform_};
 };
 
 }  // namespace kavimo

@@ -2,6 +2,7 @@
 #include "shell/Form1.h"
 
 #include "platform/FileLookup.h"
+#include "pictures/PictureLoader.h"
 #include "platform/Platform.h"
 #include "shell/FileListBox.h"
 #include "shell/PictureBox.h"
@@ -30,14 +31,13 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_Unload(int16_t& /*cancel: closing always goes ahead*/) {
-    prefetch_.cancel();  // no set is going to be dealt
     const QString picturePath = DataDir + QStringLiteral("\\sea.jpg");
     const QString soundPath = DataDir + QStringLiteral("\\Icq01@11.wav");
 
     if (fs::fileExists(soundPath) && fs::fileExists(picturePath)) {
         // Decoded before anything is hidden: a closing picture that is no picture leaves
         // the closing sequence out instead of showing an empty window.
-        const QImage picture = platform_.loadPicture(picturePath);
+        const QImage picture = pictures::load(picturePath);
         if (!picture.isNull()) {
             for (int i = 1; i < board::kCards; ++i) Picture1[i]->hide();
             Command1->hide();

@@ -215,25 +215,5 @@ TEST(Closing, ShowsTheClosingPictureWithItsSoundOnlyWhenBothCanBeHad) {
     }
 }
 
-// While the player looks at a set its pictures are decoded; the start takes them only while
-// their files are unchanged.
-TEST_F(Play, APictureChangedWhileItsSetIsShownIsDealtAsItIsNow) {
-    fullSet("a.dat", 3);
-    for (int p = 0; p < 3; ++p) {
-        QFile picture(app.file(QString("Data/a/p%1.png").arg(p)));  // written an hour ago, as a set's are
-        ASSERT_TRUE(picture.open(QIODevice::ReadWrite));
-        picture.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
-    }
-    load();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return platform.decoded == 1 + 3; }, 60000));  // the preview, then the set
-    app.writePicture("Data/a/p1.png", 120, 120, 0xff00ff00);
-    form->Command1_Click();
-    EXPECT_EQ(platform.decoded, 1 + 3 + 1);
-    for (int p = 0; p < 3; ++p)
-        for (int k : cardsOf(p))
-            EXPECT_EQ(form->Picture1[k]->picture().pixel(0, 0), p == 1 ? 0xff00ff00 : colour(p));
-}
-
 }  // namespace
 }  // namespace kavimo::test

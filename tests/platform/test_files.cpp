@@ -1,9 +1,9 @@
 // Files as Windows-made sets name them, and pictures decoded only as far as a card shows
 // them.
 #include "platform/FileLookup.h"
-#include "platform/JpegTop.h"
-#include "platform/PictureLoader.h"
-#include "platform/PngRows.h"
+#include "pictures/JpegTop.h"
+#include "pictures/PictureLoader.h"
+#include "pictures/PngRows.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

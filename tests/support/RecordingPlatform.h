@@ -5,7 +5,6 @@
 
 #include "platform/Platform.h"
 
-#include <atomic>
 #include <vector>
 
 namespace kavimo::test {
@@ -18,10 +17,6 @@ public:
     double clock() override { return now; }
     void sleepUntil(double deadline) override;
     QString applicationDir() override { return appDir; }
-    QImage loadPicture(const QString& path, const PictureRequest& request) override {
-        ++decoded;
-        return Platform::loadPicture(path, request);
-    }
 
     // "sound NAME" (the file name only; "(missing)" after it when there is no such file),
     // "beep", "wait SECONDS"; the game's own message boxes, with their title and style, as
@@ -29,7 +24,6 @@ public:
     std::vector<QString> log;
     double now = 1000.0;
     QString appDir;
-    std::atomic<int> decoded = 0;  // pictures, on any thread
 
     // The log so far, which starts anew.
     std::vector<QString> take();

@@ -1,6 +1,6 @@
-#include "platform/PngRows.h"
+#include "pictures/PngRows.h"
 
-#include "platform/PictureLoader.h"
+#include "pictures/PictureLoader.h"
 
 #include <QFile>
 

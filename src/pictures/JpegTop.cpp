@@ -1,6 +1,6 @@
-#include "platform/JpegTop.h"
+#include "pictures/JpegTop.h"
 
-#include "platform/PictureLoader.h"
+#include "pictures/PictureLoader.h"
 
 #include <QBuffer>
 #include <QFile>

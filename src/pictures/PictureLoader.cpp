@@ -1,8 +1,8 @@
-#include "platform/PictureLoader.h"
+#include "pictures/PictureLoader.h"
 
 #include "platform/FileLookup.h"
-#include "platform/JpegTop.h"
-#include "platform/PngRows.h"
+#include "pictures/JpegTop.h"
+#include "pictures/PngRows.h"
 
 #include <QImageReader>
 #include <QLoggingCategory>
