@@ -23,12 +23,15 @@ struct Grid {
     constexpr int cardsLaidOut() const { return columns * rows; }
 };
 
-// Exactly 21 pairs fill the small-card grid; every other count uses the large cards.
 inline constexpr Grid kSmallGrid{7, 6, 1000, 61};
 inline constexpr Grid kLargeGrid{5, 4, 1550, 97};
+// Up to 10 pairs fit the large cards. 11 to 21 pairs take the small ones: on the large grid
+// their cards beyond the twentieth would stand over the large cards and could be covered
+// for good.
+inline constexpr int kMostPairsOnLargeCards = kLargeGrid.cardsLaidOut() / 2;
 
 inline constexpr const Grid& gridFor(int16_t pairCount) {
-    return pairCount == kMaxPairs ? kSmallGrid : kLargeGrid;
+    return pairCount > kMostPairsOnLargeCards && pairCount <= kMaxPairs ? kSmallGrid : kLargeGrid;
 }
 
 // Card k's left and top edge on a grid.

@@ -118,7 +118,7 @@ TEST_F(Play, AWholeGameLooksAndSoundsAsThePlayerClicksIt) {
     EXPECT_EQ(form->Label1->text(), "b");
 }
 
-TEST_F(Play, TwentyOnePairsAreDealtOnFortyTwoSmallCardsOtherCountsOnLargeOnes) {
+TEST_F(Play, ElevenToTwentyOnePairsAreDealtOnSmallCardsUpToTenOnLargeOnes) {
     fullSet("a.dat", 21);
     fullSet("b.dat", 10);
     load().Command1_Click();
@@ -129,10 +129,28 @@ TEST_F(Play, TwentyOnePairsAreDealtOnFortyTwoSmallCardsOtherCountsOnLargeOnes) {
     form->Command3->click();  // ten pairs: the large cards, and cards 20 to 41 hidden
     EXPECT_EQ(board(), QString(20, '_'));
     EXPECT_EQ(form->Picture1[7]->geometry(), QRect(224, 128, 103, 103));
-    form->PairCount = 15;  // the large cards, and cards 20 to 29 at their small places over them
-    form->ResetBoard();
-    EXPECT_EQ(board(), QString(30, '_'));
-    EXPECT_EQ(form->Picture1[27]->geometry(), QRect(420, 226, 67, 67));
+    for (const int16_t pairs : {11, 15, 20}) {  // exactly their cards, on the small grid
+        form->PairCount = pairs;
+        form->ResetBoard();
+        EXPECT_EQ(board(), QString(2 * pairs, '_'));
+        EXPECT_EQ(form->Picture1[7]->geometry(), QRect(16, 91, 67, 67));
+        EXPECT_EQ(form->Picture1[2 * pairs - 1]->isVisibleTo(form.get()), true);
+        EXPECT_EQ(form->Picture1[2 * pairs]->isVisibleTo(form.get()), false);
+    }
+}
+
+TEST_F(Play, AFifteenPairGameOnTheSmallCardsPlaysToTheFinish) {
+    fullSet("a.dat", 15);
+    cues(kAllCues);
+    load().Command1_Click();
+    expectDealtAsTheSet(*this);
+    for (int p = 0; p < 15; ++p) {
+        for (int k : cardsOf(p)) EXPECT_EQ(form->Picture1[k]->size(), QSize(67, 67));
+        find(p);
+    }
+    EXPECT_EQ(form->PairsFound, 15);
+    const Log log = take();
+    EXPECT_EQ(std::count(log.begin(), log.end(), QString("sound GongC@08.wav")), 1);
 }
 
 TEST_F(Play, APairWithoutAPlayableSoundOfItsOwnPlaysTheFallback) {
