@@ -97,7 +97,7 @@ void checkBoard(const Form1& f) {
     std::array<int, board::kCards> standing{};  // enabled cards per pair number
     int enabled = 0;
     for (int k = 0; k < board::kCards; ++k) {
-        const bool marked = f.Shape1[k]->isVisibleTo(f.Picture1[k]);
+        const bool marked = f.Shape1[k]->isVisible();
         if (marked != (f.FirstPicked != 0 && f.Picked[0] == k)) fail("a frame that is not the first pick's", k);
         if (!f.Picture1[k]->isEnabled()) continue;
         if (!shown(f, k)) fail("an enabled card that is hidden", k);

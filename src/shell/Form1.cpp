@@ -59,7 +59,7 @@ void Form1::createControls() {
         connect(card, &PictureBox::clicked, this, [this, i] { Picture1_Click(static_cast<int16_t>(i)); });
     }
     for (int i = 0; i < board::kCards; ++i) {
-        Shape1[i] = new SelectionFrame(Picture1[i]);
+        Shape1[i] = &Picture1[i]->frame();
         Shape1[i]->place(board::kFrameOffset, board::kFrameOffset, board::kLargeGrid.frameSide,
                          board::kLargeGrid.frameSide);
     }

@@ -30,10 +30,11 @@ void PictureBox::fitToPicture() {
 
 void PictureBox::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
-    if (picture_.isNull()) return;
+    if (picture_.isNull() && !frame_.isVisible()) return;
     QPainter painter(this);
     painter.setClipRect(inner());
-    painter.drawImage(inner().topLeft(), picture_);
+    if (!picture_.isNull()) painter.drawImage(inner().topLeft(), picture_);
+    frame_.paint(painter);
 }
 
 // A click is a press and a release of the left button on the same card.

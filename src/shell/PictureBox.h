@@ -3,6 +3,8 @@
 // own size from its inner top-left corner and clips it at the inner edges. Its own
 // coordinates (those of the selection frame inside it) count pixels from that corner.
 
+#include "shell/SelectionFrame.h"
+
 #include <QFrame>
 #include <QImage>
 
@@ -25,6 +27,9 @@ public:
     // The inner area, where the picture and the card's own coordinates start.
     QRect inner() const { return contentsRect(); }
 
+    // The card's selection frame, painted over its picture.
+    SelectionFrame& frame() { return frame_; }
+
 signals:
     void clicked();
 
@@ -37,6 +42,7 @@ private:
     void fitToPicture();
 
     QImage picture_;
+    SelectionFrame frame_{*this};
     bool autoSize_ = false;
     bool pressed_ = false;
 };

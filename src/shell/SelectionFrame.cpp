@@ -4,31 +4,32 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace kavimo {
 
-SelectionFrame::SelectionFrame(PictureBox* card) : QWidget(card), card_(card) {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_NoSystemBackground);
-    setFocusPolicy(Qt::NoFocus);
-    hide();
+void SelectionFrame::setVisible(bool visible) {
+    if (visible_ == visible) return;
+    visible_ = visible;
+    card_.update();
 }
 
 void SelectionFrame::place(int left, int top, int width, int height) {
-    setGeometry(card_->inner().left() + left, card_->inner().top() + top, width, height);
+    const QRect placement(left, top, width, height);
+    if (placement_ == placement) return;
+    placement_ = placement;
+    if (visible_) card_.update();
 }
 
-QRect SelectionFrame::placement() const { return geometry().translated(-card_->inner().topLeft()); }
-
-void SelectionFrame::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    // Clipped by the card's inner area, like everything the card holds.
-    painter.setClipRect(card_->inner().translated(-pos()));
+void SelectionFrame::paint(QPainter& painter) const {
+    if (!visible_ || placement_.isEmpty()) return;
     const QColor red = QColor::fromRgb(kColour);
-    const int w = width(), h = height(), line = std::min({kLineWidth, w, h});
-    painter.fillRect(0, 0, w, line, red);
-    painter.fillRect(0, h - line, w, line, red);
-    painter.fillRect(0, 0, line, h, red);
-    painter.fillRect(w - line, 0, line, h, red);
+    const QRect r = placement_.translated(card_.inner().topLeft());
+    const int line = std::min({kLineWidth, r.width(), r.height()});
+    painter.fillRect(r.left(), r.top(), r.width(), line, red);
+    painter.fillRect(r.left(), r.bottom() - line + 1, r.width(), line, red);
+    painter.fillRect(r.left(), r.top(), line, r.height(), red);
+    painter.fillRect(r.right() - line + 1, r.top(), line, r.height(), red);
 }
 
 }  // namespace kavimo

@@ -94,7 +94,7 @@ public:
         const PictureBox& card = *form->Picture1[k];
         const bool dealt = card.isEnabled() && !card.picture().isNull();
         if (!shown(k)) return '.';
-        if (form->Shape1[k]->isVisibleTo(&card)) return dealt ? '*' : '?';
+        if (form->Shape1[k]->isVisible()) return dealt ? '*' : '?';
         return dealt ? 'o' : !card.isEnabled() && card.picture().isNull() ? '_' : '?';
     }
     // Every card up to the last one shown.
