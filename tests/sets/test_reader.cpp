@@ -1,6 +1,7 @@
 // The set-file reader as set authors meet it: which entry comes back for which bytes, and
 // when the read-error box appears.
 #include "sets/Files.h"
+#include "sets/PairCount.h"
 #include "support/RecordingPlatform.h"
 #include "support/TempDir.h"
 
@@ -110,6 +111,24 @@ TEST(SetFileReader, LetsGoOfTheFileAfterEveryRead) {
     }
     EXPECT_EQ(platform.log.size(), 500u);
     EXPECT_EQ(openFiles(), before);
+}
+
+TEST(PairCount, IsAWholeSixteenBitNumberWithSpacesAroundItAllowed) {
+    const struct {
+        const char* text;
+        std::optional<int16_t> count;
+    } cases[] = {
+        {.text = "10", .count = 10},          {.text = " 2 ", .count = 2},
+        {.text = "\t3", .count = 3},          {.text = "+4", .count = 4},
+        {.text = "-32768", .count = -32768},  {.text = "32767", .count = 32767},
+        {.text = "", .count = {}},            {.text = "abc", .count = {}},
+        {.text = "1.5", .count = {}},         {.text = "32768", .count = {}},
+        {.text = "1 2", .count = {}},         {.text = "0x10", .count = {}},
+        {.text = "\uff11", .count = {}},      // a full-width digit
+        {.text = "\u00a05", .count = {}},     // a no-break space
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParsePairCount(QString::fromUtf8(c.text)), c.count) << c.text;
+    EXPECT_EQ(ParsePairCount(QString::fromLatin1("1\0", 2)), std::nullopt);
 }
 
 }  // namespace
