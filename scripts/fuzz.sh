@@ -21,7 +21,7 @@ build=${KAVIMO_FUZZ_BUILD:-build-fuzz}
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 work=${KAVIMO_FUZZ_WORK:-$(mktemp -d -t kavimo-fuzz.XXXXXX)}
 
-CC=clang CXX=clang++ cmake -S . -B "$build" -DKAVIMO_FUZZ=ON -DBUILD_TESTING=OFF \
+CC=clang CXX=clang++ scripts/configure.sh "$build" -DKAVIMO_FUZZ=ON -DBUILD_TESTING=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKAVIMO_SANITIZE=ON >/dev/null
+scripts/configure.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DKAVIMO_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)"
 
 # Any report fails its test: UBSan stops at the first one (-fno-sanitize-recover in the

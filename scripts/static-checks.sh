@@ -10,7 +10,7 @@ build=${1:-build}
 # The commands only: nothing needs to be built, except the files Qt generates, which the
 # sources include (moc, resources), and those exist once the build has run.
 if [ ! -f "$build/compile_commands.json" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  scripts/configure.sh "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 
 mapfile -t sources < <(find src -name '*.cpp' | sort)

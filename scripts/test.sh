@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DKAVIMO_WERROR=ON
+scripts/configure.sh build -DCMAKE_BUILD_TYPE=Release -DKAVIMO_WERROR=ON
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure
 # clang-tidy and cppcheck over src/, with the build's compile commands.
