@@ -46,6 +46,7 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
         {"kind 3", kExample, 3, 0, "", true},
         {"kind -1", kExample, -1, 0, "", true},
         {"an empty file", "", SectionFile, 0, "", true},
+        {"NUL bytes only", QByteArray(4096, '\0'), SectionFile, 0, "", true},
         {"lines ending with LF", "[Sound]\na\nb", SectionSound, 1, "b", false},
         {"lines ending with CR", "[Sound]\ra\rb\r", SectionSound, 1, "b", false},
         {"LF then CR ends two lines", "[Sound]\na\n\rb", SectionSound, 2, "b", false},

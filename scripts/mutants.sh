@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Deliberate faults, each applied alone to a scratch copy of the repository, built and run
+# against the whole test suite: a fault that no test catches shows a test gone missing.
+# Run it before and after changing or trimming tests.
+#
+#   scripts/mutants.sh [fault-pattern]   (only the faults whose description matches)
+#   KAVIMO_MUTANTS_WORK=dir              scratch copy and build (default /tmp/kavimo-mutants)
+#
+# Each line of the table: file | text to find (its first occurrence) | text to put instead |
+# the fault it stands for. "\n" in the texts stands for a line end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+only=${1:-}
+work=${KAVIMO_MUTANTS_WORK:-/tmp/kavimo-mutants}
+
+faults=$(cat <<'TABLE'
+src/sets/Files.cpp | if (kind == SectionFile) index = 0; | | the count is read from whatever entry the caller asked for
+src/sets/Files.cpp | if (counter == wanted) { | if (counter == wanted + 1) { | every entry is the one after it
+src/sets/Files.cpp | !line->truncated && line->bytes == *header | line->bytes.startsWith(*header) | a header with text after it still counts
+src/sets/Files.cpp | name.lastIndexOf(u'.') | name.indexOf(u'.') | a title is cut at its first dot
+src/sets/SetFileText.cpp | afterCR_ = data[end] == '\r'; | afterCR_ = false; | CR LF ends two lines
+src/sets/SetFileText.cpp | QStringDecoder windows932("windows-31j" | QStringDecoder windows932("ISO-8859-1" | Shift_JIS names are read as Latin-1
+src/sets/SetFileText.cpp | ByteOrderMark[] = "\xEF\xBB\xBF"; | ByteOrderMark[] = "\xEF\xBB\xBE"; | a UTF-8 signature spoils the first header
+src/sets/PairCount.cpp | if (text.contains(QChar(0))) return std::nullopt; | | a count followed by NUL bytes is taken
+src/sets/SetBrowser.cpp | Image1->setPicture(QImage());\n        return; | Image1->setPicture(QImage()); | a set without its preview still takes its count
+src/sets/SetBrowser.cpp | if (File1->listIndex() > 0) | if (File1->listIndex() >= 0) | "<<" on the first set drops the selection
+src/sets/SetBrowser.cpp | ShowError(2);\n        PairCount = 0; | PairCount = 0; | a count that is no number is not reported
+src/game/Board.cpp | Picture1[i]->setVisible(i <= lastCard); | Picture1[i]->setVisible(i < lastCard); | the last card in play is hidden
+src/game/Board.cpp | if (i % 2 == 1) ++v; | if (i % 2 == 0) ++v; | the unshuffled pairs are numbered wrong
+src/game/Board.cpp | FirstPicked = 0;\n    Picked = {}; | | a pick pending before a reset survives it
+src/game/BoardGeometry.h | pairCount > kMostPairsOnLargeCards | pairCount >= kMostPairsOnLargeCards | ten pairs are laid out on small cards
+src/game/BoardGeometry.h | pairCount <= kMaxPairs ? kSmallGrid | pairCount <= 20 ? kSmallGrid | 21 pairs overlap on the large cards
+src/game/BoardGeometry.h | kSmallGrid{7, 6, 1000, 61} | kSmallGrid{7, 6, 1000, 63} | the small cards' frames have the wrong size
+src/game/Shuffle.cpp | std::swap(cardValue[a], cardValue[b]); | | the cards are never shuffled
+src/game/GameStart.cpp | if (!fs::fileExists(path) \|\| name.isEmpty()) { | if (name.isEmpty()) { | Start with a deleted set file gives no message
+src/game/GameStart.cpp | if (PairCount < 0 \|\| PairCount > board::kMaxPairs) { | if (PairCount < 0) { | a count over 21 is dealt
+src/game/GameStart.cpp | if (picture.isNull()) { | if (false) { | a picture that does not decode is dealt blank
+src/game/GameStart.cpp | Picture1[k]->setEnabled(true); | | dealt cards cannot be clicked
+src/game/GameStart.cpp | PlaySoundCue(QStringLiteral("\\HajimeA@08.wav"), 0); | | the deal is silent
+src/game/Matching.cpp | if (a == b) { | if (false) { | the marked card clicked again counts as a pair
+src/game/Matching.cpp | for (int n = 0; n < kMismatchBeeps; ++n) platform_.beep(); | platform_.beep(); | a wrong pair beeps once
+src/game/Matching.cpp | Pause(1);\n | \n | a found pair is cleared at once
+src/game/Matching.cpp | if (PairsFound == PairCount) { | if (PairsFound > PairCount) { | the finish never plays
+src/shell/Form1.cpp | while (platform_.clock() < end) platform_.sleepUntil(end); | platform_.sleepUntil(end - 0.5); | the pause is half a second short
+src/shell/Form1.cpp | if (!fs::fileExists(path)) return; | | a missing cue still waits its lead-in
+src/shell/Form1.cpp | が見つかりませんでした。");\n    default | が見つかりませんでした");\n    default | error 1 loses its full stop
+src/shell/Startup.cpp | if (!StartDir.isEmpty()) platform_.setCurrentDir(StartDir); | | the start folder is not restored at closing
+src/shell/Startup.cpp | Pause(2); | | the closing picture is not held on screen
+src/shell/PictureBox.cpp | painter.setClipRect(inner()); | | a picture spills over its card's border
+src/shell/SelectionFrame.cpp | painter.fillRect(r.left(), r.top(), line, r.height(), red); | | the frame has no left edge
+TABLE
+)
+
+# A pristine copy of the tracked files, and its build.
+mkdir -p "$work"
+rm -rf "$work/src"
+mkdir -p "$work/src"
+git ls-files -z | tar --null -T - -cf - | tar -xf - -C "$work/src"
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+cmake -S "$work/src" -B "$work/build" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
+cmake --build "$work/build" -j"$(nproc)" >/dev/null
+export QT_QPA_PLATFORM=offscreen
+
+total=0 caught=0
+missed=()
+while IFS='|' read -r file find replace fault; do
+  file=$(echo "$file" | xargs)
+  find=${find# }; find=${find% }
+  replace=${replace# }; replace=${replace% }
+  fault=${fault# }
+  [ -n "$file" ] || continue
+  if [ -n "$only" ] && [[ "$fault" != *"$only"* ]]; then continue; fi
+  total=$((total + 1))
+  cp "$work/src/$file" "$work/original"
+  if ! FIND=$find REPLACE=$replace python3 - "$work/src/$file" <<'PY'
+import os, sys
+path = sys.argv[1]
+find = os.environ["FIND"].replace("\\n", "\n").replace("\\|", "|")
+replace = os.environ["REPLACE"].replace("\\n", "\n").replace("\\|", "|")
+text = open(path, encoding="utf-8").read()
+if find not in text:
+    sys.exit(1)
+open(path, "w", encoding="utf-8").write(text.replace(find, replace, 1))
+PY
+  then
+    echo "STALE     $fault ($file: text not found)"
+    missed+=("$fault (stale)")
+    continue
+  fi
+  verdict="MISSED"
+  if ! cmake --build "$work/build" -j"$(nproc)" >"$work/build.log" 2>&1; then
+    verdict="no build"
+  elif ! ctest --test-dir "$work/build" --stop-on-failure --timeout 120 >"$work/test.log" 2>&1; then
+    verdict="caught"
+  fi
+  cp "$work/original" "$work/src/$file"
+  touch "$work/src/$file"
+  if [ "$verdict" = caught ]; then
+    caught=$((caught + 1))
+    echo "caught    $fault ($(grep -m1 -oE 'Test +#[0-9]+: [^ ]+ \.+\*\*\*' "$work/test.log" | sed -E 's/Test +#[0-9]+: ([^ ]+).*/\1/'))"
+  else
+    echo "$verdict    $fault"
+    missed+=("$fault ($verdict)")
+  fi
+done <<<"$faults"
+
+cmake --build "$work/build" -j"$(nproc)" >/dev/null
+echo "$caught of $total faults caught"
+if [ ${#missed[@]} -gt 0 ]; then
+  printf 'not caught: %s\n' "${missed[@]}"
+  exit 1
+fi
