@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <mutex>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include <dirent.h>
@@ -225,7 +226,8 @@ QStringList listFiles(const QString& folder, const QStringList& patterns) {
     const Directory directory = openDirectory(*found);
     if (!directory) return {};
     std::vector<QRegularExpression> filters;
-    for (const QString& pattern : patterns) filters.push_back(QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive));
+    for (const QString& pattern : patterns)
+        filters.push_back(QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive));
 
     struct Entry {
         QString key;  // the name in small letters, the order of the list
@@ -237,10 +239,11 @@ QStringList listFiles(const QString& folder, const QStringList& patterns) {
         const QByteArray bytes(entry->d_name);
         if (bytes.startsWith('.')) continue;  // hidden, and "." and ".."
         QString name = decodeName(bytes);
-        const bool matches = std::any_of(filters.begin(), filters.end(), [&](const QRegularExpression& filter) {
-            return filter.match(name).hasMatch();
-        });
-        if (matches && isRegular(join(*found, bytes))) entries.push_back({name.toLower(), std::move(name), bytes});
+        const bool matches =
+            std::any_of(filters.begin(), filters.end(),
+                        [&](const QRegularExpression& filter) { return filter.match(name).hasMatch(); });
+        if (matches && isRegular(join(*found, bytes)))
+            entries.push_back({name.toLower(), std::move(name), bytes});
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         return std::tie(a.key, a.name, a.bytes) < std::tie(b.key, b.name, b.bytes);

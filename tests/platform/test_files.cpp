@@ -43,12 +43,12 @@ TEST(FileLookup, FindsTheFileAWindowsSetMeansAndCountsOnlyVisibleRegularFiles) {
     } cases[] = {
         {"DATA\\sounds\\BARK@22.wav", "Data/Sounds/Bark@22.wav", true},
         {"<tmp>\\data\\dog.JPG", "Data/dog.jpg", true},
-        {"Mixed\\Cat.png", "Mixed/Cat.png", true},             // the exact spelling first
-        {"Mixed\\cAT.png", "Mixed/CAT.png", true},             // else the first in sorted order
-        {"TWIN\\DATA\\bird.png", nullptr, false},  // "Data" is taken, and no other spelling after it
+        {"Mixed\\Cat.png", "Mixed/Cat.png", true},  // the exact spelling first
+        {"Mixed\\cAT.png", "Mixed/CAT.png", true},  // else the first in sorted order
+        {"TWIN\\DATA\\bird.png", nullptr, false},   // "Data" is taken, and no other spelling after it
         {".\\Data\\\\Sounds\\..\\DOG.jpg", "Data/dog.jpg", true},
         {"Missing\\..\\Data\\dog.jpg", "Data/dog.jpg", true},  // ".." undoes what is written
-        {"Data\\dog.jpg ", "Data/dog.jpg", true},                // trailing spaces and dots, as Windows
+        {"Data\\dog.jpg ", "Data/dog.jpg", true},              // trailing spaces and dots, as Windows
         {"Data. \\Sounds..\\Bark@22.wav. .", "Data/Sounds/Bark@22.wav", true},
         {"データ\\いぬ.jpg", "データ/いぬ.jpg", true},
         {"link.wav", "link.wav", true},
@@ -129,7 +129,8 @@ TEST(FileLookup, EntriesThatOnceHungOrCrashedTheGameAreAnsweredAtOnce) {
         {"a folder and its twin 25 times over", "Data\\" + QString("pics\\..\\").repeated(25) + "missing.jpg",
          false},
         {"the same, to a file", "Data\\" + QString("PiCs\\..\\").repeated(25) + "dog.jpg", true},
-        {"links to the folder in two spellings", "Data\\" + QString("Loop\\").repeated(25) + "missing.jpg", false},
+        {"links to the folder in two spellings", "Data\\" + QString("Loop\\").repeated(25) + "missing.jpg",
+         false},
         {"the same, to a file", "Data\\" + QString("Loop\\").repeated(25) + "dog.jpg", true},
         {"a name past 4096 characters", "Data\\" + QString(4100, u'a'), false},
         {"a NUL inside the name", QString("Data\\dog.jpg") + QChar(u'\0') + "x", false},
@@ -204,7 +205,8 @@ TEST(SetFiles, ShiftJisNamesFromAWindowsZipAreListedWithTheirTitleAndTheirPictur
     for (const QString& set : sets) {
         RecordingPlatform platform;
         int16_t index = 0;
-        const QString entry = Files::ReadSetEntry(dataDir + "\\" + set, index, Files::SectionPicture, platform);
+        const QString entry =
+            Files::ReadSetEntry(dataDir + "\\" + set, index, Files::SectionPicture, platform);
         EXPECT_EQ(platform.take(), std::vector<QString>{}) << set.toStdString();
         EXPECT_TRUE(fs::fileExists(entry)) << entry.toStdString();
         EXPECT_EQ(fs::nativePath(entry), folder + "/" + windows932("いぬ.png")) << entry.toStdString();
