@@ -124,6 +124,7 @@ QString parentOf(const QString& folder) {
     return slash <= 0 ? QStringLiteral("/") : folder.left(slash);
 }
 
+// Hand-written: neither Qt nor the C++ library looks a path up the way Windows reads it.
 std::optional<QByteArray> locate(const QString& path) {
     if (path.isEmpty() || path.size() > kMaxPathChars || hasDriveLetter(path) || path.contains(QChar(u'\0')))
         return std::nullopt;
