@@ -17,10 +17,10 @@
 #include <QStringEncoder>
 
 #include <array>
+#include <filesystem>
+#include <fstream>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace kavimo::test {
 namespace {
@@ -73,35 +73,15 @@ TEST(FileLookup, FindsTheFileAWindowsSetMeansAndCountsOnlyVisibleRegularFiles) {
 // Names as the OS holds them: Shift_JIS bytes from an old Windows zip are no UTF-8.
 QByteArray windows932(const QString& text) { return QStringEncoder("windows-31j").encode(text); }
 
-// Files and folders made under names that Qt cannot spell, so that the scratch folder,
-// which Qt removes, holds none of them at its end.
-class NativeNames {
-public:
-    ~NativeNames() {
-        for (auto it = made_.rbegin(); it != made_.rend(); ++it)
-            (it->second ? ::rmdir : ::unlink)(it->first.constData());
-    }
-    void mkdir(const QByteArray& path) {
-        ASSERT_EQ(::mkdir(path.constData(), 0755), 0) << path.constData();
-        made_.emplace_back(path, true);
-    }
-    void write(const QByteArray& path, const QByteArray& bytes) {
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ASSERT_GE(fd, 0) << path.constData();
-        made_.emplace_back(path, false);
-        ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
-        ::close(fd);
-    }
-
-private:
-    std::vector<std::pair<QByteArray, bool>> made_;  // path, whether a folder
+// Qt can neither make nor remove files under names that are not UTF-8; std::filesystem
+// takes the bytes.
+struct RemovedAtEnd {
+    std::filesystem::path path;
+    ~RemovedAtEnd() { std::filesystem::remove_all(path); }
 };
 
-QByteArray readAll(QFile& file) {
-    QByteArray bytes;
-    char chunk[4096];
-    for (qint64 got; (got = file.read(chunk, sizeof chunk)) > 0;) bytes.append(chunk, got);
-    return bytes;
+void writeNative(const QByteArray& path, const QByteArray& bytes) {
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes.toStdString();
 }
 
 struct ApplicationDirGuard {
@@ -173,7 +153,7 @@ TEST(SetFiles, DevicesPipesAndProcFilesAreNeitherListedNorReadNorShown) {
         const std::unique_ptr<QFile> file = fs::openRegular(stem + ".png");
         EXPECT_EQ(file != nullptr, c.exists) << c.name;
         if (file) {
-            EXPECT_EQ(readAll(*file), "") << c.name;
+            EXPECT_EQ(file->readAll(), "") << c.name;
         }
     }
 }
@@ -184,14 +164,12 @@ TEST(SetFiles, ShiftJisNamesFromAWindowsZipAreListedWithTheirTitleAndTheirPictur
     TempDir app;
     const QByteArray data = QFile::encodeName(app.mkdir("Data"));
     const QByteArray folder = data + "/" + windows932("ｲﾇ");
-    NativeNames native;
-    native.mkdir(folder);
-    const QString picture = app.writePicture("dog.png", 8, 8, 0xff0000ff);
-    QFile pictureFile(picture);
-    ASSERT_TRUE(pictureFile.open(QIODevice::ReadOnly));
-    const QByteArray pictureBytes = pictureFile.readAll();
-    native.write(folder + "/" + windows932("いぬ.png"), pictureBytes);
-    native.write(data + "/" + windows932("どうぶつ.dat"),
+    const RemovedAtEnd removed{data.toStdString()};
+    ASSERT_TRUE(std::filesystem::create_directory(folder.toStdString()));
+    QImage blue(8, 8, QImage::Format_RGB32);
+    blue.fill(0xff0000ff);
+    writeNative(folder + "/" + windows932("いぬ.png"), encoded(blue, "PNG"));
+    writeNative(data + "/" + windows932("どうぶつ.dat"),
                 windows932("[File]\r\n1\r\n[Picture]\r\nData\\ｲﾇ\\いぬ.PNG \r\n"));
     app.write("Data/b.dat", "[File]\r\n1\r\n[Picture]\r\nData\\ｲﾇ\\いぬ.png\r\n");
     const ApplicationDirGuard appDir(app.path());
