@@ -129,6 +129,7 @@ std::optional<QByteArray> locate(const QString& path) {
     if (path.isEmpty() || path.size() > kMaxPathChars || hasDriveLetter(path) || path.contains(QChar(u'\0')))
         return std::nullopt;
     auto [start, rest] = splitStart(path);
+    if (start.isEmpty()) return std::nullopt;  // the current directory is gone
 
     // "." and ".." are collapsed before anything is looked up, as Windows does with a
     // path, so ".." undoes the part written before it whatever that part turns out to be.
