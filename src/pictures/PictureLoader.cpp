@@ -51,7 +51,9 @@ QImage load(const QString& path, const PictureRequest& request) {
         if (auto top = readProgressiveJpegTop(file, request.clipTo)) return ready(std::move(*top));
     }
 
-    QImageReader reader(file);
+    const std::unique_ptr<QFile> device = fs::openRegular(path);
+    if (!device) return {};
+    QImageReader reader(device.get());
     reader.setAutoTransform(false);
     const QSize size = reader.size();
     // Refused from its header: to show even a corner or a thumbnail of a progressive JPEG

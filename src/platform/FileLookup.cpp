@@ -1,82 +1,259 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileLookup.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QStringList>
+#include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <algorithm>
+#include <mutex>
+#include <optional>
+#include <tuple>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kavimo::fs {
 
 namespace {
 
+// PATH_MAX: a longer path opens nothing here, and an entry of thousands of separators is
+// turned away before it is split.
+constexpr qsizetype kMaxPathChars = 4096;
+
+std::mutex applicationDirMutex;
+QString applicationDirPath;
+
+QString applicationDir() {
+    const std::lock_guard lock(applicationDirMutex);
+    return applicationDirPath;
+}
+
 // "C:\x.wav", "c:/x": a Windows drive, which does not exist here.
-bool hasDriveLetter(const QString& path) {
+bool hasDriveLetter(QStringView path) {
     if (path.size() < 2 || path[1] != u':') return false;
     const char16_t c = path[0].unicode();
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
-QString join(const QString& folder, const QString& name) {
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+bool isSeparator(QChar c) { return c == u'/' || c == u'\\'; }
+
+// Windows ignores them ("dog.jpg " opens dog.jpg), and sets written there rely on it.
+QStringView withoutTrailingSpacesAndDots(QStringView name) {
+    qsizetype size = name.size();
+    while (size > 0 && (name[size - 1] == u' ' || name[size - 1] == u'.')) --size;
+    return name.first(size);
 }
 
-// The names in folder that spell name in another letter case, in sorted order.
-QStringList otherCaseSpellings(const QString& folder, const QString& name) {
-    const QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                               QDir::Unsorted);
-    QStringList found;
-    for (const QString& entry : entries) {
-        if (entry != name && entry.compare(name, Qt::CaseInsensitive) == 0) found.append(entry);
+// A name unpacked from an old Windows zip keeps its Shift_JIS bytes; anything that is not
+// valid UTF-8 is read as code page 932.
+QString decodeName(QByteArrayView bytes) {
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString name = utf8.decode(bytes);
+    if (!utf8.hasError()) return name;
+    QStringDecoder windows932("windows-31j", QStringConverter::Flag::Stateless);
+    return windows932.decode(bytes);
+}
+
+QByteArray join(const QByteArray& folder, QByteArrayView name) {
+    QByteArray path = folder;
+    if (!path.endsWith('/')) path += '/';
+    path += name;
+    return path;
+}
+
+// Following links.
+std::optional<mode_t> typeOf(const QByteArray& path) {
+    struct stat status {};
+    if (::stat(path.constData(), &status) != 0) return std::nullopt;
+    return status.st_mode & S_IFMT;
+}
+
+bool isRegular(const QByteArray& path) { return typeOf(path) == S_IFREG; }
+
+enum class Wanted { Anything, Folder };
+
+bool isWanted(const QByteArray& path, Wanted wanted) {
+    const std::optional<mode_t> type = typeOf(path);
+    return type && (wanted == Wanted::Anything || *type == S_IFDIR);
+}
+
+// Read with readdir rather than QDir, which skips names that are not valid UTF-8.
+struct CloseDirectory {
+    void operator()(DIR* directory) const { ::closedir(directory); }
+};
+using Directory = std::unique_ptr<DIR, CloseDirectory>;
+Directory openDirectory(const QByteArray& path) { return Directory(::opendir(path.constData())); }
+
+// One level: the name as written when it is there, else the first name in byte order
+// that matches with letter case ignored. No other spelling is tried later, so the walk
+// stays linear however many spellings each level offers.
+std::optional<QByteArray> step(const QByteArray& folder, const QString& name, Wanted wanted) {
+    if (QByteArray exact = join(folder, QFile::encodeName(name)); isWanted(exact, wanted)) return exact;
+    const Directory directory = openDirectory(folder);
+    if (!directory) return std::nullopt;
+    std::optional<QByteArray> bestName;
+    while (const dirent* entry = ::readdir(directory.get())) {
+        const QByteArray entryName(entry->d_name);
+        if (entryName == "." || entryName == ".." || (bestName && entryName >= *bestName)) continue;
+        if (withoutTrailingSpacesAndDots(decodeName(entryName)).compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (isWanted(join(folder, entryName), wanted)) bestName = entryName;
     }
-    std::sort(found.begin(), found.end());
+    if (!bestName) return std::nullopt;
+    return join(folder, *bestName);
+}
+
+// The folder the path starts from, kept as written, and the rest, which is read the
+// Windows way.
+std::pair<QString, QStringView> splitStart(QStringView path) {
+    const QString appDir = applicationDir();
+    if (!appDir.isEmpty() && path.startsWith(appDir) &&
+        (path.size() == appDir.size() || appDir.endsWith(u'/') || isSeparator(path[appDir.size()])))
+        return {appDir, path.sliced(appDir.size())};
+    if (isSeparator(path.front())) return {QStringLiteral("/"), path.sliced(1)};
+    return {QDir::currentPath(), path};
+}
+
+QString parentOf(const QString& folder) {
+    const qsizetype slash = folder.lastIndexOf(u'/', folder.endsWith(u'/') ? -2 : -1);
+    return slash <= 0 ? QStringLiteral("/") : folder.left(slash);
+}
+
+// Hand-written: neither Qt nor the C++ library looks a path up the way Windows reads it.
+std::optional<QByteArray> locate(const QString& path) {
+    if (path.isEmpty() || path.size() > kMaxPathChars || hasDriveLetter(path) || path.contains(QChar(u'\0')))
+        return std::nullopt;
+    auto [start, rest] = splitStart(path);
+    if (start.isEmpty()) return std::nullopt;  // the current directory is gone
+
+    // "." and ".." are collapsed before anything is looked up, as Windows does with a
+    // path, so ".." undoes the part written before it whatever that part turns out to be.
+    QStringList parts;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= rest.size(); ++i) {
+        if (i < rest.size() && !isSeparator(rest[i])) continue;
+        const QStringView part = rest.sliced(from, i - from);
+        from = i + 1;
+        if (part == u"..") {
+            if (parts.isEmpty())
+                start = parentOf(start);
+            else
+                parts.removeLast();
+        } else if (const QStringView name = withoutTrailingSpacesAndDots(part); !name.isEmpty()) {
+            parts.append(name.toString());  // "." and empty parts fall away here
+        }
+    }
+
+    QByteArray found = QFile::encodeName(start);
+    QByteArray written = found;
+    for (const QString& part : parts) written = join(written, QFile::encodeName(part));
+    if (isWanted(written, Wanted::Anything)) return written;
+    if (parts.isEmpty()) return std::nullopt;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const auto next = step(found, parts[i], i + 1 == parts.size() ? Wanted::Anything : Wanted::Folder);
+        if (!next) return std::nullopt;
+        found = *next;
+    }
     return found;
 }
 
-// Follows parts[index...] below folder, trying at each level the name as written and then
-// its other spellings, and going back a level when a spelling leads nowhere (a set may
-// have both "Data" and "data", only one of them holding the file).
-QString walk(const QString& folder, const QStringList& parts, qsizetype index) {
-    if (index == parts.size()) return folder;
-    const QString& part = parts[index];
-    if (part.isEmpty() || part == u".") return walk(folder, parts, index + 1);
-    if (part == u"..") return walk(join(folder, part), parts, index + 1);
+// Reads no further than the size the file had when it was opened: a /proc file claims 0
+// bytes and would otherwise go on giving more (pagemap for minutes).
+class SizedFile final : public QFile {
+public:
+    explicit SizedFile(qint64 size) : size_(size) {}
 
-    const bool last = index + 1 == parts.size();
-    const auto follow = [&](const QString& spelling) -> QString {
-        const QString path = join(folder, spelling);
-        const QFileInfo info(path);
-        if (!info.exists()) return {};
-        if (last) return path;
-        return info.isDir() ? walk(path, parts, index + 1) : QString();
-    };
-    if (QString found = follow(part); !found.isEmpty()) return found;
-    for (const QString& spelling : otherCaseSpellings(folder, part)) {
-        if (QString found = follow(spelling); !found.isEmpty()) return found;
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        const off_t at = ::lseek(handle(), 0, SEEK_CUR);
+        if (at < 0) return -1;
+        const qint64 left = size_ - qint64{at};
+        if (left <= 0) return 0;
+        return QFile::readData(data, std::min(maxSize, left));
     }
-    return {};
-}
+
+private:
+    qint64 size_;
+};
 
 }  // namespace
 
-QString resolve(const QString& path) {
-    if (path.isEmpty() || hasDriveLetter(path)) return {};
-    QString local = path;
-    local.replace(u'\\', u'/');
-    const bool absolute = local.startsWith(u'/');
-    const QString base = absolute ? QStringLiteral("/") : QDir::currentPath();
-    const QString written = absolute ? local : join(base, local);
+void setApplicationDir(const QString& dir) {
+    const std::lock_guard lock(applicationDirMutex);
+    applicationDirPath = dir;
+}
 
-    if (QFileInfo::exists(written)) return written;
-    return walk(base, local.split(u'/'), 0);
+QByteArray nativePath(const QString& path) { return locate(path).value_or(QByteArray()); }
+
+QString resolve(const QString& path) {
+    const std::optional<QByteArray> found = locate(path);
+    return found ? QFile::decodeName(*found) : QString();
 }
 
 bool fileExists(const QString& path) {
-    const QString found = resolve(path);
-    if (found.isEmpty()) return false;
-    const QFileInfo info(found);
-    return info.isFile() && !info.fileName().startsWith(u'.');
+    const std::optional<QByteArray> found = locate(path);
+    if (!found) return false;
+    const QByteArrayView name = QByteArrayView(*found).sliced(found->lastIndexOf('/') + 1);
+    return !name.startsWith('.') && isRegular(*found);
+}
+
+std::unique_ptr<QFile> openRegular(const QString& path) {
+    const std::optional<QByteArray> found = locate(path);
+    // Checked before opening too: opening a device can have effects of its own.
+    if (!found || !isRegular(*found)) return nullptr;
+    // O_NONBLOCK: a named pipe swapped in meanwhile is not waited on.
+    const int fd = ::open(found->constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    auto file = std::make_unique<SizedFile>(qint64{status.st_size});
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return file;
+}
+
+QStringList listFiles(const QString& folder, const QStringList& patterns) {
+    const std::optional<QByteArray> found = locate(folder);
+    if (!found) return {};
+    const Directory directory = openDirectory(*found);
+    if (!directory) return {};
+    std::vector<QRegularExpression> filters;
+    for (const QString& pattern : patterns)
+        filters.push_back(QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive));
+
+    struct Entry {
+        QString key;  // the name in small letters, the order of the list
+        QString name;
+        QByteArray bytes;
+    };
+    std::vector<Entry> entries;
+    while (const dirent* entry = ::readdir(directory.get())) {
+        const QByteArray bytes(entry->d_name);
+        if (bytes.startsWith('.')) continue;  // hidden, and "." and ".."
+        QString name = decodeName(bytes);
+        const bool matches =
+            std::any_of(filters.begin(), filters.end(),
+                        [&](const QRegularExpression& filter) { return filter.match(name).hasMatch(); });
+        if (matches && isRegular(join(*found, bytes)))
+            entries.push_back({name.toLower(), std::move(name), bytes});
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return std::tie(a.key, a.name, a.bytes) < std::tie(b.key, b.name, b.bytes);
+    });
+    QStringList names;
+    names.reserve(qsizetype(entries.size()));
+    for (Entry& entry : entries) names.append(std::move(entry.name));
+    return names;
 }
 
 }  // namespace kavimo::fs

@@ -1,19 +1,47 @@
 #pragma once
 // File names as Windows-made sets and the game's own literals write them, on this file system.
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
+#include <QStringList>
+
+#include <memory>
 
 namespace kavimo::fs {
 
-// Maps a path onto this file system: a backslash separates folders like a slash, and a
-// name that does not exist as written is looked up again with letter case ignored, folder
-// by folder. A relative path resolves against the current directory. A drive-letter path
-// ("C:\x.wav") is never found. Returns the existing file's or folder's path as it is
-// spelled here, or an empty string when nothing is found.
+// The application folder. A path that starts with it keeps that part exactly as written:
+// a backslash in the folder's own name is a character there, not a separator. Set once at
+// start-up, before anything is looked up.
+void setApplicationDir(const QString& dir);
+
+// Maps a path onto this file system as Windows would read it. Past the application folder
+// (or the root, or the current directory for a relative path) a backslash separates
+// folders like a slash; "." and ".." are collapsed first, as written; trailing spaces and
+// dots of each part are ignored. At each level the name as written is taken when it
+// exists, else the first name in byte order that matches with letter case ignored, read
+// as UTF-8 or, when it is not valid UTF-8, as code page 932 (names unpacked from an old
+// Windows zip). A drive-letter path ("C:\x.wav") and a path over 4096 characters are
+// never found. Returns the found file's or folder's path as the OS's bytes, or an empty
+// array when nothing is found.
+QByteArray nativePath(const QString& path);
+
+// The same as text; lossy for a name that is not valid UTF-8, so open files through
+// openRegular() or nativePath() instead.
 QString resolve(const QString& path);
 
-// The existence test: true only for a regular file that is not hidden (its name does not
-// start with "."). Folders do not count.
+// The existence test: true only for a regular file, after following links, that is not
+// hidden (its name does not start with "."). Folders, devices and named pipes do not count.
 bool fileExists(const QString& path);
+
+// The file at path opened read-only, or null unless it is a regular file after following
+// links. Never blocks (a named pipe is not waited on) and never reads past the size the
+// file had when it was opened, so a /proc file ends at once.
+std::unique_ptr<QFile> openRegular(const QString& path);
+
+// The names of the visible regular files in folder (looked up as nativePath() does) that
+// match one of the wildcard patterns with letter case ignored, sorted by name with letter
+// case ignored. Names that are not valid UTF-8 are read as code page 932.
+QStringList listFiles(const QString& folder, const QStringList& patterns);
 
 }  // namespace kavimo::fs

@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <memory>
 #include <optional>
 
 namespace kavimo::Files {
@@ -29,8 +30,9 @@ std::optional<QByteArrayView> headerOf(int16_t kind) {
 // fixed-size chunks, so neither the file nor one of its lines is ever held whole.
 class SetFileLines {
 public:
-    explicit SetFileLines(const QString& path)
-        : file_(path), ok_(!path.isEmpty() && file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {}
+    // Only a regular file is opened (never a device or a named pipe), and it is read no
+    // further than its size.
+    explicit SetFileLines(const QString& path) : file_(fs::openRegular(path)), ok_(file_ != nullptr) {}
 
     // Opened, and read without an error so far.
     bool ok() const { return ok_; }
@@ -41,7 +43,7 @@ public:
     std::optional<settext::Line> next() {
         while (ok_ && !atEnd_) {
             if (auto line = lines_.next()) return line;
-            const qint64 got = file_.read(chunk_.data(), chunk_.size());
+            const qint64 got = file_->read(chunk_.data(), chunk_.size());
             if (got < 0) {
                 ok_ = false;
             } else if (got == 0) {
@@ -55,7 +57,7 @@ public:
     }
 
 private:
-    QFile file_;
+    std::unique_ptr<QFile> file_;
     bool ok_;
     bool atEnd_ = false;
     QByteArray chunk_{ChunkBytes, Qt::Uninitialized};
@@ -70,7 +72,7 @@ QString ReadSetEntry(const QString& path, int16_t& index, const int16_t& kind, P
     const int16_t wanted = index;
     const std::optional<QByteArrayView> header = headerOf(kind);
 
-    SetFileLines lines(fs::resolve(path));
+    SetFileLines lines(path);
     lines.keepUpTo(header ? header->size() : 0);
     bool found = false;
     int16_t counter = 0;

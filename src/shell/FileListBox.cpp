@@ -2,9 +2,6 @@
 
 #include "platform/FileLookup.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <limits>
 
 namespace kavimo {
@@ -35,13 +32,7 @@ void FileListBox::invalidate() {
 const QStringList& FileListBox::entries() const {
     if (listed_) return entries_;
     listed_ = true;
-    const QString folder = fs::resolve(path_);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) return entries_;
-    QDir dir(folder);
-    dir.setNameFilters(pattern_.split(';', Qt::SkipEmptyParts));
-    dir.setFilter(QDir::Files | QDir::NoDotAndDotDot);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    entries_ = dir.entryList();
+    entries_ = fs::listFiles(path_, pattern_.split(';', Qt::SkipEmptyParts));
     // The count and the index are 16-bit.
     if (entries_.size() > std::numeric_limits<int16_t>::max())
         entries_.resize(std::numeric_limits<int16_t>::max());

@@ -1,7 +1,8 @@
 #pragma once
 // The set list: a file list that is never shown. It lists the regular, non-hidden files
-// of its folder whose names match its pattern, letter case ignored as Windows does
-// ("*.dat" lists "ZOO.DAT"), sorted by name with case ignored.
+// of its folder (links followed) whose names match its pattern, letter case ignored as
+// Windows does ("*.dat" lists "ZOO.DAT"), sorted by name with case ignored. A name unpacked
+// from an old Windows zip in Shift_JIS bytes is listed as its proper text.
 
 #include <QStringList>
 #include <QWidget>

@@ -19,6 +19,8 @@ void Form1::Form_Load() {
     const QString appDir = platform_.applicationDir();
     // File names in set files resolve against the application folder until shutdown.
     platform_.setCurrentDir(appDir);
+    // A backslash in the folder's own name stays a character of that name.
+    fs::setApplicationDir(appDir);
     DataDir = appDir + QStringLiteral("\\Data");
 
     PlaySoundCue(QStringLiteral("\\Asonde00@22.wav"), 0);
