@@ -18,6 +18,7 @@ constexpr size_t kMostSamples =
     size_t{SoundDecoder::kMaxSeconds + 1} * SoundDecoder::kRate * SoundDecoder::kChannels;
 // The bell lasts 0.14 s; three rung in a row must be heard as three, with a gap between.
 constexpr int64_t kBellSpacingFrames = SoundDecoder::kRate * 3 / 10;
+constexpr int64_t kMostBellsAhead = 3;
 constexpr size_t kLongestBellSamples = size_t{2} * SoundDecoder::kRate * SoundDecoder::kChannels;
 
 }  // namespace
@@ -121,6 +122,9 @@ bool SdlSound::bell() {
     if (silent_ || bellSound_.empty()) return false;
     const std::lock_guard lock(mutex_);
     const int64_t onset = std::max(framesOut_, lastBellOnset_ + kBellSpacingFrames);
+    // Bells rung faster than they sound (a child clicking wrong pairs without a stop) would
+    // otherwise queue up and ring on long after; what is beyond three ahead is let go.
+    if (onset > framesOut_ + kMostBellsAhead * kBellSpacingFrames) return true;
     bellOnsets_.push_back(onset);
     lastBellOnset_ = onset;
     return true;
