@@ -101,15 +101,16 @@ void SdlSound::decodeInTurn() {
         if (quit_) break;
         std::unique_ptr<SoundDecoder> decoder = std::move(next_);
         const uint64_t mine = generation_;
-        for (bool more = true; more;) {
+        bool replaced = false;
+        for (bool more = true; more && !replaced;) {
             lock.unlock();
             piece.clear();
             more = decoder->decodeMore(piece);
             lock.lock();
-            if (quit_ || generation_ != mine) break;  // replaced by a newer sound
-            sound_.insert(sound_.end(), piece.begin(), piece.end());
+            replaced = !wanted(mine);  // the end, or a newer sound started meanwhile
+            if (!replaced) sound_.insert(sound_.end(), piece.begin(), piece.end());
         }
-        if (generation_ == mine) decoding_ = false;
+        if (!replaced) decoding_ = false;
         lock.unlock();
         decoder.reset();  // closes the file
         lock.lock();
@@ -117,6 +118,8 @@ void SdlSound::decodeInTurn() {
     lock.unlock();
     SDL_TLSCleanup();
 }
+
+bool SdlSound::wanted(uint64_t generation) const { return !quit_ && generation_ == generation; }
 
 bool SdlSound::bell() {
     if (silent_ || bellSound_.empty()) return false;

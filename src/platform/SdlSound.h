@@ -40,6 +40,8 @@ private:
     static void fill(void* self, uint8_t* stream, int bytes);
     void mix(int16_t* out, int frames);
     void decodeInTurn();
+    // Whether the sound of that generation is still to be decoded; with mutex_ held.
+    bool wanted(uint64_t generation) const;
 
     uint32_t device_ = 0;
     bool silent_ = false;  // playing into nothing: there is no sound device

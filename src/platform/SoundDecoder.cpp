@@ -51,8 +51,8 @@ bool isPromisedFormat(int format) {
 
 }  // namespace
 
-void SoundDecoder::FileClose::operator()(sf_private_tag* file) const { sf_close(file); }
-void SoundDecoder::StreamFree::operator()(_SDL_AudioStream* stream) const { SDL_FreeAudioStream(stream); }
+void SoundDecoder::FileClose::operator()(SNDFILE* file) const { sf_close(file); }
+void SoundDecoder::StreamFree::operator()(SDL_AudioStream* stream) const { SDL_FreeAudioStream(stream); }
 
 SoundDecoder::~SoundDecoder() = default;
 

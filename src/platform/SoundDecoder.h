@@ -5,12 +5,12 @@
 
 #include <QByteArray>
 
+#include <SDL_audio.h>
+#include <sndfile.h>
+
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-struct sf_private_tag;
-struct _SDL_AudioStream;
 
 namespace kavimo {
 
@@ -40,18 +40,18 @@ public:
 
 private:
     struct FileClose {
-        void operator()(sf_private_tag* file) const;
+        void operator()(SNDFILE* file) const;
     };
     struct StreamFree {
-        void operator()(_SDL_AudioStream* stream) const;
+        void operator()(SDL_AudioStream* stream) const;
     };
 
     SoundDecoder() = default;
     bool readPiece();
     void takeConverted(std::vector<int16_t>& out);
 
-    std::unique_ptr<sf_private_tag, FileClose> file_;
-    std::unique_ptr<_SDL_AudioStream, StreamFree> stream_;
+    std::unique_ptr<SNDFILE, FileClose> file_;
+    std::unique_ptr<SDL_AudioStream, StreamFree> stream_;
     int channels_ = 0;
     int64_t framesLeft_ = 0;  // of the file's own frames, before the bound is reached
     bool flushed_ = false;
