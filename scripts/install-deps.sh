@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   # build and run
-  build-essential cmake libgtest-dev qt6-base-dev libsdl2-mixer-dev libpng-dev fonts-ipafont-gothic
+  build-essential cmake libgtest-dev qt6-base-dev libsdl2-dev libsndfile1-dev libpng-dev fonts-ipafont-gothic
+  sound-theme-freedesktop
   # real-window tests, test data and the sample-data generator
   xvfb xauth xdotool imagemagick x11-apps libx11-dev sox espeak-ng fonts-noto-color-emoji
   # sanitizers, fuzzing and static checks

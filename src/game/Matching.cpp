@@ -41,9 +41,10 @@ void Form1::Picture1_Click(int16_t index) {
         return;
     }
 
-    QString entry = Files::ReadSetEntry(SetFilePath(), CardValue[a], Files::SectionSound, platform_);
-    if (entry.isEmpty() || !fs::fileExists(entry)) entry = DataDir + QStringLiteral("\\puu002@22.wav");
-    platform_.sndPlaySoundA(entry, SND_ASYNC);
+    const QString entry = Files::ReadSetEntry(SetFilePath(), CardValue[a], Files::SectionSound, platform_);
+    // A file that is there but cannot be played (a phone's recording, a broken file) falls back too.
+    if (entry.isEmpty() || !fs::fileExists(entry) || platform_.sndPlaySoundA(entry, SND_ASYNC) == 0)
+        platform_.sndPlaySoundA(DataDir + QStringLiteral("\\puu002@22.wav"), SND_ASYNC);
     Pause(1);
 
     Picture1[a]->clearPicture();

@@ -28,14 +28,21 @@ void DeferredSound::setUp() {
     settled_.notify_all();
 }
 
-bool DeferredSound::play(const QString& path) {
+bool DeferredSound::play(const QByteArray& file) {
     std::unique_lock lock(mutex_);
     if (state_ == State::Waiting) {
-        pending_ = path;
+        pending_ = file;
         return true;
     }
     settled_.wait(lock, [this] { return state_ != State::SettingUp; });
-    return state_ == State::Ready && output_->play(path);
+    return state_ == State::Ready && output_->play(file);
+}
+
+bool DeferredSound::bell() {
+    std::unique_lock lock(mutex_);
+    if (state_ == State::Waiting) return false;
+    settled_.wait(lock, [this] { return state_ != State::SettingUp; });
+    return state_ == State::Ready && output_->bell();
 }
 
 }  // namespace kavimo

@@ -23,7 +23,11 @@ public:
     // Before start(): the request is kept, replacing any earlier one, and true is returned.
     // While the output is being set up: waits for it. Then: the output's answer, or false
     // when there is no output.
-    bool play(const QString& path);
+    bool play(const QByteArray& file);
+
+    // The output's bell once it is ready (waiting while it is being set up); false before
+    // start() and when there is no output or it has no bell.
+    bool bell();
 
 private:
     enum class State { Waiting, SettingUp, Ready, NoOutput };
@@ -34,7 +38,7 @@ private:
     std::mutex mutex_;
     std::condition_variable settled_;
     State state_ = State::Waiting;
-    QString pending_;
+    QByteArray pending_;
     std::unique_ptr<SoundBackend> output_;
     std::thread setter_;
 };

@@ -136,10 +136,14 @@ int32_t QtPlatform::sndPlaySoundA(const QString& path, uint32_t flags) {
     const QString file = fs::resolve(path);
     if (file.isEmpty()) return 0;
     if (!soundHeldBack_) sound_.start();
-    return sound_.play(file) ? 1 : 0;
+    return sound_.play(QFile::encodeName(file)) ? 1 : 0;
 }
 
-void QtPlatform::beep() { QApplication::beep(); }
+void QtPlatform::beep() {
+    // The X bell is silent on most desktops; it only stands in when the game has no sound.
+    if (!soundHeldBack_) sound_.start();
+    if (!sound_.bell()) QApplication::beep();
+}
 
 void QtPlatform::messageBox(const QString& text, const QString& title, int style) {
     const QMessageBox::Icon icon =

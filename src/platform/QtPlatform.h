@@ -1,6 +1,6 @@
 #pragma once
-// The platform the program runs on: SDL_mixer for sound, Qt for the beep, message boxes
-// and the application folder, the steady clock for time.
+// The platform the program runs on: the sound module for sounds and the bell, Qt for the
+// X bell, message boxes and the application folder, the steady clock for time.
 
 #include "platform/DeferredSound.h"
 #include "platform/Platform.h"

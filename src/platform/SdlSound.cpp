@@ -1,94 +1,166 @@
 #include "platform/SdlSound.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "platform/SoundDecoder.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace kavimo {
 
 namespace {
 
-// The game's sounds are recorded at 8, 11 and 22 kHz.
-constexpr int kFrequency = 22050;
-constexpr int kOutputChannels = 2;
 constexpr int kBufferFrames = 1024;
-// One mixer channel: starting a sound stops the one before, as the Windows call does.
-constexpr int kChannel = 0;
-// The game's sounds are short cues and voices; a bigger file is not one of them, and
-// decoding it whole would stall the window and take a lot of memory.
-constexpr qint64 kMaxFileBytes = qint64{16} * 1024 * 1024;
-
-bool openDevice() {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    if (Mix_OpenAudio(kFrequency, AUDIO_S16SYS, kOutputChannels, kBufferFrames) != 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
-    return true;
-}
+// Samples of the longest sound: room for it is set aside once, so that the decoding thread
+// never moves the sound while the audio callback waits for it.
+constexpr size_t kMostSamples =
+    size_t{SoundDecoder::kMaxSeconds + 1} * SoundDecoder::kRate * SoundDecoder::kChannels;
+// The bell lasts 0.14 s; three rung in a row must be heard as three, with a gap between.
+constexpr int64_t kBellSpacingFrames = SoundDecoder::kRate * 3 / 10;
+constexpr int64_t kMostBellsAhead = 3;
+constexpr size_t kLongestBellSamples = size_t{2} * SoundDecoder::kRate * SoundDecoder::kChannels;
 
 }  // namespace
 
-void SdlSound::ChunkFree::operator()(Mix_Chunk* chunk) const {
-    Mix_FreeChunk(chunk);
-    --*live;
+void SdlSound::fill(void* self, uint8_t* stream, int bytes) {
+    static_cast<SdlSound*>(self)->mix(reinterpret_cast<int16_t*>(stream),
+                                      bytes / int(sizeof(int16_t) * SoundDecoder::kChannels));
 }
 
-SdlSound::SdlSound() {
+SdlSound::SdlSound(const QByteArray& bellFile) {
     // SDL would otherwise take over SIGINT and SIGTERM, and they would no longer end the game.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    open_ = openDevice();
-    if (!open_) {
+    auto openDevice = [this] {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+        SDL_AudioSpec want{};
+        want.freq = SoundDecoder::kRate;
+        want.format = AUDIO_S16SYS;
+        want.channels = SoundDecoder::kChannels;
+        want.samples = kBufferFrames;
+        want.callback = &SdlSound::fill;
+        want.userdata = this;
+        // SDL converts to what the device takes, so the callback always mixes this format.
+        device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+        if (device_ == 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return device_ != 0;
+    };
+    if (!openDevice()) {
         // No sound device: play into nothing rather than fail.
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-        open_ = openDevice();
+        silent_ = true;
+        if (!openDevice()) return;
     }
-    if (open_) Mix_AllocateChannels(1);
+    const char* driver = SDL_GetCurrentAudioDriver();
+    silent_ = silent_ || (driver && std::strcmp(driver, "dummy") == 0);
+    bellSound_ = SoundDecoder::decodeWhole(bellFile);
+    if (bellSound_.size() > kLongestBellSamples) bellSound_.resize(kLongestBellSamples);
+    sound_.reserve(kMostSamples);
+    decoder_ = std::thread([this] { decodeInTurn(); });
+    SDL_PauseAudioDevice(device_, 0);
 }
 
 // SDL keeps per-thread data (its error text) for threads it did not start.
 void SdlSound::leaveThread() { SDL_TLSCleanup(); }
 
 SdlSound::~SdlSound() {
-    if (open_) {
-        Mix_HaltChannel(-1);
-        current_.reset();
-        Mix_CloseAudio();
+    if (decoder_.joinable()) {
+        {
+            const std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        decoder_.join();
     }
+    if (device_ != 0) SDL_CloseAudioDevice(device_);
     SDL_Quit();
 }
 
-bool SdlSound::play(const QString& path) {
-    if (!open_) return false;
-
-    // Only regular files: opening a named pipe would block the window.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() == 0 || info.size() > kMaxFileBytes) return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray bytes = file.readAll();
-    if (bytes.isEmpty()) return false;
-
-    SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size()));
-    if (!source) return false;
-    Mix_Chunk* decoded = Mix_LoadWAV_RW(source, 1);
-    if (!decoded) return false;
-    ++liveChunks_;
-    Chunk next(decoded, ChunkFree{&liveChunks_});
-
-    // Halted before it is freed: the mixer thread must not read a freed chunk.
-    Mix_HaltChannel(kChannel);
-    current_ = std::move(next);
-    if (Mix_PlayChannel(kChannel, current_.get(), 0) < 0) {
-        current_.reset();
-        return false;
+bool SdlSound::play(const QByteArray& file) {
+    if (device_ == 0) return false;
+    // Only the header and a first piece are read here; the rest is decoded on decoder_.
+    std::unique_ptr<SoundDecoder> decoder = SoundDecoder::open(file);
+    if (!decoder) return false;
+    {
+        const std::lock_guard lock(mutex_);
+        ++generation_;
+        next_ = std::move(decoder);
+        sound_.clear();
+        heard_ = 0;
+        decoding_ = true;
     }
+    wake_.notify_all();
     return true;
 }
 
-bool SdlSound::isPlaying() const { return open_ && Mix_Playing(kChannel) != 0; }
+void SdlSound::decodeInTurn() {
+    std::unique_lock lock(mutex_);
+    std::vector<int16_t> piece;
+    for (;;) {
+        wake_.wait(lock, [this] { return quit_ || next_; });
+        if (quit_) break;
+        std::unique_ptr<SoundDecoder> decoder = std::move(next_);
+        const uint64_t mine = generation_;
+        bool replaced = false;
+        for (bool more = true; more && !replaced;) {
+            lock.unlock();
+            piece.clear();
+            more = decoder->decodeMore(piece);
+            lock.lock();
+            replaced = !wanted(mine);  // the end, or a newer sound started meanwhile
+            if (!replaced) sound_.insert(sound_.end(), piece.begin(), piece.end());
+        }
+        if (!replaced) decoding_ = false;
+        lock.unlock();
+        decoder.reset();  // closes the file
+        lock.lock();
+    }
+    lock.unlock();
+    SDL_TLSCleanup();
+}
+
+bool SdlSound::wanted(uint64_t generation) const { return !quit_ && generation_ == generation; }
+
+bool SdlSound::bell() {
+    if (silent_ || bellSound_.empty()) return false;
+    const std::lock_guard lock(mutex_);
+    const int64_t onset = std::max(framesOut_, lastBellOnset_ + kBellSpacingFrames);
+    // Bells rung faster than they sound (a child clicking wrong pairs without a stop) would
+    // otherwise queue up and ring on long after; what is beyond three ahead is let go.
+    if (onset > framesOut_ + kMostBellsAhead * kBellSpacingFrames) return true;
+    bellOnsets_.push_back(onset);
+    lastBellOnset_ = onset;
+    return true;
+}
+
+void SdlSound::mix(int16_t* out, int frames) {
+    const std::lock_guard lock(mutex_);
+    const size_t samples = size_t(frames) * SoundDecoder::kChannels;
+    const size_t fromSound = std::min(samples, sound_.size() - heard_);
+    for (size_t i = 0; i < samples; ++i) {
+        int32_t sum = i < fromSound ? sound_[heard_ + i] : 0;
+        for (const int64_t onset : bellOnsets_) {
+            const int64_t at = (framesOut_ - onset) * SoundDecoder::kChannels + int64_t(i);
+            if (at >= 0 && at < int64_t(bellSound_.size())) sum += bellSound_[size_t(at)];
+        }
+        out[i] = int16_t(std::clamp<int32_t>(sum, INT16_MIN, INT16_MAX));
+    }
+    heard_ += fromSound;
+    framesOut_ += frames;
+    std::erase_if(bellOnsets_, [this](int64_t onset) {
+        return (framesOut_ - onset) * SoundDecoder::kChannels >= int64_t(bellSound_.size());
+    });
+}
+
+bool SdlSound::isPlaying() const {
+    const std::lock_guard lock(mutex_);
+    return decoding_ || heard_ < sound_.size();
+}
+
+size_t SdlSound::heldSamples() const {
+    const std::lock_guard lock(mutex_);
+    return sound_.size();
+}
 
 std::unique_ptr<SoundBackend> openSdlSound() { return std::make_unique<SdlSound>(); }
 

@@ -1,42 +1,66 @@
 #pragma once
-// Sound files played through SDL_mixer, one at a time, without waiting for them.
+// Sound files decoded with libsndfile on a thread of their own and played through SDL's audio
+// output: one sound at a time, and the bell on a voice of its own beside it.
 
 #include "platform/SoundBackend.h"
 
+#include <condition_variable>
+#include <cstdint>
 #include <memory>
-
-struct Mix_Chunk;
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace kavimo {
 
+class SoundDecoder;
+
 class SdlSound : public SoundBackend {
 public:
+    // The bell of the freedesktop sound theme.
+    static constexpr char kBellFile[] = "/usr/share/sounds/freedesktop/stereo/bell.oga";
+
     // Opens the audio device. Without a usable device the dummy driver is taken: the game
     // runs silently. Only one SdlSound may exist at a time (SDL is process-wide).
-    SdlSound();
+    explicit SdlSound(const QByteArray& bellFile = kBellFile);
     ~SdlSound() override;
     SdlSound(const SdlSound&) = delete;
     SdlSound& operator=(const SdlSound&) = delete;
 
-    bool play(const QString& path) override;
+    bool play(const QByteArray& file) override;
+    bool bell() override;
     void leaveThread() override;
 
-    // Whether a sound is audible right now.
+    // Whether the sound started last is still to be heard, or still being decoded.
     bool isPlaying() const;
-
-    // Decoded sounds held in memory: the last one started, or none.
-    int loadedChunkCount() const { return liveChunks_; }
+    // Samples of decoded sound held for the sound started last.
+    size_t heldSamples() const;
 
 private:
-    struct ChunkFree {
-        int* live;
-        void operator()(Mix_Chunk* chunk) const;
-    };
-    using Chunk = std::unique_ptr<Mix_Chunk, ChunkFree>;
+    static void fill(void* self, uint8_t* stream, int bytes);
+    void mix(int16_t* out, int frames);
+    void decodeInTurn();
+    // Whether the sound of that generation is still to be decoded; with mutex_ held.
+    bool wanted(uint64_t generation) const;
 
-    bool open_ = false;
-    int liveChunks_ = 0;
-    Chunk current_{nullptr, ChunkFree{&liveChunks_}};
+    uint32_t device_ = 0;
+    bool silent_ = false;  // playing into nothing: there is no sound device
+    std::vector<int16_t> bellSound_;
+
+    // Shared with the audio callback and the decoding thread.
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool quit_ = false;
+    uint64_t generation_ = 0;  // grows with every sound started; a decoder of an older one stops
+    std::unique_ptr<SoundDecoder> next_;
+    std::vector<int16_t> sound_;
+    size_t heard_ = 0;  // samples of sound_ handed to the device
+    bool decoding_ = false;
+    int64_t framesOut_ = 0;  // frames handed to the device since it opened
+    std::vector<int64_t> bellOnsets_;  // in framesOut_, one per bell still to finish
+    int64_t lastBellOnset_ = INT64_MIN / 2;
+
+    std::thread decoder_;
 };
 
 // A SoundFactory for the SdlSound linked into this program.

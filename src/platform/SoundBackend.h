@@ -1,7 +1,8 @@
 #pragma once
-// A sound output: plays one file at a time and returns at once while it plays on.
+// A sound output: plays one file at a time and returns at once while it plays on, and rings
+// a bell beside it.
 
-#include <QString>
+#include <QByteArray>
 
 #include <functional>
 #include <memory>
@@ -12,10 +13,15 @@ class SoundBackend {
 public:
     virtual ~SoundBackend() = default;
 
-    // Starts the file at path (a path on this file system) and returns at once while it
-    // plays on; a sound still playing is stopped first. false when the file cannot be
-    // read or decoded, and then the sound still playing goes on.
-    virtual bool play(const QString& path) = 0;
+    // Starts file (the path as the OS opens it: native bytes, which need not be UTF-8) and
+    // returns at once while it plays on; a sound still playing is stopped first. false when
+    // the file is no sound this can play, and then the sound still playing goes on.
+    virtual bool play(const QByteArray& file) = 0;
+
+    // Rings the bell once, on a voice of its own beside the sound playing; rings called in a
+    // row are spaced so that each is heard. false when there is no bell to ring (no sound
+    // device, no bell sound), and then the caller rings another.
+    virtual bool bell() { return false; }
 
     // Called on a thread other than the user-interface thread that has used the output
     // and is about to end.

@@ -1,4 +1,4 @@
-// The sound module: SDL_mixer and the many libraries it pulls in live in a module of their
+// The sound module: SDL, libsndfile and the libraries they pull in live in a module of their
 // own, which the program loads in the background once its window is up.
 #include "platform/SdlSound.h"
 

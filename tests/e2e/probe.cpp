@@ -4,6 +4,8 @@
 //       a 22050 Hz 16-bit stereo square wave whose samples are +LEVEL and -LEVEL
 //   e2e_probe sounds RECORDING.raw
 //       the sounds that SDL's disk audio driver recorded, in order: "LEVEL START LENGTH"
+//   e2e_probe bursts RECORDING.raw
+//       what in the recording is loud but no steady tone (the bells), in order: "START LENGTH"
 //   e2e_probe colours SHOT.png X,Y [X,Y ...]
 //       the colour at each point as RRGGBB, one a line
 //   e2e_probe stray SHOT.png LEFT,TOP,WIDTH,HEIGHT
@@ -59,23 +61,57 @@ int tone(const char* path, int level, int milliseconds) {
     return out.open(QIODevice::WriteOnly) && out.write(wav) == wav.size() ? 0 : 1;
 }
 
-int sounds(const char* path) {
+// Blocks of 10 ms: the level each is named by (as above), or -1, and its loudest sample.
+struct Block {
+    int level;
+    int peak;
+};
+
+std::vector<Block> blocks(const char* path) {
     QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) return 1;
+    if (!in.open(QIODevice::ReadOnly)) return {};
     const QByteArray bytes = in.readAll();
     const auto* samples = reinterpret_cast<const qint16*>(bytes.constData());
     const qsizetype block = kRate / 100 * 2;
-    std::vector<int> levels, magnitudes(block);
+    std::vector<Block> result;
+    std::vector<int> magnitudes(block);
     for (qsizetype at = 0; at + block <= bytes.size() / 2; at += block) {
         for (qsizetype i = 0; i < block; ++i) magnitudes[i] = std::abs(samples[at + i]);
+        const int peak = *std::max_element(magnitudes.begin(), magnitudes.end());
         std::nth_element(magnitudes.begin(), magnitudes.begin() + block / 2, magnitudes.end());
         const int median = magnitudes[block / 2], level = (median + 500) / 1000 * 1000;
-        levels.push_back(std::abs(median - level) <= 150 ? level : -1);
+        result.push_back({std::abs(median - level) <= 150 ? level : -1, peak});
     }
-    for (size_t start = 0, end = 0; start < levels.size(); start = end) {
-        while (end < levels.size() && levels[end] == levels[start]) ++end;
-        if (levels[start] > 0 && end - start >= 3)
-            std::printf("%d %.2f %.2f\n", levels[start], start / 100.0, (end - start) / 100.0);
+    return result;
+}
+
+// A burst is a run of at least 5 loud blocks that are no steady tone (the edge of a tone is
+// one or two such blocks), runs less than 50 ms apart counting as one.
+int bursts(const char* path) {
+    const std::vector<Block> all = blocks(path);
+    auto isBurst = [&](size_t i) { return all[i].level == -1 && all[i].peak > 1000; };
+    for (size_t start = 0; start < all.size();) {
+        if (!isBurst(start)) {
+            ++start;
+            continue;
+        }
+        size_t end = start + 1;
+        for (size_t gap = 0; end < all.size() && gap < 5; ++end) gap = isBurst(end) ? 0 : gap + 1;
+        while (!isBurst(end - 1)) --end;
+        if (end - start >= 5) std::printf("%.2f %.2f\n", start / 100.0, (end - start) / 100.0);
+        start = end;
+    }
+    return 0;
+}
+
+int sounds(const char* path) {
+    QFile in(path);
+    if (!in.exists()) return 1;
+    const std::vector<Block> all = blocks(path);
+    for (size_t start = 0, end = 0; start < all.size(); start = end) {
+        while (end < all.size() && all[end].level == all[start].level) ++end;
+        if (all[start].level > 0 && end - start >= 3)
+            std::printf("%d %.2f %.2f\n", all[start].level, start / 100.0, (end - start) / 100.0);
     }
     return 0;
 }
@@ -146,6 +182,7 @@ int main(int argc, char** argv) {
     if (command == "close" && argc == 3) return closeWindow(argv[2]);
     if (command == "tone" && argc == 5) return tone(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (command == "sounds" && argc == 3) return sounds(argv[2]);
+    if (command == "bursts" && argc == 3) return bursts(argv[2]);
     const QImage shot = argc > 3 ? QImage(argv[2]).convertToFormat(QImage::Format_RGB32) : QImage();
     const QStringList r = argc == 4 ? QString(argv[3]).split(',') : QStringList();
     const QRect area =

@@ -306,6 +306,13 @@ wait_board first-pick "the first pick (card $a)"
 click_at "$(card_centre "$b")"
 want[a]=shows
 wait_board mismatch "after the wrong pair (cards $a and $b)"
+# Three bells of the sound theme, heard one by one.
+bells() { "$probe" bursts "$work/audio.raw" 2>/dev/null | awk '{ print $1 }' | xargs; }
+three_bells() { [[ $(bells | wc -w) -ge 3 ]]; }
+poll three_bells || fail "expected three bells after the wrong pair, heard them at \"$(bells)\""
+read -r b1 b2 b3 _ <<<"$(bells)"
+awk -v a="$b1" -v b="$b2" -v c="$b3" 'BEGIN { exit !(b - a >= 0.2 && c - b >= 0.2 && c - a <= 1.5) }' ||
+    fail "the three bells are not spaced apart: they start at $b1 $b2 $b3"
 
 # ---------------------------------------------------------------------------------------
 # The pairs, out of their order. Both marks stand through the one-second pause, during

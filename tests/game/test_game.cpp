@@ -172,9 +172,9 @@ TEST_F(Play, APairWithoutAPlayableSoundOfItsOwnPlaysTheFallback) {
         {"a folder, a named pipe",
          {"[Sound]", "Data\\a\\folder.wav", "Data\\a\\pipe.wav"},
          {fallback, fallback}},
-        {"an empty file, no sound",
+        {"an empty file, no sound",  // there, but no sound: the fallback after it
          {"[Sound]", "Data\\a\\empty.wav", "Data\\a\\broken.wav"},
-         {"sound empty.wav", "sound broken.wav"}},
+         {"sound empty.wav (unplayable)", fallback, "sound broken.wav (unplayable)", fallback}},
         {"no sound section", {}, {"read error", fallback, "read error", fallback}},
     };
     for (const auto& c : cases) {
@@ -205,7 +205,7 @@ TEST(Closing, ShowsTheClosingPictureWithItsSoundOnlyWhenBothCanBeHad) {
         {"OnlyThePicture", {"sea.jpg"}, nullptr, {}},
         {"OnlyTheSound", {"Icq01@11.wav"}, nullptr, {}},
         {"APictureThatIsNoPicture", {"Icq01@11.wav"}, "sea.jpg", {}},
-        {"ASoundThatIsNoSound", {"sea.jpg"}, "Icq01@11.wav", {"sound Icq01@11.wav", "wait 2"}},
+        {"ASoundThatIsNoSound", {"sea.jpg"}, "Icq01@11.wav", {"sound Icq01@11.wav (unplayable)", "wait 2"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

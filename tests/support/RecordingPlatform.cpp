@@ -2,19 +2,38 @@
 
 #include "platform/FileLookup.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <utility>
 
 namespace kavimo::test {
 
+namespace {
+
+// Whether the real output would take the file: told, as there, by its first bytes (a WAV, an
+// Ogg, FLAC or MP3 stream); files that cannot be opened or are empty are not sounds either.
+bool looksPlayable(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = file.read(12);
+    const bool mpegSync = head.size() >= 2 && uchar(head[0]) == 0xff && (uchar(head[1]) & 0xe0) == 0xe0;
+    return (head.startsWith("RIFF") && head.mid(8, 4) == "WAVE") || head.startsWith("OggS") ||
+           head.startsWith("fLaC") || head.startsWith("ID3") || mpegSync;
+}
+
+}  // namespace
+
 int32_t RecordingPlatform::sndPlaySoundA(const QString& path, uint32_t flags) {
     const bool found = fs::fileExists(path);
+    const bool playable = found && looksPlayable(fs::resolve(path));
     QString entry = "sound " + path.mid(std::max(path.lastIndexOf('/'), path.lastIndexOf('\\')) + 1);
     if (!found) entry += " (missing)";
+    else if (!playable) entry += " (unplayable)";
     if (flags != SND_ASYNC) entry += QString(" with flags %1").arg(flags);
     log.push_back(entry);
-    return found ? 1 : 0;
+    return playable ? 1 : 0;
 }
 
 void RecordingPlatform::messageBox(const QString& text, const QString& title, int style) {

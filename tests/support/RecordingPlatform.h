@@ -18,7 +18,8 @@ public:
     void sleepUntil(double deadline) override;
     QString applicationDir() override { return appDir; }
 
-    // "sound NAME" (the file name only; "(missing)" after it when there is no such file),
+    // "sound NAME" (the file name only; "(missing)" after it when there is no such file,
+    // "(unplayable)" when it is there but no sound the real output would play; both return 0),
     // "beep", "wait SECONDS"; the game's own message boxes, with their title and style, as
     // "error 0", "error 1", "error 2" and "read error", any other as "box TITLE STYLE TEXT".
     std::vector<QString> log;
