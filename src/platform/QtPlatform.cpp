@@ -133,10 +133,11 @@ void QtPlatform::setUpSoundAfterFirstPaint(QWidget& window) {
 int32_t QtPlatform::sndPlaySoundA(const QString& path, uint32_t flags) {
     // The game only ever asks for SND_ASYNC, and every sound plays on here.
     (void)flags;
-    const QString file = fs::resolve(path);
+    // The OS's bytes: a name unpacked from an old Windows zip is no valid UTF-8.
+    const QByteArray file = fs::nativePath(path);
     if (file.isEmpty()) return 0;
     if (!soundHeldBack_) sound_.start();
-    return sound_.play(QFile::encodeName(file)) ? 1 : 0;
+    return sound_.play(file) ? 1 : 0;
 }
 
 void QtPlatform::beep() {
