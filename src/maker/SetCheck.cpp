@@ -53,7 +53,7 @@ SetText readText(const QByteArray& bytes) {
         if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) text.loneLineFeeds = true;
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
     QStringDecoder utf8(QStringConverter::Utf8);
-    (void)utf8.decode(bytes);
+    const QString decoded = utf8.decode(bytes);  // decodes only when taken as a string
     text.utf8 = !ascii && !utf8.hasError();
     for (int k = 0; k < 3; ++k) {
         const auto found = std::find(text.lines.begin(), text.lines.end(), QLatin1String(kHeaders[k]));

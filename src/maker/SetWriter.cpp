@@ -328,8 +328,7 @@ MakeResult writeSet(const SetPlan& given) {
     }
     result.ok = true;
     result.datPath = finalDat;
-    result.message = Maker::tr("Made the set \"%1\" with %n pair(s): %2", nullptr, int(plan.pairs.size()))
-                         .arg(plan.title, finalDat);
+    result.message = Maker::tr("Made the set \"%1\": %2").arg(plan.title, finalDat);
     return result;
 }
 

@@ -78,11 +78,11 @@ QString summary(const CheckedSet& set) {
     for (const Finding& f : set.findings) (f.severity == Finding::Severity::Error ? errors : warnings)++;
     QStringList parts;
     if (set.pairs)
-        parts << Maker::tr("%n pair(s)", nullptr, *set.pairs)
+        parts << (*set.pairs == 1 ? Maker::tr("1 pair") : Maker::tr("%1 pairs").arg(*set.pairs))
               << (cardSide(*set.pairs) == 99 ? Maker::tr("large cards") : Maker::tr("small cards"));
     if (errors == 0 && warnings == 0) parts << Maker::tr("plays cleanly");
-    if (errors) parts << Maker::tr("%n error(s)", nullptr, errors);
-    if (warnings) parts << Maker::tr("%n warning(s)", nullptr, warnings);
+    if (errors) parts << (errors == 1 ? Maker::tr("1 error") : Maker::tr("%1 errors").arg(errors));
+    if (warnings) parts << (warnings == 1 ? Maker::tr("1 warning") : Maker::tr("%1 warnings").arg(warnings));
     QString text = title + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
     for (const Finding& f : set.findings) {
         const QString where = f.line > 0 ? QStringLiteral("%1:%2").arg(f.file).arg(f.line) : f.file;
@@ -149,6 +149,7 @@ int check(const QStringList& args) {
         else
             print(summary(set));
     }
+    if (sets.isEmpty()) print(Maker::tr("No sets found."), stderr);
     if (parser.isSet(json)) print(QString::fromUtf8(QJsonDocument(all).toJson()));
     return errors ? kErrors : kClean;
 }
