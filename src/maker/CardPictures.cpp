@@ -30,7 +30,9 @@ QRect largestCentredSquare(QSize upright) {
 }
 
 QStringList naturalOrder(QStringList names) {
-    QCollator collator;
+    // The C locale's collator has no numeric mode.
+    const QLocale locale = QLocale::system().language() == QLocale::C ? QLocale(QLocale::English) : QLocale::system();
+    QCollator collator(locale);
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     // Names equal to the collator keep a fixed order between them.
