@@ -261,7 +261,7 @@ private:
         }
         if (!silent.isEmpty())
             warning(text_.header[Files::SectionSound],
-                    Maker::tr("pairs %1 have no sound of their own: the fallback sound plays for them.")
+                    Maker::tr("no sound of its own for pair %1: the fallback sound plays instead.")
                         .arg(silent.join(QStringLiteral(", "))));
     }
 

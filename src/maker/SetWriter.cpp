@@ -254,6 +254,15 @@ MakeResult writeSet(const SetPlan& given) {
         return result;
     };
 
+    // A set folder made here goes again when the set is not made.
+    struct MadeFolder {
+        QString path;
+        bool made = false;
+        bool keep = false;
+        ~MadeFolder() {
+            if (made && !keep) QDir().rmdir(path);
+        }
+    } made{plan.dataDir, !QFileInfo::exists(plan.dataDir)};
     if (!QDir().mkpath(plan.dataDir))
         return fail(Maker::tr("The folder %1 cannot be made.").arg(plan.dataDir));
     const QDir dir(plan.dataDir);
@@ -326,6 +335,7 @@ MakeResult writeSet(const SetPlan& given) {
         moves.undo();
         return fail(Maker::tr("The set cannot be moved into %1.").arg(plan.dataDir));
     }
+    made.keep = true;
     result.ok = true;
     result.datPath = finalDat;
     result.message = Maker::tr("Made the set \"%1\": %2").arg(plan.title, finalDat);

@@ -132,8 +132,9 @@ int check(const QStringList& args) {
         sets << setsIn(QCoreApplication::applicationDirPath() + QStringLiteral("/Data")) << setsIn(userDataDir());
     }
     for (const QString& arg : given) {
+        // The folder that holds Data stands for its sets too.
         if (QFileInfo(arg).isDir())
-            sets << setsIn(arg);
+            sets << (setsIn(arg).isEmpty() ? setsIn(arg + QStringLiteral("/Data")) : setsIn(arg));
         else if (QFileInfo(arg).isFile())
             sets << arg;
         else

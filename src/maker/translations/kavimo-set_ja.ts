@@ -4,28 +4,28 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="67"/>
+        <location filename="../CardPictures.cpp" line="69"/>
         <location filename="../SetWriter.cpp" line="214"/>
         <location filename="../Sounds.cpp" line="44"/>
-        <location filename="../main.cpp" line="140"/>
-        <location filename="../main.cpp" line="173"/>
+        <location filename="../main.cpp" line="141"/>
+        <location filename="../main.cpp" line="174"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="70"/>
+        <location filename="../CardPictures.cpp" line="72"/>
         <location filename="../SetWriter.cpp" line="216"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="72"/>
+        <location filename="../CardPictures.cpp" line="74"/>
         <location filename="../SetWriter.cpp" line="218"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="78"/>
+        <location filename="../CardPictures.cpp" line="80"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -137,7 +137,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="264"/>
-        <source>pairs %1 have no sound of their own: the fallback sound plays for them.</source>
+        <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
@@ -192,59 +192,59 @@
         <translation>Windows の日本語の文字コード（Shift_JIS）で書けない名前があります。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="258"/>
+        <location filename="../SetWriter.cpp" line="267"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="263"/>
-        <location filename="../SetWriter.cpp" line="265"/>
+        <location filename="../SetWriter.cpp" line="272"/>
+        <location filename="../SetWriter.cpp" line="274"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="268"/>
+        <location filename="../SetWriter.cpp" line="277"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="284"/>
-        <location filename="../SetWriter.cpp" line="315"/>
+        <location filename="../SetWriter.cpp" line="293"/>
+        <location filename="../SetWriter.cpp" line="324"/>
         <source>%1 cannot be written.</source>
         <translation>%1 を書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="292"/>
+        <location filename="../SetWriter.cpp" line="301"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="295"/>
+        <location filename="../SetWriter.cpp" line="304"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="327"/>
+        <location filename="../SetWriter.cpp" line="336"/>
         <source>The set cannot be moved into %1.</source>
         <translation>セットを %1 に置けません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="331"/>
+        <location filename="../SetWriter.cpp" line="341"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="344"/>
+        <location filename="../SetWriter.cpp" line="354"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="356"/>
+        <location filename="../SetWriter.cpp" line="366"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="365"/>
+        <location filename="../SetWriter.cpp" line="375"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -353,22 +353,22 @@
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="152"/>
+        <location filename="../main.cpp" line="153"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="171"/>
+        <location filename="../main.cpp" line="172"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="180"/>
+        <location filename="../main.cpp" line="181"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="217"/>
+        <location filename="../main.cpp" line="218"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
