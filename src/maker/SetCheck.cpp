@@ -96,6 +96,7 @@ public:
             checkPictures();
             checkSounds();
         }
+        if (count_ == 0) checkPreviewOnly();
         std::stable_sort(findings_.begin(), findings_.end(),
                          [](const Finding& a, const Finding& b) { return a.line < b.line; });
         return std::move(findings_);
@@ -225,6 +226,15 @@ private:
         }
     }
 
+    // A set without pairs is still listed, and chosen only with its preview.
+    void checkPreviewOnly() {
+        if (!present_[Files::SectionPicture]) return;
+        const QString name = entry(Files::SectionPicture, 0);
+        if (name.isEmpty() || !fs::fileExists(located(root_, name)))
+            error(lineOf(Files::SectionPicture, 0),
+                  Maker::tr("the preview picture \"%1\" is missing: the set cannot be chosen.").arg(name));
+    }
+
     void checkSounds() {
         if (!present_[Files::SectionSound]) return;
         QStringList silent;
@@ -244,7 +254,13 @@ private:
             }
             const QString name = entry(Files::SectionSound, p);
             if (name.isEmpty()) {
-                silent << QString::number(p + 1);
+                if (entriesFollow(line))
+                    warning(line, Maker::tr("a blank line inside the \"[Sound]\" section: pair %1 has no "
+                                            "sound, and the sounds below it belong to the next pairs; %2")
+                                      .arg(p + 1)
+                                      .arg(fallback));
+                else
+                    silent << QString::number(p + 1);
                 continue;
             }
             const QString path = located(root_, name);
@@ -263,6 +279,15 @@ private:
             warning(text_.header[Files::SectionSound],
                     Maker::tr("no sound of its own for pair %1: the fallback sound plays instead.")
                         .arg(silent.join(QStringLiteral(", "))));
+    }
+
+    // Whether a line other than a blank one follows this one before the next header.
+    bool entriesFollow(int line) const {
+        for (int i = line; i < text_.lines.size(); ++i) {  // text_.lines[i] is line i + 1
+            if (std::find(text_.header.begin(), text_.header.end(), i + 1) != text_.header.end()) return false;
+            if (!text_.lines[i].isEmpty()) return true;
+        }
+        return false;
     }
 
     void caseOnly(int line, const QString& name, const QString& found) {

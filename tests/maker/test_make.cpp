@@ -66,6 +66,13 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
     for (const maker::Finding& f : maker::checkSet(made.datPath, app.path()))
         EXPECT_EQ(f.severity, maker::Finding::Severity::Warning) << f.message.toStdString();
 
+    const auto again = maker::readSet(made.datPath, nullptr);  // as the set maker window opens it
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->title, "photos");
+    ASSERT_EQ(again->pairs.size(), 4u);
+    EXPECT_EQ(again->pairs[1].sound.kind, maker::SoundChoice::Kind::File);
+    EXPECT_EQ(again->pairs[2].sound.kind, maker::SoundChoice::Kind::None);
+
     load().Command1_Click();
     ASSERT_EQ(board(), "oooooooo");
     for (int k = 0; k < 8; ++k) {

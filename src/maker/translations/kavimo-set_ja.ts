@@ -35,113 +35,123 @@
         <translation>セットファイルを読めません。ゲームはこのセットを表示できません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="125"/>
+        <location filename="../SetCheck.cpp" line="126"/>
         <source>&quot;%1&quot; is not a header; write &quot;%2&quot;. The game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」は見出しになりません。「%2」と書いてください。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="129"/>
+        <location filename="../SetCheck.cpp" line="130"/>
         <source>there is no &quot;%1&quot; section; the game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」の部分がありません。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="133"/>
+        <location filename="../SetCheck.cpp" line="134"/>
         <source>lines end with a line feed alone: Windows reads the whole file as one line and finds no section. Save it with CR LF line ends.</source>
         <translation>行末が LF だけです。Windows ではファイル全体が 1 行として読まれ、どの部分も見つかりません。改行を CR LF にして保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="136"/>
+        <location filename="../SetCheck.cpp" line="137"/>
         <source>the file is written in UTF-8: Windows reads it in the Japanese code page (Shift_JIS) and finds no file with a Japanese name.</source>
         <translation>ファイルが UTF-8 で書かれています。Windows では Shift_JIS として読まれ、日本語の名前のファイルが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="146"/>
+        <location filename="../SetCheck.cpp" line="147"/>
         <source>the number of pairs &quot;%1&quot; is not a whole number from 0 to %2: the game shows an error and deals no cards.</source>
         <translation>ペアの数「%1」が 0 から %2 までの整数ではありません。ゲームはエラーを表示し、カードを配りません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="153"/>
+        <location filename="../SetCheck.cpp" line="154"/>
         <source>the set has no pairs: the board stays empty.</source>
         <translation>ペアが 1 つもありません。盤は空のままです。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="155"/>
+        <location filename="../SetCheck.cpp" line="156"/>
         <location filename="../SetWriter.cpp" line="206"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="175"/>
+        <location filename="../SetCheck.cpp" line="176"/>
         <source>The game stops at the start with a message, and the set cannot be chosen (its preview is missing).</source>
         <translation>スタートでメッセージが出て止まります。見本の絵がないので、このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="177"/>
+        <location filename="../SetCheck.cpp" line="178"/>
         <source>The game stops at the start with a message.</source>
         <translation>スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="179"/>
+        <location filename="../SetCheck.cpp" line="180"/>
         <source>the &quot;[Picture]&quot; section ends before pair %1. %2</source>
         <translation>「[Picture]」の部分がペア %1 の前で終わっています。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="183"/>
+        <location filename="../SetCheck.cpp" line="184"/>
         <source>the picture of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer pictures than pairs). %3</source>
         <translation>ペア %1 の絵が自分の部分を越えて「%2」の部分に入っています（絵がペアの数より少ない）。%3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="191"/>
+        <location filename="../SetCheck.cpp" line="192"/>
         <source>a blank line inside the &quot;[Picture]&quot; section: pair %1 has no picture. %2</source>
         <translation>「[Picture]」の部分に空の行があります。ペア %1 に絵がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="199"/>
+        <location filename="../SetCheck.cpp" line="200"/>
         <source>the picture %1 is missing. %2</source>
         <translation>絵 %1 がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="208"/>
+        <location filename="../SetCheck.cpp" line="209"/>
         <source>the picture %1 (%2 x %3) is too big to load. %4</source>
         <translation>絵 %1（%2 x %3）は大きすぎて読み込めません。%4</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="214"/>
+        <location filename="../SetCheck.cpp" line="215"/>
         <source>the picture %1 does not decode. %2</source>
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="219"/>
+        <location filename="../SetCheck.cpp" line="220"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="233"/>
+        <location filename="../SetCheck.cpp" line="235"/>
+        <source>the preview picture &quot;%1&quot; is missing: the set cannot be chosen.</source>
+        <translation>見本の絵「%1」がありません。このセットは選べません。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="243"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="239"/>
+        <location filename="../SetCheck.cpp" line="249"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="252"/>
+        <location filename="../SetCheck.cpp" line="258"/>
+        <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
+        <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="268"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="257"/>
+        <location filename="../SetCheck.cpp" line="273"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="264"/>
+        <location filename="../SetCheck.cpp" line="280"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="269"/>
+        <location filename="../SetCheck.cpp" line="294"/>
         <source>%1 matches the file %2 only when letter case is ignored; write it as the file is named.</source>
         <translation>%1 は大文字と小文字を区別しないときだけファイル %2 に当たります。ファイル名のとおりに書いてください。</translation>
     </message>
