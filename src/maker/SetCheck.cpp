@@ -103,7 +103,9 @@ public:
     }
 
 private:
-    void error(int line, const QString& message) { findings_.push_back({Severity::Error, dat_, line, message}); }
+    void error(int line, const QString& message) {
+        findings_.push_back({Severity::Error, dat_, line, message});
+    }
     void warning(int line, const QString& message) {
         findings_.push_back({Severity::Warning, dat_, line, message});
     }
@@ -173,8 +175,9 @@ private:
         const int side = cardSide(*count_);
         for (int16_t p = 0; p < *count_; ++p) {
             const int line = lineOf(Files::SectionPicture, p);
-            const QString what = p == 0 ? Maker::tr("The game stops at the start with a message, and the "
-                                                    "set cannot be chosen (its preview is missing).")
+            const QString what = p == 0 ? Maker::tr(
+                                              "The game stops at the start with a message, and the "
+                                              "set cannot be chosen (its preview is missing).")
                                         : Maker::tr("The game stops at the start with a message.");
             if (line > text_.lines.size()) {
                 error(0, Maker::tr("the \"[Picture]\" section ends before pair %1. %2").arg(p + 1).arg(what));
@@ -284,7 +287,8 @@ private:
     // Whether a line other than a blank one follows this one before the next header.
     bool entriesFollow(int line) const {
         for (int i = line; i < text_.lines.size(); ++i) {  // text_.lines[i] is line i + 1
-            if (std::find(text_.header.begin(), text_.header.end(), i + 1) != text_.header.end()) return false;
+            if (std::find(text_.header.begin(), text_.header.end(), i + 1) != text_.header.end())
+                return false;
             if (!text_.lines[i].isEmpty()) return true;
         }
         return false;
@@ -320,6 +324,8 @@ QString located(const QString& root, const QString& entry) {
 
 }  // namespace detail
 
-std::vector<Finding> checkSet(const QString& datPath, const QString& root) { return Checker(datPath, root).run(); }
+std::vector<Finding> checkSet(const QString& datPath, const QString& root) {
+    return Checker(datPath, root).run();
+}
 
 }  // namespace kavimo::maker

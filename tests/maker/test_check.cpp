@@ -24,7 +24,8 @@ struct Row {
 using Check = Game;
 
 TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
-    const QByteArray good = "[File]\r\n2\r\n[Picture]\r\n~p0.png\r\n~p1.png\r\n[Sound]\r\n~s0.wav\r\n~s1.wav\r\n";
+    const QByteArray good =
+        "[File]\r\n2\r\n[Picture]\r\n~p0.png\r\n~p1.png\r\n[Sound]\r\n~s0.wav\r\n~s1.wav\r\n";
     const Row rows[] = {
         {.name = "clean", .text = good, .outcome = Outcome::Clean, .says = "", .line = 0},
         {.name = "header in small letters",
@@ -32,29 +33,81 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
          .outcome = Outcome::Error,
          .says = "\"[picture]\" is not a header; write \"[Picture]\"",
          .line = 3},
-        {.name = "count", .text = QByteArray(good).replace("\n2\r", "\ntwo\r"), .outcome = Outcome::Error, .says = "\"two\"", .line = 2},
-        {.name = "too many", .text = QByteArray(good).replace("\n2\r", "\n22\r"), .outcome = Outcome::Error, .says = "0 to 21", .line = 2},
-        {.name = "missing picture", .text = QByteArray(good).replace("p1.png", "p9.png"), .outcome = Outcome::Error, .says = "missing", .line = 5},
-        {.name = "missing preview", .text = QByteArray(good).replace("p0.png", "p9.png"), .outcome = Outcome::Error, .says = "cannot be chosen", .line = 4},
-        {.name = "not a picture", .text = QByteArray(good).replace("p1.png", "s1.wav"), .outcome = Outcome::Error, .says = "does not decode", .line = 5},
-        {.name = "big photo", .text = QByteArray(good).replace("p1.png", "big.png"), .outcome = Outcome::Warning, .says = "top-left 99 x 99 pixels of this 400 x 300", .line = 5},
-        {.name = "blank line", .text = QByteArray(good).replace("~p1.png", ""), .outcome = Outcome::Error, .says = "blank line", .line = 5},
+        {.name = "count",
+         .text = QByteArray(good).replace("\n2\r", "\ntwo\r"),
+         .outcome = Outcome::Error,
+         .says = "\"two\"",
+         .line = 2},
+        {.name = "too many",
+         .text = QByteArray(good).replace("\n2\r", "\n22\r"),
+         .outcome = Outcome::Error,
+         .says = "0 to 21",
+         .line = 2},
+        {.name = "missing picture",
+         .text = QByteArray(good).replace("p1.png", "p9.png"),
+         .outcome = Outcome::Error,
+         .says = "missing",
+         .line = 5},
+        {.name = "missing preview",
+         .text = QByteArray(good).replace("p0.png", "p9.png"),
+         .outcome = Outcome::Error,
+         .says = "cannot be chosen",
+         .line = 4},
+        {.name = "not a picture",
+         .text = QByteArray(good).replace("p1.png", "s1.wav"),
+         .outcome = Outcome::Error,
+         .says = "does not decode",
+         .line = 5},
+        {.name = "big photo",
+         .text = QByteArray(good).replace("p1.png", "big.png"),
+         .outcome = Outcome::Warning,
+         .says = "top-left 99 x 99 pixels of this 400 x 300",
+         .line = 5},
+        {.name = "blank line",
+         .text = QByteArray(good).replace("~p1.png", ""),
+         .outcome = Outcome::Error,
+         .says = "blank line",
+         .line = 5},
         {.name = "too few pictures",
          .text = "[File]\r\n2\r\n[Picture]\r\n~p0.png\r\n[Sound]\r\n~s0.wav\r\n~s1.wav\r\n",
          .outcome = Outcome::Error,
          .says = "into the \"[Sound]\" section",
          .line = 5},
-        {.name = "no sound section", .text = good.left(good.indexOf("[Sound]")), .outcome = Outcome::Error, .says = "no \"[Sound]\"", .line = 0},
+        {.name = "no sound section",
+         .text = good.left(good.indexOf("[Sound]")),
+         .outcome = Outcome::Error,
+         .says = "no \"[Sound]\"",
+         .line = 0},
         {.name = "blank sound line",
          .text = QByteArray(good).replace("~s0.wav", "\r\n~s0.wav"),
          .outcome = Outcome::Warning,
          .says = "a blank line inside the \"[Sound]\" section",
          .line = 7},
-        {.name = "missing sound", .text = QByteArray(good).replace("s0.wav", "s9.wav"), .outcome = Outcome::Warning, .says = "fallback", .line = 7},
-        {.name = "unplayable sound", .text = QByteArray(good).replace("s0.wav", "p1.png"), .outcome = Outcome::Warning, .says = "cannot be played", .line = 7},
-        {.name = "letter case", .text = QByteArray(good).replace("p1.png", "P1.PNG"), .outcome = Outcome::Warning, .says = "only when letter case is ignored", .line = 5},
-        {.name = "lone line feeds", .text = QByteArray(good).replace("\r\n", "\n"), .outcome = Outcome::Warning, .says = "line feed alone", .line = 0},
-        {.name = "UTF-8", .text = QByteArray(good).replace("p1.png", "いぬ.png"), .outcome = Outcome::Warning, .says = "UTF-8", .line = 0},
+        {.name = "missing sound",
+         .text = QByteArray(good).replace("s0.wav", "s9.wav"),
+         .outcome = Outcome::Warning,
+         .says = "fallback",
+         .line = 7},
+        {.name = "unplayable sound",
+         .text = QByteArray(good).replace("s0.wav", "p1.png"),
+         .outcome = Outcome::Warning,
+         .says = "cannot be played",
+         .line = 7},
+        {.name = "letter case",
+         .text = QByteArray(good).replace("p1.png", "P1.PNG"),
+         .outcome = Outcome::Warning,
+         .says = "only when letter case is ignored",
+         .line = 5},
+        {.name = "lone line feeds",
+         .text = QByteArray(good).replace("\r\n", "\n"),
+         .outcome = Outcome::Warning,
+         .says = "line feed alone",
+         .line = 0},
+        {.name = "UTF-8",
+         .text = QByteArray(good).replace("p1.png", "いぬ.png"),
+         .outcome = Outcome::Warning,
+         .says = "UTF-8",
+         .line = 0},
     };
     writeSet("s/x", {});
     app.writePicture("Data/s/p0.png", 90, 90, colour(0));
@@ -76,7 +129,8 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         const bool said = std::any_of(findings.begin(), findings.end(), [&](const maker::Finding& f) {
             return f.message.contains(QString::fromUtf8(row.says)) && f.line == row.line;
         });
-        EXPECT_EQ(said, row.outcome != Outcome::Clean) << (findings.empty() ? std::string("nothing") : findings[0].message.toStdString());
+        EXPECT_EQ(said, row.outcome != Outcome::Clean)
+            << (findings.empty() ? std::string("nothing") : findings[0].message.toStdString());
 
         // The game: an error shows a message box or deals nothing; under a warning it deals,
         // and the first pair sounds its own sound unless the warning is about that sound.
@@ -109,9 +163,15 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         int exit;
         const char* says;
     } runs[] = {
-        {"ja_JP.UTF-8", {"check", dir.file("Data")}, 1, "「[file]」は見出しになりません。「[File]」と書いてください。"},
+        {"ja_JP.UTF-8",
+         {"check", dir.file("Data")},
+         1,
+         "「[file]」は見出しになりません。「[File]」と書いてください。"},
         {"C.UTF-8", {"check", dir.file("Data")}, 1, "\"[file]\" is not a header; write \"[File]\""},
-        {"ja_JP.UTF-8", {"make", "--data", dir.file("Data"), dir.file("empty")}, 1, "セットにする絵がありません。"},
+        {"ja_JP.UTF-8",
+         {"make", "--data", dir.file("Data"), dir.file("empty")},
+         1,
+         "セットにする絵がありません。"},
         {"en_GB.UTF-8", {"make", "--data", dir.file("Data"), dir.file("empty")}, 1, "There are no pictures"},
         {"ja_JP.UTF-8", {"make"}, 2, "使い方:"},
         {"C.UTF-8", {"--help"}, 0, "Usage:"},
@@ -126,7 +186,8 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         program.setProcessEnvironment(env);
         program.start(KAVIMO_SET_PROGRAM, run.args);
         ASSERT_TRUE(program.waitForFinished(30000));
-        const QString output = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
+        const QString output =
+            QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
         EXPECT_EQ(program.exitCode(), run.exit) << run.lang << " " << run.args.join(' ').toStdString();
         EXPECT_TRUE(output.contains(QString::fromUtf8(run.says))) << output.toStdString();
     }

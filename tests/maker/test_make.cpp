@@ -47,7 +47,8 @@ using Make = Game;
 
 TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUpright) {
     app.write("photos/1 camera.jpg", encoded(photo(4000, 3000), "JPEG"));
-    app.write("photos/2 portrait.jpg", jpegWithOrientation(photo(200, 300).transformed(QTransform().rotate(-90)), 6));
+    app.write("photos/2 portrait.jpg",
+              jpegWithOrientation(photo(200, 300).transformed(QTransform().rotate(-90)), 6));
     QImage clear = photo(100, 100);
     for (int y = 50; y < 100; ++y)
         for (int x = 0; x < 100; ++x) clear.setPixel(x, y, qRgba(0, 0, 0, 0));
@@ -55,7 +56,8 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
     app.write("photos/10 web.webp", encoded(photo(300, 240), "WEBP"));
     app.writeWav("photos/2 PORTRAIT.wav");
 
-    const maker::MakeResult made = maker::writeSet(planFromPictures({app.file("photos")}, {}, app.file("Data"), false));
+    const maker::MakeResult made =
+        maker::writeSet(planFromPictures({app.file("photos")}, {}, app.file("Data"), false));
     ASSERT_TRUE(made.ok) << made.message.toStdString();
     QFile dat(made.datPath);
     ASSERT_TRUE(dat.open(QIODevice::ReadOnly));
@@ -90,7 +92,8 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
 // Every file below a folder with its bytes.
 QMap<QString, QByteArray> contents(const QString& folder) {
     QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile file(it.next());
         files[it.filePath()] = file.open(QIODevice::ReadOnly) ? file.readAll() : "(folder)";
@@ -107,10 +110,22 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         const char* says;
     } rows[] = {
         {.input = "empty", .pictures = 0, .extra = nullptr, .bytes = {}, .says = "no pictures"},
-        {.input = "many", .pictures = 22, .extra = nullptr, .bytes = {}, .says = "11 to 21 pairs give small cards"},
-        {.input = "many", .pictures = 1, .extra = "9.jpg", .bytes = "not a picture", .says = "9.jpg is not a picture"},
+        {.input = "many",
+         .pictures = 22,
+         .extra = nullptr,
+         .bytes = {},
+         .says = "11 to 21 pairs give small cards"},
+        {.input = "many",
+         .pictures = 1,
+         .extra = "9.jpg",
+         .bytes = "not a picture",
+         .says = "9.jpg is not a picture"},
         {.input = "many", .pictures = 2, .extra = "9.png", .bytes = "\x89PNG\r\n\x1a\n", .says = "9.png"},
-        {.input = "many", .pictures = 2, .extra = "1.m4a", .bytes = "....ftypM4A ", .says = "ffmpeg -i \"1.m4a\""},
+        {.input = "many",
+         .pictures = 2,
+         .extra = "1.m4a",
+         .bytes = "....ftypM4A ",
+         .says = "ffmpeg -i \"1.m4a\""},
         {.input = "old", .pictures = 1, .extra = nullptr, .bytes = {}, .says = "already exists"},
     };
     for (const auto& row : rows) {
@@ -118,7 +133,8 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         dir.write("Data/old.dat", "[File]\r\n1\r\n");
         dir.writePicture("Data/old/0.png", 10, 10, kTop);
         dir.mkdir(row.input);
-        for (int i = 0; i < row.pictures; ++i) dir.writePicture(QString("%1/%2.png").arg(row.input).arg(i), 60, 40, kTop);
+        for (int i = 0; i < row.pictures; ++i)
+            dir.writePicture(QString("%1/%2.png").arg(row.input).arg(i), 60, 40, kTop);
         if (row.extra) dir.write(QString(row.input) + "/" + row.extra, row.bytes);
         const auto before = contents(dir.file("Data"));
 
