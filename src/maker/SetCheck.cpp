@@ -280,8 +280,11 @@ private:
         }
         if (!silent.isEmpty())
             warning(text_.header[Files::SectionSound],
-                    Maker::tr("no sound of its own for pair %1: the fallback sound plays instead.")
-                        .arg(silent.join(QStringLiteral(", "))));
+                    silent.size() == 1
+                        ? Maker::tr("no sound of its own for pair %1: the fallback sound plays instead.")
+                              .arg(silent.first())
+                        : Maker::tr("no sound of their own for pairs %1: the fallback sound plays instead.")
+                              .arg(silent.join(QStringLiteral(", "))));
     }
 
     // Whether a line other than a blank one follows this one before the next header.
