@@ -5,8 +5,10 @@ set -euo pipefail
 
 packages=(
   # build and run
-  build-essential cmake libgtest-dev qt6-base-dev libsdl2-dev libsndfile1-dev libpng-dev fonts-ipafont-gothic
-  sound-theme-freedesktop
+  build-essential cmake libgtest-dev qt6-base-dev libsdl2-dev libsndfile1-dev libpng-dev pkgconf
+  fonts-ipafont-gothic sound-theme-freedesktop
+  # the set maker: WebP and TIFF photos, translations (espeak-ng speaks names)
+  qt6-image-formats-plugins qt6-l10n-tools qt6-tools-dev
   # real-window tests, test data and the sample-data generator
   xvfb xauth xdotool imagemagick x11-apps libx11-dev sox espeak-ng fonts-noto-color-emoji
   # sanitizers, fuzzing and static checks
