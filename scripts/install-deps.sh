@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build and run
-  build-essential cmake libgtest-dev qt6-base-dev libsdl2-mixer-dev libpng-dev fonts-ipafont-gothic
+  build-essential cmake libgtest-dev qt6-base-dev libsdl2-mixer-dev libpng-dev libexif-dev pkgconf fonts-ipafont-gothic
   # real-window tests, test data and the sample-data generator
   xvfb xauth xdotool imagemagick x11-apps libx11-dev sox espeak-ng fonts-noto-color-emoji
   # sanitizers, fuzzing and static checks
