@@ -17,6 +17,8 @@
 #include <zlib.h>
 
 #include <array>
+#include <string>
+#include <vector>
 #include <cstdio>
 #include <cstdlib>
 
@@ -117,6 +119,192 @@ TEST(CardPicture, IsTheCornerOfTheWholePictureHoweverItIsDecoded) {
                       corner.convertToFormat(shown));
         }
     }
+}
+
+QByteArray bigEndian16(int value) {
+    const char bytes[] = {char(value >> 8), char(value & 0xff)};
+    return QByteArray(bytes, 2);
+}
+QByteArray bigEndian32(quint32 value) { return bigEndian16(int(value >> 16)) + bigEndian16(int(value & 0xffff)); }
+
+// A JPEG with an Exif segment after its start: the orientation tag and, when given, an
+// embedded thumbnail, as a phone writes them.
+QByteArray withExif(const QByteArray& jpegBytes, int orientation, const QByteArray& thumbnail = {}) {
+    QByteArray tiff = QByteArray("MM") + bigEndian16(42) + bigEndian32(8);
+    constexpr int kFirstDirectoryEnd = 8 + 2 + 12 + 4;
+    tiff += bigEndian16(1) + bigEndian16(0x0112) + bigEndian16(3) + bigEndian32(1) + bigEndian16(orientation) +
+            bigEndian16(0);
+    tiff += bigEndian32(thumbnail.isEmpty() ? 0 : kFirstDirectoryEnd);
+    if (!thumbnail.isEmpty()) {  // the second directory: where the thumbnail is and its length
+        tiff += bigEndian16(2);
+        tiff += bigEndian16(0x0201) + bigEndian16(4) + bigEndian32(1) + bigEndian32(kFirstDirectoryEnd + 2 + 24 + 4);
+        tiff += bigEndian16(0x0202) + bigEndian16(4) + bigEndian32(1) + bigEndian32(quint32(thumbnail.size()));
+        tiff += bigEndian32(0) + thumbnail;
+    }
+    const QByteArray segment = QByteArray("Exif\0\0", 6) + tiff;
+    return jpegBytes.left(2) + "\xff\xe1" + bigEndian16(int(segment.size()) + 2) + segment + jpegBytes.mid(2);
+}
+
+// Four flat quarters: red top left, green top right, blue bottom left, yellow bottom right.
+QImage quarters(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const int w = size.width() / 2, h = size.height() / 2;
+    painter.fillRect(0, 0, w, h, Qt::red);
+    painter.fillRect(w, 0, size.width() - w, h, Qt::green);
+    painter.fillRect(0, h, w, size.height() - h, Qt::blue);
+    painter.fillRect(w, h, size.width() - w, size.height() - h, Qt::yellow);
+    return image;
+}
+
+// The named colour nearest to rgb, so that JPEG's small shifts do not matter.
+const char* colourName(QRgb rgb) {
+    const struct {
+        const char* name;
+        QRgb rgb;
+    } colours[] = {{"red", qRgb(255, 0, 0)},
+                   {"green", qRgb(0, 255, 0)},
+                   {"blue", qRgb(0, 0, 255)},
+                   {"yellow", qRgb(255, 255, 0)}};
+    const char* nearest = "none";
+    int best = 3 * 60 * 60;  // further than this is no flat colour at all
+    for (const auto& c : colours) {
+        const int dr = qRed(rgb) - qRed(c.rgb), dg = qGreen(rgb) - qGreen(c.rgb), db = qBlue(rgb) - qBlue(c.rgb);
+        if (dr * dr + dg * dg + db * db < best) {
+            best = dr * dr + dg * dg + db * db;
+            nearest = c.name;
+        }
+    }
+    return nearest;
+}
+
+// A phone stores a portrait photo turned and says so in the orientation tag: a card shows
+// the top-left corner of the upright photo, exactly as Qt decodes it upright and whole,
+// and the preview stands upright too.
+TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
+    const struct {
+        int orientation;
+        const char* topLeft;  // the quarter of the stored picture that comes to the top left
+    } cases[] = {
+        {.orientation = 1, .topLeft = "red"},   {.orientation = 2, .topLeft = "green"},
+        {.orientation = 3, .topLeft = "yellow"}, {.orientation = 4, .topLeft = "blue"},
+        {.orientation = 5, .topLeft = "red"},   {.orientation = 6, .topLeft = "blue"},
+        {.orientation = 7, .topLeft = "yellow"}, {.orientation = 8, .topLeft = "green"},
+    };
+    TempDir dir;
+    const QImage stored = quarters(QSize(320, 200));
+    for (const auto& c : cases) {
+        for (const bool progressive : {false, true}) {
+            const QString path = dir.write("photo.jpg", withExif(jpeg(stored, progressive), c.orientation));
+            QImageReader qt(path);
+            qt.setAutoTransform(true);
+            const QImage upright = qt.read().convertToFormat(QImage::Format_RGB32);
+            for (const QSize card : {QSize(99, 99), QSize(400, 60)}) {
+                SCOPED_TRACE(QString("orientation %1%2 in %3 x %4")
+                                 .arg(c.orientation)
+                                 .arg(progressive ? ", progressive" : "")
+                                 .arg(card.width())
+                                 .arg(card.height())
+                                 .toStdString());
+                const QImage shown = pictures::load(path, {card, QSize()});
+                EXPECT_EQ(shown, upright.copy(QRect(QPoint(0, 0), upright.size().boundedTo(card))));
+                EXPECT_STREQ(colourName(shown.pixel(0, 0)), c.topLeft);
+            }
+            const QImage preview = pictures::load(path, {QSize(), QSize(49, 49)});
+            ASSERT_EQ(preview.size(), QSize(49, 49)) << c.orientation;
+            EXPECT_STREQ(colourName(preview.pixel(3, 3)), c.topLeft) << c.orientation;
+            EXPECT_STREQ(colourName(preview.pixel(45, 45)), colourName(upright.pixel(upright.width() - 1,
+                                                                                     upright.height() - 1)))
+                << c.orientation;
+        }
+    }
+}
+
+// The thumbnail a camera embeds makes the preview without decoding the photo, turned as the
+// photo is; one of another shape (letterboxed, or left from before a crop) is passed over.
+TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItHasThePhotosShape) {
+    const struct {
+        const char* name;
+        QSize photo;
+        int orientation;
+        QImage thumbnail;
+        const char* topLeft;
+    } cases[] = {
+        {.name = "same shape", .photo = {400, 300}, .orientation = 1, .thumbnail = quarters({160, 120}),
+         .topLeft = "red"},
+        {.name = "same shape, turned", .photo = {400, 300}, .orientation = 6, .thumbnail = quarters({160, 120}),
+         .topLeft = "blue"},
+        {.name = "letterboxed", .photo = {400, 225}, .orientation = 1, .thumbnail = quarters({160, 120}),
+         .topLeft = "yellow"},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QImage photo(c.photo, QImage::Format_RGB32);
+        photo.fill(Qt::yellow);
+        const QString path =
+            dir.write("photo.jpg", withExif(jpeg(photo, false), c.orientation, jpeg(c.thumbnail, false)));
+        const QImage preview = pictures::load(path, {QSize(), QSize(49, 49)});
+        ASSERT_EQ(preview.size(), QSize(49, 49));
+        EXPECT_STREQ(colourName(preview.pixel(3, 3)), c.topLeft);
+    }
+}
+
+// An RGBA PNG of side x side in 0.5 MB, written a row at a time: red at the top left, the
+// rest blue.
+QByteArray hugePng(int side) {
+    z_stream zlib{};
+    deflateInit(&zlib, Z_BEST_SPEED);
+    QByteArray out;
+    std::vector<uchar> row(size_t(side) * 4 + 1);
+    std::vector<uchar> buffer(1 << 16);
+    for (int y = 0; y < side; ++y) {
+        // Each half's first row in full, the rows below it as "same as above" (filter Up).
+        const bool first = y == 0 || y == side / 2;
+        row[0] = first ? 0 : 2;
+        for (int x = 0; x < side; ++x) {
+            const bool red = y < side / 2 && x < side / 2;
+            const uchar pixel[4] = {uchar(red ? 255 : 0), 0, uchar(red ? 0 : 255), 255};
+            for (int i = 0; i < 4; ++i) row[size_t(x) * 4 + 1 + size_t(i)] = first ? pixel[i] : 0;
+        }
+        zlib.next_in = row.data();
+        zlib.avail_in = uInt(row.size());
+        const int flush = y + 1 == side ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            zlib.next_out = buffer.data();
+            zlib.avail_out = uInt(buffer.size());
+            deflate(&zlib, flush);
+            out.append(reinterpret_cast<const char*>(buffer.data()), qsizetype(buffer.size() - zlib.avail_out));
+        } while (zlib.avail_out == 0);
+    }
+    deflateEnd(&zlib);
+    return png(side, side, 8, 6, out);
+}
+
+// Just under the largest picture shown (529 MB once inflated): shown as preview, card and
+// closing picture, while the process never holds more than 300 MB. In a process of its
+// own, so that the peak is this test's.
+TEST(HugePicture, OfElevenThousandFiveHundredPixelsASideIsShownEverywhereWithinTheMemoryBound) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TempDir dir;
+            const QString path = dir.write("huge.png", hugePng(11500));
+            const QImage preview = pictures::load(path, {QSize(), QSize(49, 49)});
+            const QImage card = pictures::load(path, {QSize(99, 99), QSize()});
+            const QImage closing = pictures::load(path, {QSize(538, 517), QSize()});
+            const int64_t peakMB = peakResidentBytes() >> 20;
+            std::fprintf(stderr, "preview %s %s, card %s %dx%d, closing %dx%d, peak %lld MB\n",
+                         colourName(preview.pixel(0, 0)), colourName(preview.pixel(48, 48)),
+                         colourName(card.pixel(0, 0)), card.width(), card.height(), closing.width(),
+                         closing.height(), static_cast<long long>(peakMB));
+            const bool right = preview.size() == QSize(49, 49) && colourName(preview.pixel(0, 0)) == std::string("red") &&
+                               colourName(preview.pixel(48, 48)) == std::string("blue") &&
+                               card.size() == QSize(99, 99) && colourName(card.pixel(0, 0)) == std::string("red") &&
+                               closing.size() == QSize(538, 517);
+            std::exit(right && peakMB < 300 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
