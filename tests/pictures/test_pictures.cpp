@@ -250,6 +250,44 @@ TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItHasThePhotosShape) {
     }
 }
 
+// A header that claims size, otherwise the file as it was.
+QByteArray claiming(QByteArray bytes, QSize size) {
+    if (bytes.startsWith("BM")) {  // little-endian width and height at 18 and 22
+        for (int i = 0; i < 4; ++i) {
+            bytes[18 + i] = char(size.width() >> (8 * i));
+            bytes[22 + i] = char(size.height() >> (8 * i));
+        }
+    } else {  // a JPEG's frame header: height, then width
+        const qsizetype frame = bytes.indexOf("\xff\xc2");
+        bytes.replace(frame + 5, 4, bigEndian16(size.height()) + bigEndian16(size.width()));
+    }
+    return bytes;
+}
+
+// What must be decoded whole to be shown at all (every coefficient of a progressive JPEG,
+// all of a BMP) is held to 160 MB; beyond, the picture is refused from its header for the
+// card, the preview and the closing picture alike.
+TEST(PictureBeyondTheBudget, IsRefusedForCardPreviewAndClosingPictureAlike) {
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {.name = "progressive grey JPEG of 9500 x 9500 (180 MB of coefficients)",
+         .bytes = claiming(jpegBomb(), {9500, 9500})},
+        {.name = "BMP of 7000 x 7000 (196 MB)",
+         .bytes = claiming(encoded(photo(8, 8, QImage::Format_RGB32), "BMP"), {7000, 7000})},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.write("picture", c.bytes);
+        ASSERT_FALSE(pictures::tooBigToHold(QImageReader(path).size()));
+        EXPECT_TRUE(pictures::load(path, {QSize(99, 99), QSize()}).isNull());
+        EXPECT_TRUE(pictures::load(path, {QSize(), QSize(49, 49)}).isNull());
+        EXPECT_TRUE(pictures::load(path, {QSize(538, 517), QSize()}).isNull());
+    }
+}
+
 // An RGBA PNG of side x side in 0.5 MB, written a row at a time: red at the top left, the
 // rest blue.
 QByteArray hugePng(int side) {
