@@ -31,7 +31,8 @@ constexpr qint64 kWholeDecodePixels = 512 * 512;
 
 void checkCorner(const QString& path, QSize clip) {
     const QImage card = pictures::load(path, {clip, QSize()});
-    if (!card.isNull() && (card.width() > clip.width() || card.height() > clip.height())) fail("card larger than asked");
+    if (!card.isNull() && (card.width() > clip.width() || card.height() > clip.height()))
+        fail("card larger than asked");
 
     QImageReader reader(path);
     reader.setAutoTransform(false);

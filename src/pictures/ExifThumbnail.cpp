@@ -22,8 +22,8 @@ struct ExifDataUnref {
 }  // namespace
 
 std::optional<QImage> exifThumbnail(const QByteArray& head) {
-    const std::unique_ptr<ExifData, ExifDataUnref> exif(
-        exif_data_new_from_data(reinterpret_cast<const unsigned char*>(head.constData()), unsigned(head.size())));
+    const std::unique_ptr<ExifData, ExifDataUnref> exif(exif_data_new_from_data(
+        reinterpret_cast<const unsigned char*>(head.constData()), unsigned(head.size())));
     if (!exif || !exif->data || exif->size == 0) return std::nullopt;
 
     QByteArray bytes(reinterpret_cast<const char*>(exif->data), qsizetype(exif->size));

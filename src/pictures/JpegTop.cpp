@@ -66,7 +66,8 @@ std::optional<JpegFrame> jpegFrame(const QByteArray& head) {
     const int components = segment[kFrameComponents];
     if (at + 3 + kFrameFirstComponent + 3 * components > head.size()) return std::nullopt;
     JpegFrame frame;
-    frame.progressive = uint8_t(head[at]) == kProgressiveFrame || uint8_t(head[at]) == kProgressiveArithmeticFrame;
+    const uint8_t marker = uint8_t(head[at]);
+    frame.progressive = marker == kProgressiveFrame || marker == kProgressiveArithmeticFrame;
     frame.size = QSize(bigEndian16(segment + kFrameWidth), bigEndian16(segment + kFrameHeight));
     int horizontal = 1, vertical = 1;
     for (int c = 0; c < components; ++c) {
@@ -79,7 +80,8 @@ std::optional<JpegFrame> jpegFrame(const QByteArray& head) {
     const qint64 mcusHigh = (frame.size.height() + kBlockSide * vertical - 1) / (kBlockSide * vertical);
     for (int c = 0; c < components; ++c) {
         const uint8_t sampling = segment[kFrameFirstComponent + 3 * c + 1];
-        frame.coefficientBytes += mcusWide * (sampling >> 4) * mcusHigh * (sampling & 0x0f) * kBlockSide * kBlockSide * 2;
+        const qint64 blocks = mcusWide * (sampling >> 4) * mcusHigh * (sampling & 0x0f);
+        frame.coefficientBytes += blocks * kBlockSide * kBlockSide * 2;
     }
     return frame;
 }
@@ -160,8 +162,8 @@ std::optional<CutJpeg> cutProgressiveJpeg(QByteArray jpeg, int rows) {
 }
 
 std::optional<QImage> readProgressiveJpegTop(QIODevice& device, QRect part) {
-    if (part.isEmpty() || part.top() != 0 || part.left() < 0 || !device.seek(0) || device.size() > kMaxFileBytes)
-        return std::nullopt;
+    if (part.isEmpty() || part.top() != 0 || part.left() < 0) return std::nullopt;
+    if (!device.seek(0) || device.size() > kMaxFileBytes) return std::nullopt;
     // Any other file is left at its header, unread.
     const QByteArray head = device.peek(kHeaderBytes);
     const qsizetype at = frameAt(head);

@@ -97,7 +97,8 @@ std::optional<Picture> inspect(QFile& file) {
 // The picture as it is meant to be seen, turned as Qt's automatic transformation turns it.
 QImage upright(QImage image, Turn turn) {
     if (turn == QImageIOHandler::TransformationNone || image.isNull()) return image;
-    image = image.mirrored(turn & QImageIOHandler::TransformationMirror, turn & QImageIOHandler::TransformationFlip);
+    image = image.mirrored(turn & QImageIOHandler::TransformationMirror,
+                           turn & QImageIOHandler::TransformationFlip);
     if (turn & QImageIOHandler::TransformationRotate90) image = image.transformed(QTransform().rotate(90));
     return image;
 }
@@ -163,12 +164,14 @@ QImage preview(QFile& file, const Picture& picture, QSize box) {
     if (picture.decoding == Decoding::PngRows) {
         if (auto shrunk = readPngShrunk(file, storedBox)) image = std::move(*shrunk);
     } else if (picture.decoding != Decoding::Whole) {
-        if (auto thumbnail = exifThumbnail(picture.head); thumbnail && sameShape(thumbnail->size(), picture.stored))
+        if (auto thumbnail = exifThumbnail(picture.head);
+            thumbnail && sameShape(thumbnail->size(), picture.stored))
             image = std::move(*thumbnail);
     }
     if (image.isNull()) {
         // Only the JPEG reader scales while it decodes (by up to 1/8 in its transform).
-        const bool scaleInDecoder = picture.decoding != Decoding::Whole && picture.decoding != Decoding::PngRows;
+        const bool scaleInDecoder =
+            picture.decoding != Decoding::Whole && picture.decoding != Decoding::PngRows;
         image = readWithQt(file, picture, [&](QImageReader& reader) {
             if (scaleInDecoder) reader.setScaledSize(storedBox);
         });
@@ -184,7 +187,8 @@ QImage preview(QFile& file, const Picture& picture, QSize box) {
 
 bool tooBigToHold(QSize size, QImage::Format format) {
     if (!size.isValid()) return false;
-    const qint64 bitsPerPixel = format == QImage::Format_Grayscale8 || format == QImage::Format_Indexed8 ? 8 : 32;
+    const qint64 bitsPerPixel =
+        format == QImage::Format_Grayscale8 || format == QImage::Format_Indexed8 ? 8 : 32;
     const qint64 bytesPerLine = ((qint64{size.width()} * bitsPerPixel + 31) >> 5) << 2;
     return bytesPerLine * size.height() >= (kLargestPictureMB << 20);
 }

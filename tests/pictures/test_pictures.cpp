@@ -125,20 +125,24 @@ QByteArray bigEndian16(int value) {
     const char bytes[] = {char(value >> 8), char(value & 0xff)};
     return QByteArray(bytes, 2);
 }
-QByteArray bigEndian32(quint32 value) { return bigEndian16(int(value >> 16)) + bigEndian16(int(value & 0xffff)); }
+QByteArray bigEndian32(quint32 value) {
+    return bigEndian16(int(value >> 16)) + bigEndian16(int(value & 0xffff));
+}
 
 // A JPEG with an Exif segment after its start: the orientation tag and, when given, an
 // embedded thumbnail, as a phone writes them.
 QByteArray withExif(const QByteArray& jpegBytes, int orientation, const QByteArray& thumbnail = {}) {
     QByteArray tiff = QByteArray("MM") + bigEndian16(42) + bigEndian32(8);
     constexpr int kFirstDirectoryEnd = 8 + 2 + 12 + 4;
-    tiff += bigEndian16(1) + bigEndian16(0x0112) + bigEndian16(3) + bigEndian32(1) + bigEndian16(orientation) +
-            bigEndian16(0);
+    tiff += bigEndian16(1) + bigEndian16(0x0112) + bigEndian16(3) + bigEndian32(1) +
+            bigEndian16(orientation) + bigEndian16(0);
     tiff += bigEndian32(thumbnail.isEmpty() ? 0 : kFirstDirectoryEnd);
     if (!thumbnail.isEmpty()) {  // the second directory: where the thumbnail is and its length
         tiff += bigEndian16(2);
-        tiff += bigEndian16(0x0201) + bigEndian16(4) + bigEndian32(1) + bigEndian32(kFirstDirectoryEnd + 2 + 24 + 4);
-        tiff += bigEndian16(0x0202) + bigEndian16(4) + bigEndian32(1) + bigEndian32(quint32(thumbnail.size()));
+        tiff += bigEndian16(0x0201) + bigEndian16(4) + bigEndian32(1) +
+                bigEndian32(kFirstDirectoryEnd + 2 + 24 + 4);
+        tiff +=
+            bigEndian16(0x0202) + bigEndian16(4) + bigEndian32(1) + bigEndian32(quint32(thumbnail.size()));
         tiff += bigEndian32(0) + thumbnail;
     }
     const QByteArray segment = QByteArray("Exif\0\0", 6) + tiff;
@@ -169,7 +173,8 @@ const char* colourName(QRgb rgb) {
     const char* nearest = "none";
     int best = 3 * 60 * 60;  // further than this is no flat colour at all
     for (const auto& c : colours) {
-        const int dr = qRed(rgb) - qRed(c.rgb), dg = qGreen(rgb) - qGreen(c.rgb), db = qBlue(rgb) - qBlue(c.rgb);
+        const int dr = qRed(rgb) - qRed(c.rgb), dg = qGreen(rgb) - qGreen(c.rgb),
+                  db = qBlue(rgb) - qBlue(c.rgb);
         if (dr * dr + dg * dg + db * db < best) {
             best = dr * dr + dg * dg + db * db;
             nearest = c.name;
@@ -186,9 +191,9 @@ TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
         int orientation;
         const char* topLeft;  // the quarter of the stored picture that comes to the top left
     } cases[] = {
-        {.orientation = 1, .topLeft = "red"},   {.orientation = 2, .topLeft = "green"},
+        {.orientation = 1, .topLeft = "red"},    {.orientation = 2, .topLeft = "green"},
         {.orientation = 3, .topLeft = "yellow"}, {.orientation = 4, .topLeft = "blue"},
-        {.orientation = 5, .topLeft = "red"},   {.orientation = 6, .topLeft = "blue"},
+        {.orientation = 5, .topLeft = "red"},    {.orientation = 6, .topLeft = "blue"},
         {.orientation = 7, .topLeft = "yellow"}, {.orientation = 8, .topLeft = "green"},
     };
     TempDir dir;
@@ -213,8 +218,8 @@ TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
             const QImage preview = pictures::load(path, {QSize(), QSize(49, 49)});
             ASSERT_EQ(preview.size(), QSize(49, 49)) << c.orientation;
             EXPECT_STREQ(colourName(preview.pixel(3, 3)), c.topLeft) << c.orientation;
-            EXPECT_STREQ(colourName(preview.pixel(45, 45)), colourName(upright.pixel(upright.width() - 1,
-                                                                                     upright.height() - 1)))
+            EXPECT_STREQ(colourName(preview.pixel(45, 45)),
+                         colourName(upright.pixel(upright.width() - 1, upright.height() - 1)))
                 << c.orientation;
         }
     }
@@ -230,11 +235,20 @@ TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItHasThePhotosShape) {
         QImage thumbnail;
         const char* topLeft;
     } cases[] = {
-        {.name = "same shape", .photo = {400, 300}, .orientation = 1, .thumbnail = quarters({160, 120}),
+        {.name = "same shape",
+         .photo = {400, 300},
+         .orientation = 1,
+         .thumbnail = quarters({160, 120}),
          .topLeft = "red"},
-        {.name = "same shape, turned", .photo = {400, 300}, .orientation = 6, .thumbnail = quarters({160, 120}),
+        {.name = "same shape, turned",
+         .photo = {400, 300},
+         .orientation = 6,
+         .thumbnail = quarters({160, 120}),
          .topLeft = "blue"},
-        {.name = "letterboxed", .photo = {400, 225}, .orientation = 1, .thumbnail = quarters({160, 120}),
+        {.name = "letterboxed",
+         .photo = {400, 225},
+         .orientation = 1,
+         .thumbnail = quarters({160, 120}),
          .topLeft = "yellow"},
     };
     TempDir dir;
@@ -312,7 +326,8 @@ QByteArray hugePng(int side) {
             zlib.next_out = buffer.data();
             zlib.avail_out = uInt(buffer.size());
             deflate(&zlib, flush);
-            out.append(reinterpret_cast<const char*>(buffer.data()), qsizetype(buffer.size() - zlib.avail_out));
+            out.append(reinterpret_cast<const char*>(buffer.data()),
+                       qsizetype(buffer.size() - zlib.avail_out));
         } while (zlib.avail_out == 0);
     }
     deflateEnd(&zlib);
@@ -336,10 +351,10 @@ TEST(HugePicture, OfElevenThousandFiveHundredPixelsASideIsShownEverywhereWithinT
                          colourName(preview.pixel(0, 0)), colourName(preview.pixel(48, 48)),
                          colourName(card.pixel(0, 0)), card.width(), card.height(), closing.width(),
                          closing.height(), static_cast<long long>(peakMB));
-            const bool right = preview.size() == QSize(49, 49) && colourName(preview.pixel(0, 0)) == std::string("red") &&
-                               colourName(preview.pixel(48, 48)) == std::string("blue") &&
-                               card.size() == QSize(99, 99) && colourName(card.pixel(0, 0)) == std::string("red") &&
-                               closing.size() == QSize(538, 517);
+            const bool right =
+                preview.size() == QSize(49, 49) && colourName(preview.pixel(0, 0)) == std::string("red") &&
+                colourName(preview.pixel(48, 48)) == std::string("blue") && card.size() == QSize(99, 99) &&
+                colourName(card.pixel(0, 0)) == std::string("red") && closing.size() == QSize(538, 517);
             std::exit(right && peakMB < 300 ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
