@@ -30,8 +30,6 @@ constexpr int kFrameFirstComponent = 6;
 constexpr int kBlockSide = 8;
 // Camera photos are a few MB; a file far bigger is read the usual way.
 constexpr qint64 kMaxFileBytes = qint64{64} * 1024 * 1024;
-// Enough for the segments before the frame header, Exif and its thumbnail among them.
-constexpr qint64 kHeaderBytes = qint64{128} * 1024;
 
 bool isRestart(uint8_t marker) { return marker >= 0xd0 && marker <= 0xd7; }
 
@@ -40,33 +38,41 @@ bool isFrame(uint8_t marker) { return marker >= 0xc0 && marker <= 0xcf && marker
 
 int bigEndian16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
 
-// Where a JPEG's frame header starts (its marker), or -1 when the bytes end before it or
-// are no JPEG.
-qsizetype frameAt(const QByteArray& head) {
-    const auto* b = reinterpret_cast<const uint8_t*>(head.constData());
-    const qsizetype n = head.size();
-    if (n < 4 || b[0] != kMarkerByte || b[1] != kStartOfImage) return -1;
-    for (qsizetype pos = 2; pos + 4 <= n && b[pos] == kMarkerByte;) {
-        while (pos < n && b[pos] == kMarkerByte) ++pos;
-        if (pos + 3 > n) return -1;
-        const uint8_t marker = b[pos++];
-        if (isFrame(marker)) return pos - 1;
-        if (marker == kStartOfScan || marker == kEndOfImage) return -1;
-        if (marker != kTemporary) pos += bigEndian16(b + pos);
-    }
-    return -1;
-}
-
 }  // namespace
 
-std::optional<JpegFrame> jpegFrame(const QByteArray& head) {
-    const qsizetype at = frameAt(head);
-    if (at < 0 || at + 3 + kFrameFirstComponent > head.size()) return std::nullopt;
-    const auto* segment = reinterpret_cast<const uint8_t*>(head.constData()) + at + 3;
+std::optional<JpegFrame> jpegFrame(QIODevice& device) {
+    // Segment by segment, only their lengths read: Exif, colour profiles and the depth maps
+    // some phones add may well fill more than any fixed head before the frame header.
+    char start[2];
+    if (!device.seek(0) || device.read(start, 2) != 2 || uint8_t(start[0]) != kMarkerByte ||
+        uint8_t(start[1]) != kStartOfImage)
+        return std::nullopt;
+    uint8_t marker = 0;
+    for (;;) {
+        char byte = 0;
+        if (!device.getChar(&byte) || uint8_t(byte) != kMarkerByte) return std::nullopt;
+        while (uint8_t(byte) == kMarkerByte) {
+            if (!device.getChar(&byte)) return std::nullopt;
+        }
+        marker = uint8_t(byte);
+        if (marker == kTemporary) continue;
+        if (marker == kStartOfScan || marker == kEndOfImage || marker == kStartOfImage) return std::nullopt;
+        if (isFrame(marker)) break;
+        char length[2];
+        if (device.read(length, 2) != 2) return std::nullopt;
+        const int bytes = bigEndian16(reinterpret_cast<const uint8_t*>(length));
+        if (bytes < 2 || !device.seek(device.pos() + bytes - 2)) return std::nullopt;
+    }
+    const QByteArray lengthBytes = device.read(2);
+    if (lengthBytes.size() != 2) return std::nullopt;
+    const QByteArray header =
+        device.read(bigEndian16(reinterpret_cast<const uint8_t*>(lengthBytes.constData())) - 2);
+    const auto* segment = reinterpret_cast<const uint8_t*>(header.constData());
+    if (header.size() < kFrameFirstComponent) return std::nullopt;
     const int components = segment[kFrameComponents];
-    if (at + 3 + kFrameFirstComponent + 3 * components > head.size()) return std::nullopt;
+    if (header.size() < kFrameFirstComponent + 3 * components) return std::nullopt;
+
     JpegFrame frame;
-    const uint8_t marker = uint8_t(head[at]);
     frame.progressive = marker == kProgressiveFrame || marker == kProgressiveArithmeticFrame;
     frame.size = QSize(bigEndian16(segment + kFrameWidth), bigEndian16(segment + kFrameHeight));
     int horizontal = 1, vertical = 1;
@@ -165,9 +171,8 @@ std::optional<QImage> readProgressiveJpegTop(QIODevice& device, QRect part) {
     if (part.isEmpty() || part.top() != 0 || part.left() < 0) return std::nullopt;
     if (!device.seek(0) || device.size() > kMaxFileBytes) return std::nullopt;
     // Any other file is left at its header, unread.
-    const QByteArray head = device.peek(kHeaderBytes);
-    const qsizetype at = frameAt(head);
-    if (at < 0 || uint8_t(head[at]) != kProgressiveFrame) return std::nullopt;
+    const std::optional<JpegFrame> frame = jpegFrame(device);
+    if (!frame || !frame->progressive || !device.seek(0)) return std::nullopt;
     std::optional<CutJpeg> cut = cutProgressiveJpeg(device.readAll(), part.height());
     if (!cut) return std::nullopt;
     // A picture too big to be held whole is left to the usual way, which refuses it.

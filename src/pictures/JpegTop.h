@@ -28,9 +28,9 @@ struct JpegFrame {
     qint64 coefficientBytes = 0;
 };
 
-// The frame header of the JPEG whose first bytes are head; nothing when head is no JPEG or
-// ends before the frame header.
-std::optional<JpegFrame> jpegFrame(const QByteArray& head);
+// The frame header of the JPEG on device (read from its start); nothing when it is no JPEG
+// or ends before its frame header.
+std::optional<JpegFrame> jpegFrame(QIODevice& device);
 
 // A progressive, 8-bit JPEG with its frame height cut to at least one whole row of blocks
 // more than rows (the neighbours that smooth colour at the corner's lower edge), or

@@ -82,11 +82,12 @@ std::optional<Picture> inspect(QFile& file) {
     if (picture.format == "png" && readsByRows(picture.head)) {
         picture.decoding = Decoding::PngRows;
     } else if (picture.format == "jpeg") {
-        const std::optional<JpegFrame> frame = jpegFrame(picture.head);
+        const std::optional<JpegFrame> frame = jpegFrame(file);
         picture.decoding = frame && !frame->progressive ? Decoding::Jpeg : Decoding::ProgressiveJpeg;
-        // A frame header beyond the head counts as the costliest kind: three full-size components.
-        need = frame ? frame->coefficientBytes : qint64{picture.stored.width()} * picture.stored.height() * 6;
-        if (picture.decoding == Decoding::Jpeg) need = 0;
+        // A frame header out of place (libjpeg skips stray bytes) counts as the costliest
+        // kind: three full-size components.
+        const qint64 area = qint64{picture.stored.width()} * picture.stored.height();
+        if (picture.decoding == Decoding::ProgressiveJpeg) need = frame ? frame->coefficientBytes : area * 6;
     } else {
         need = wholeDecodeBytes(picture.stored, reader.imageFormat());
     }
