@@ -32,8 +32,11 @@ constexpr qint64 kLargestPictureMB = 512;
 // beyond 300 MB. Qt's own allocation limit is set to it too.
 constexpr int kBudgetMB = 160;
 constexpr qint64 kBudgetBytes = qint64{kBudgetMB} << 20;
-// A picture's header, a JPEG's Exif data with its thumbnail among it.
-constexpr qint64 kHeadBytes = qint64{128} * 1024;
+// Enough for a PNG's chunks before its rows (a longer header is left to Qt).
+constexpr qint64 kPngHeadBytes = 4096;
+// A JPEG's Exif segment (at most 64 KB, the thumbnail among it) after others at the start;
+// read only for a preview.
+constexpr qint64 kExifHeadBytes = qint64{128} * 1024;
 // A thumbnail whose shape is further than this from its photo's is letterboxed or stale.
 constexpr int kShapeTolerancePercent = 2;
 
@@ -53,7 +56,10 @@ struct Picture {
     QByteArray format;  // as QImageReader names it
     QSize stored;       // before the orientation tag turns it
     Turn turn = QImageIOHandler::TransformationNone;
-    QByteArray head;
+    // The reader that read the header, kept to decode without reading the header again
+    // while the file stands where it left it (a quarter of a baseline JPEG card's time).
+    std::unique_ptr<QImageReader> reader;
+    qint64 readerAt = -1;
 };
 
 // What Qt holds to decode a picture of this size whole, and the 32-bit copy that showing
@@ -67,8 +73,11 @@ qint64 wholeDecodeBytes(QSize size, QImage::Format format) {
 
 std::optional<Picture> inspect(QFile& file) {
     Picture picture;
-    picture.head = file.peek(kHeadBytes);
-    QImageReader reader(&file);
+    const QByteArray head = file.peek(kPngHeadBytes);
+    const std::optional<JpegFrame> frame = head.startsWith("\xff\xd8") ? jpegFrame(file) : std::nullopt;
+    if (!file.seek(0)) return std::nullopt;
+    picture.reader = std::make_unique<QImageReader>(&file);
+    QImageReader& reader = *picture.reader;
     reader.setAutoTransform(false);
     picture.stored = reader.size();
     // Refused from the header: to show even a corner or a thumbnail of a progressive JPEG
@@ -79,10 +88,9 @@ std::optional<Picture> inspect(QFile& file) {
     picture.turn = reader.transformation();
 
     qint64 need = 0;
-    if (picture.format == "png" && readsByRows(picture.head)) {
+    if (picture.format == "png" && readsByRows(head)) {
         picture.decoding = Decoding::PngRows;
     } else if (picture.format == "jpeg") {
-        const std::optional<JpegFrame> frame = jpegFrame(file);
         picture.decoding = frame && !frame->progressive ? Decoding::Jpeg : Decoding::ProgressiveJpeg;
         // A frame header out of place (libjpeg skips stray bytes) counts as the costliest
         // kind: three full-size components.
@@ -92,6 +100,7 @@ std::optional<Picture> inspect(QFile& file) {
         need = wholeDecodeBytes(picture.stored, reader.imageFormat());
     }
     if (need > kBudgetBytes) return std::nullopt;
+    picture.readerAt = file.pos();
     return picture;
 }
 
@@ -124,17 +133,20 @@ QImage ready(QImage image) {
     return std::move(image).convertToFormat(format);
 }
 
-// Qt's own decode from the file's start, the reader set up by setUp.
+// Qt's own decode, the reader set up by setUp.
 template <typename SetUp>
-QImage readWithQt(QFile& file, const Picture& picture, SetUp setUp) {
-    if (!file.seek(0)) return {};
-    QImageReader reader(&file, picture.format);
-    reader.setAutoTransform(false);
-    setUp(reader);
-    return reader.read();
+QImage readWithQt(QFile& file, Picture& picture, SetUp setUp) {
+    std::unique_ptr<QImageReader> reader = std::move(picture.reader);
+    if (!reader || file.pos() != picture.readerAt) {
+        if (!file.seek(0)) return {};
+        reader = std::make_unique<QImageReader>(&file, picture.format);
+        reader->setAutoTransform(false);
+    }
+    setUp(*reader);
+    return reader->read();
 }
 
-QImage corner(QFile& file, const Picture& picture, QSize clip) {
+QImage corner(QFile& file, Picture& picture, QSize clip) {
     const QRect part = storedCorner(picture.stored, clip, picture.turn);
     std::optional<QImage> image;
     // Qt decodes the whole of a PNG or a progressive JPEG to show a corner; decoding the
@@ -159,13 +171,13 @@ bool sameShape(QSize a, QSize b) {
     return std::llabs(across - down) * 100 <= std::max(across, down) * kShapeTolerancePercent;
 }
 
-QImage preview(QFile& file, const Picture& picture, QSize box) {
+QImage preview(QFile& file, Picture& picture, QSize box) {
     const QSize storedBox = picture.turn & QImageIOHandler::TransformationRotate90 ? box.transposed() : box;
     QImage image;
     if (picture.decoding == Decoding::PngRows) {
         if (auto shrunk = readPngShrunk(file, storedBox)) image = std::move(*shrunk);
-    } else if (picture.decoding != Decoding::Whole) {
-        if (auto thumbnail = exifThumbnail(picture.head);
+    } else if (picture.decoding != Decoding::Whole && file.seek(0)) {
+        if (auto thumbnail = exifThumbnail(file.peek(kExifHeadBytes));
             thumbnail && sameShape(thumbnail->size(), picture.stored))
             image = std::move(*thumbnail);
     }
@@ -207,7 +219,7 @@ QImage load(const QString& path, const PictureRequest& request) {
 
     const std::unique_ptr<QFile> file = openFile(path);
     if (!file) return {};
-    const std::optional<Picture> picture = inspect(*file);
+    std::optional<Picture> picture = inspect(*file);
     if (!picture) return {};
 
     if (!request.scaleTo.isEmpty()) return preview(*file, *picture, request.scaleTo);
