@@ -31,17 +31,21 @@ constexpr qint64 kWholeDecodePixels = 512 * 512;
 
 void checkCorner(const QString& path, QSize clip) {
     const QImage card = pictures::load(path, {clip, QSize()});
-    if (!card.isNull() && (card.width() > clip.width() || card.height() > clip.height())) fail("card larger than asked");
+    if (!card.isNull() && (card.width() > clip.width() || card.height() > clip.height()))
+        fail("card larger than asked");
 
-    const std::optional<QImage> top = pictures::readPngTop(path, clip);
-    if (!top) return;
     QImageReader reader(path);
     reader.setAutoTransform(false);
     const QSize size = reader.size();
-    if (!size.isValid() || qint64{size.width()} * size.height() > kWholeDecodePixels) return;
+    if (!size.isValid()) return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) std::abort();
+    const QRect part(QPoint(0, 0), size.boundedTo(clip));
+    const std::optional<QImage> top = pictures::readPngPart(file, part);
+    if (!top || qint64{size.width()} * size.height() > kWholeDecodePixels) return;
     const QImage whole = reader.read();
     if (whole.isNull()) return;  // Qt gave up further down than the rows read here
-    const QImage corner = whole.copy(QRect(QPoint(0, 0), whole.size().boundedTo(clip)));
+    const QImage corner = whole.copy(part);
     if (top->size() != corner.size()) fail("corner size");
     if (top->convertToFormat(QImage::Format_ARGB32) != corner.convertToFormat(QImage::Format_ARGB32))
         fail("corner pixels");

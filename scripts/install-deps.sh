@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build and run
-  build-essential cmake libgtest-dev qt6-base-dev libsdl2-dev libsndfile1-dev libpng-dev pkgconf
+  build-essential cmake libgtest-dev qt6-base-dev libsdl2-dev libsndfile1-dev libpng-dev libexif-dev pkgconf
   fonts-ipafont-gothic sound-theme-freedesktop
   # the set maker: WebP and TIFF photos, translations (espeak-ng speaks names)
   qt6-image-formats-plugins qt6-l10n-tools qt6-tools-dev

@@ -3,7 +3,6 @@
 #include "pictures/PictureLoader.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 
 #include <algorithm>
@@ -20,6 +19,7 @@ constexpr uint8_t kEndOfImage = 0xd9;
 constexpr uint8_t kStartOfScan = 0xda;
 constexpr uint8_t kRestartInterval = 0xdd;
 constexpr uint8_t kProgressiveFrame = 0xc2;  // progressive, Huffman-coded
+constexpr uint8_t kProgressiveArithmeticFrame = 0xca;
 constexpr uint8_t kTemporary = 0x01;
 // The frame header's fields, counted from its first byte after the length.
 constexpr int kFramePrecision = 0;
@@ -30,8 +30,6 @@ constexpr int kFrameFirstComponent = 6;
 constexpr int kBlockSide = 8;
 // Camera photos are a few MB; a file far bigger is read the usual way.
 constexpr qint64 kMaxFileBytes = qint64{64} * 1024 * 1024;
-// Enough for the segments before the frame header, Exif and its thumbnail among them.
-constexpr qint64 kHeaderBytes = qint64{128} * 1024;
 
 bool isRestart(uint8_t marker) { return marker >= 0xd0 && marker <= 0xd7; }
 
@@ -40,23 +38,59 @@ bool isFrame(uint8_t marker) { return marker >= 0xc0 && marker <= 0xcf && marker
 
 int bigEndian16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
 
-// The marker of a JPEG's frame header, or 0 when the bytes end before it or are no JPEG.
-uint8_t frameMarker(const QByteArray& head) {
-    const auto* b = reinterpret_cast<const uint8_t*>(head.constData());
-    const qsizetype n = head.size();
-    if (n < 4 || b[0] != kMarkerByte || b[1] != kStartOfImage) return 0;
-    for (qsizetype pos = 2; pos + 4 <= n && b[pos] == kMarkerByte;) {
-        while (pos < n && b[pos] == kMarkerByte) ++pos;
-        if (pos + 3 > n) return 0;
-        const uint8_t marker = b[pos++];
-        if (isFrame(marker)) return marker;
-        if (marker == kStartOfScan || marker == kEndOfImage) return 0;
-        if (marker != kTemporary) pos += bigEndian16(b + pos);
-    }
-    return 0;
-}
-
 }  // namespace
+
+std::optional<JpegFrame> jpegFrame(QIODevice& device) {
+    // Segment by segment, only their lengths read: Exif, colour profiles and the depth maps
+    // some phones add may well fill more than any fixed head before the frame header.
+    char start[2];
+    if (!device.seek(0) || device.read(start, 2) != 2 || uint8_t(start[0]) != kMarkerByte ||
+        uint8_t(start[1]) != kStartOfImage)
+        return std::nullopt;
+    uint8_t marker = 0;
+    for (;;) {
+        char byte = 0;
+        if (!device.getChar(&byte) || uint8_t(byte) != kMarkerByte) return std::nullopt;
+        while (uint8_t(byte) == kMarkerByte) {
+            if (!device.getChar(&byte)) return std::nullopt;
+        }
+        marker = uint8_t(byte);
+        if (marker == kTemporary) continue;
+        if (marker == kStartOfScan || marker == kEndOfImage || marker == kStartOfImage) return std::nullopt;
+        if (isFrame(marker)) break;
+        char length[2];
+        if (device.read(length, 2) != 2) return std::nullopt;
+        const int bytes = bigEndian16(reinterpret_cast<const uint8_t*>(length));
+        if (bytes < 2 || !device.seek(device.pos() + bytes - 2)) return std::nullopt;
+    }
+    const QByteArray lengthBytes = device.read(2);
+    if (lengthBytes.size() != 2) return std::nullopt;
+    const QByteArray header =
+        device.read(bigEndian16(reinterpret_cast<const uint8_t*>(lengthBytes.constData())) - 2);
+    const auto* segment = reinterpret_cast<const uint8_t*>(header.constData());
+    if (header.size() < kFrameFirstComponent) return std::nullopt;
+    const int components = segment[kFrameComponents];
+    if (header.size() < kFrameFirstComponent + 3 * components) return std::nullopt;
+
+    JpegFrame frame;
+    frame.progressive = marker == kProgressiveFrame || marker == kProgressiveArithmeticFrame;
+    frame.size = QSize(bigEndian16(segment + kFrameWidth), bigEndian16(segment + kFrameHeight));
+    int horizontal = 1, vertical = 1;
+    for (int c = 0; c < components; ++c) {
+        const uint8_t sampling = segment[kFrameFirstComponent + 3 * c + 1];
+        horizontal = std::max(horizontal, sampling >> 4);
+        vertical = std::max(vertical, sampling & 0x0f);
+    }
+    // As the decoder allocates them: whole MCUs, each component its sampling's blocks in one.
+    const qint64 mcusWide = (frame.size.width() + kBlockSide * horizontal - 1) / (kBlockSide * horizontal);
+    const qint64 mcusHigh = (frame.size.height() + kBlockSide * vertical - 1) / (kBlockSide * vertical);
+    for (int c = 0; c < components; ++c) {
+        const uint8_t sampling = segment[kFrameFirstComponent + 3 * c + 1];
+        const qint64 blocks = mcusWide * (sampling >> 4) * mcusHigh * (sampling & 0x0f);
+        frame.coefficientBytes += blocks * kBlockSide * kBlockSide * 2;
+    }
+    return frame;
+}
 
 std::optional<CutJpeg> cutProgressiveJpeg(QByteArray jpeg, int rows) {
     const auto* b = reinterpret_cast<const uint8_t*>(jpeg.constData());
@@ -133,13 +167,13 @@ std::optional<CutJpeg> cutProgressiveJpeg(QByteArray jpeg, int rows) {
     return CutJpeg{std::move(jpeg), whole};
 }
 
-std::optional<QImage> readProgressiveJpegTop(const QString& path, QSize clip) {
-    if (clip.isEmpty()) return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) return std::nullopt;
+std::optional<QImage> readProgressiveJpegTop(QIODevice& device, QRect part) {
+    if (part.isEmpty() || part.top() != 0 || part.left() < 0) return std::nullopt;
+    if (!device.seek(0) || device.size() > kMaxFileBytes) return std::nullopt;
     // Any other file is left at its header, unread.
-    if (frameMarker(file.peek(kHeaderBytes)) != kProgressiveFrame) return std::nullopt;
-    std::optional<CutJpeg> cut = cutProgressiveJpeg(file.readAll(), clip.height());
+    const std::optional<JpegFrame> frame = jpegFrame(device);
+    if (!frame || !frame->progressive || !device.seek(0)) return std::nullopt;
+    std::optional<CutJpeg> cut = cutProgressiveJpeg(device.readAll(), part.height());
     if (!cut) return std::nullopt;
     // A picture too big to be held whole is left to the usual way, which refuses it.
     if (tooBigToHold(cut->whole)) return std::nullopt;
@@ -149,8 +183,8 @@ std::optional<QImage> readProgressiveJpegTop(const QString& path, QSize clip) {
     QImageReader reader(&buffer, "jpeg");
     reader.setAutoTransform(false);
     const QSize size = reader.size();
-    if (!size.isValid()) return std::nullopt;
-    reader.setClipRect(QRect(QPoint(0, 0), size.boundedTo(clip)));
+    if (!size.isValid() || !QRect(QPoint(0, 0), size).contains(part)) return std::nullopt;
+    reader.setClipRect(part);
     QImage image = reader.read();
     if (image.isNull()) return std::nullopt;
     return image;

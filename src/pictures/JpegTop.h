@@ -5,9 +5,10 @@
 // just the blocks of those rows and skips the rest of the scan to its end marker.
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QImage>
+#include <QRect>
 #include <QSize>
-#include <QString>
 
 #include <optional>
 
@@ -18,15 +19,28 @@ struct CutJpeg {
     QSize whole;       // the picture's own size
 };
 
+// What a JPEG's frame header tells before any decoding.
+struct JpegFrame {
+    bool progressive = false;
+    QSize size;
+    // What the decoder sets aside to decode a progressive picture at all: every coefficient
+    // of every block, two bytes each, whatever part of the picture is asked for.
+    qint64 coefficientBytes = 0;
+};
+
+// The frame header of the JPEG on device (read from its start); nothing when it is no JPEG
+// or ends before its frame header.
+std::optional<JpegFrame> jpegFrame(QIODevice& device);
+
 // A progressive, 8-bit JPEG with its frame height cut to at least one whole row of blocks
 // more than rows (the neighbours that smooth colour at the corner's lower edge), or
 // nothing when the file is none or is not taller than that. Arithmetic-coded files, files
 // with restart markers and files whose height comes later are not cut.
 std::optional<CutJpeg> cutProgressiveJpeg(QByteArray jpeg, int rows);
 
-// The top-left part of the JPEG file at path, at most clip in size, as QImageReader
-// decodes it from the whole file, when cutProgressiveJpeg applies to it; nothing
-// otherwise, also when the whole picture would be beyond Qt's allocation limit.
-std::optional<QImage> readProgressiveJpegTop(const QString& path, QSize clip);
+// The part of the JPEG on device (read from its start), a part that begins at the top row,
+// as QImageReader decodes it from the whole file when cutProgressiveJpeg applies to it;
+// nothing otherwise, also when the whole picture is beyond tooBigToHold.
+std::optional<QImage> readProgressiveJpegTop(QIODevice& device, QRect part);
 
 }  // namespace kavimo::pictures

@@ -1,41 +1,211 @@
 #include "pictures/PictureLoader.h"
 
-#include "platform/FileLookup.h"
+#include "pictures/ExifThumbnail.h"
 #include "pictures/JpegTop.h"
 #include "pictures/PngRows.h"
+#include "platform/FileLookup.h"
 
+#include <QFile>
+#include <QImageIOHandler>
 #include <QImageReader>
 #include <QLoggingCategory>
+#include <QTransform>
+
+#include <cstdlib>
+#include <memory>
 
 namespace kavimo::pictures {
 
 namespace {
 
-// Room for any camera photo decoded whole (an 8000 x 6000 picture needs 192 MB), while a
-// picture that claims to be 30000 x 30000 is refused before anything is allocated.
-constexpr int kAllocationLimitMB = 512;
+// The single place where a picture's file is opened; every decoder reads from it.
+std::unique_ptr<QFile> openFile(const QString& path) { return fs::openRegular(path); }
+
+// The largest picture shown at all, counted as Qt counts a whole decode: an 11500 x 11500
+// photo passes, a file that claims 30000 x 30000 is refused before anything is decoded.
+constexpr qint64 kLargestPictureMB = 512;
+// What decoding one picture may set aside at once, so that no picture takes the game
+// beyond 300 MB. Qt's own allocation limit is set to it too.
+constexpr int kBudgetMB = 160;
+constexpr qint64 kBudgetBytes = qint64{kBudgetMB} << 20;
+// Enough for a PNG's chunks before its rows (a longer header is left to Qt).
+constexpr qint64 kPngHeadBytes = 4096;
+// A JPEG's Exif segment (at most 64 KB, the thumbnail among it) after others at the start;
+// read only for a preview.
+constexpr qint64 kExifHeadBytes = qint64{128} * 1024;
+// A thumbnail whose shape is further than this from its photo's is letterboxed or stale.
+constexpr int kShapeTolerancePercent = 2;
+
+using Turn = QImageIOHandler::Transformations;
+
+// How a picture is decoded, decided from its header alone, so that every request for one
+// picture meets the same memory rule: a picture is shown everywhere or nowhere.
+enum class Decoding {
+    PngRows,          // row by row, never whole (PngRows.h)
+    Jpeg,             // Qt's reader clips and scales while it decodes, a few rows at a time
+    ProgressiveJpeg,  // the top rows cut out (JpegTop.h), otherwise every coefficient held
+    Whole,            // decoded whole by Qt, then cut or scaled
+};
+
+struct Picture {
+    Decoding decoding = Decoding::Whole;
+    QByteArray format;  // as QImageReader names it
+    QSize stored;       // before the orientation tag turns it
+    Turn turn = QImageIOHandler::TransformationNone;
+    // The reader that read the header, kept to decode without reading the header again
+    // while the file stands where it left it (a quarter of a baseline JPEG card's time).
+    std::unique_ptr<QImageReader> reader;
+    qint64 readerAt = -1;
+};
+
+// What Qt holds to decode a picture of this size whole, and the 32-bit copy that showing
+// and scaling it take unless it has 32-bit pixels already.
+qint64 wholeDecodeBytes(QSize size, QImage::Format format) {
+    int bits = QImage::toPixelFormat(format).bitsPerPixel();
+    if (bits <= 0) bits = 32;
+    const qint64 held = ((qint64{size.width()} * bits + 31) >> 5 << 2) * size.height();
+    return bits == 32 ? held : held + qint64{size.width()} * size.height() * 4;
+}
+
+std::optional<Picture> inspect(QFile& file) {
+    Picture picture;
+    const QByteArray head = file.peek(kPngHeadBytes);
+    const std::optional<JpegFrame> frame = head.startsWith("\xff\xd8") ? jpegFrame(file) : std::nullopt;
+    if (!file.seek(0)) return std::nullopt;
+    picture.reader = std::make_unique<QImageReader>(&file);
+    QImageReader& reader = *picture.reader;
+    reader.setAutoTransform(false);
+    picture.stored = reader.size();
+    // Refused from the header: to show even a corner or a thumbnail of a progressive JPEG
+    // the decoder sets memory aside for the whole picture (a 210-byte file claiming
+    // 34816 x 30744 took 2 GB and seconds).
+    if (picture.stored.isEmpty() || tooBigToHold(picture.stored, reader.imageFormat())) return std::nullopt;
+    picture.format = reader.format();
+    picture.turn = reader.transformation();
+
+    qint64 need = 0;
+    if (picture.format == "png" && readsByRows(head)) {
+        picture.decoding = Decoding::PngRows;
+    } else if (picture.format == "jpeg") {
+        picture.decoding = frame && !frame->progressive ? Decoding::Jpeg : Decoding::ProgressiveJpeg;
+        // A frame header out of place (libjpeg skips stray bytes) counts as the costliest
+        // kind: three full-size components.
+        const qint64 area = qint64{picture.stored.width()} * picture.stored.height();
+        if (picture.decoding == Decoding::ProgressiveJpeg) need = frame ? frame->coefficientBytes : area * 6;
+    } else {
+        need = wholeDecodeBytes(picture.stored, reader.imageFormat());
+    }
+    if (need > kBudgetBytes) return std::nullopt;
+    picture.readerAt = file.pos();
+    return picture;
+}
+
+// The picture as it is meant to be seen, turned as Qt's automatic transformation turns it.
+QImage upright(QImage image, Turn turn) {
+    if (turn == QImageIOHandler::TransformationNone || image.isNull()) return image;
+    image = image.mirrored(turn & QImageIOHandler::TransformationMirror,
+                           turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90) image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
+// The rectangle of the stored picture that becomes the upright picture's top-left corner
+// of at most corner in size: mirrored first, then turned a quarter clockwise, as Qt does.
+QRect storedCorner(QSize stored, QSize corner, Turn turn) {
+    const bool quarter = turn & QImageIOHandler::TransformationRotate90;
+    const QSize shown = (quarter ? stored.transposed() : stored).boundedTo(corner);
+    const QSize part = quarter ? shown.transposed() : shown;
+    int x = 0;
+    int y = quarter ? stored.height() - part.height() : 0;  // the upright left column is the bottom row
+    if (turn & QImageIOHandler::TransformationMirror) x = stored.width() - x - part.width();
+    if (turn & QImageIOHandler::TransformationFlip) y = stored.height() - y - part.height();
+    return QRect(QPoint(x, y), part);
+}
 
 QImage ready(QImage image) {
     if (image.isNull()) return image;
-    // One conversion here instead of one per paint.
-    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                         : QImage::Format_RGB32);
+    // One conversion here instead of one per paint; in place where the pixels are 32-bit.
+    const auto format = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    return std::move(image).convertToFormat(format);
+}
+
+// Qt's own decode, the reader set up by setUp.
+template <typename SetUp>
+QImage readWithQt(QFile& file, Picture& picture, SetUp setUp) {
+    std::unique_ptr<QImageReader> reader = std::move(picture.reader);
+    if (!reader || file.pos() != picture.readerAt) {
+        if (!file.seek(0)) return {};
+        reader = std::make_unique<QImageReader>(&file, picture.format);
+        reader->setAutoTransform(false);
+    }
+    setUp(*reader);
+    return reader->read();
+}
+
+QImage corner(QFile& file, Picture& picture, QSize clip) {
+    const QRect part = storedCorner(picture.stored, clip, picture.turn);
+    std::optional<QImage> image;
+    // Qt decodes the whole of a PNG or a progressive JPEG to show a corner; decoding the
+    // rows down to the corner alone gives the same pixels. Files these readers turn down
+    // (damaged rows, restart markers) go to Qt, within its allocation limit.
+    if (picture.decoding == Decoding::PngRows) {
+        image = readPngPart(file, part);
+    } else if (picture.decoding == Decoding::ProgressiveJpeg && part.top() == 0) {
+        image = readProgressiveJpegTop(file, part);
+    }
+    if (!image) {
+        image = readWithQt(file, picture, [part](QImageReader& reader) { reader.setClipRect(part); });
+        // Cut here should a reader not have cut it.
+        if (image->size() == picture.stored && part.size() != picture.stored) image = image->copy(part);
+    }
+    return ready(upright(std::move(*image), picture.turn));
+}
+
+bool sameShape(QSize a, QSize b) {
+    const qint64 across = qint64{a.width()} * b.height();
+    const qint64 down = qint64{a.height()} * b.width();
+    return std::llabs(across - down) * 100 <= std::max(across, down) * kShapeTolerancePercent;
+}
+
+QImage preview(QFile& file, Picture& picture, QSize box) {
+    const QSize storedBox = picture.turn & QImageIOHandler::TransformationRotate90 ? box.transposed() : box;
+    QImage image;
+    if (picture.decoding == Decoding::PngRows) {
+        if (auto shrunk = readPngShrunk(file, storedBox)) image = std::move(*shrunk);
+    } else if (picture.decoding != Decoding::Whole && file.seek(0)) {
+        if (auto thumbnail = exifThumbnail(file.peek(kExifHeadBytes));
+            thumbnail && sameShape(thumbnail->size(), picture.stored))
+            image = std::move(*thumbnail);
+    }
+    if (image.isNull()) {
+        // Only the JPEG reader scales while it decodes (by up to 1/8 in its transform).
+        const bool scaleInDecoder =
+            picture.decoding != Decoding::Whole && picture.decoding != Decoding::PngRows;
+        image = readWithQt(file, picture, [&](QImageReader& reader) {
+            if (scaleInDecoder) reader.setScaledSize(storedBox);
+        });
+    }
+    // Converted before scaling, since Qt scales one-bit pictures in black and white.
+    image = ready(std::move(image));
+    if (!image.isNull() && image.size() != storedBox)
+        image = image.scaled(storedBox, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return upright(std::move(image), picture.turn);
 }
 
 }  // namespace
 
 bool tooBigToHold(QSize size, QImage::Format format) {
-    const qint64 limitMB = QImageReader::allocationLimit();
-    if (limitMB <= 0 || !size.isValid()) return false;
-    const qint64 bitsPerPixel = format == QImage::Format_Grayscale8 || format == QImage::Format_Indexed8 ? 8 : 32;
+    if (!size.isValid()) return false;
+    const qint64 bitsPerPixel =
+        format == QImage::Format_Grayscale8 || format == QImage::Format_Indexed8 ? 8 : 32;
     const qint64 bytesPerLine = ((qint64{size.width()} * bitsPerPixel + 31) >> 5) << 2;
-    return bytesPerLine * size.height() >= (limitMB << 20);
+    return bytesPerLine * size.height() >= (kLargestPictureMB << 20);
 }
 
 QImage load(const QString& path, const PictureRequest& request) {
     if (!fs::fileExists(path)) return {};
     static const bool configured = [] {
-        QImageReader::setAllocationLimit(kAllocationLimitMB);
+        QImageReader::setAllocationLimit(kBudgetMB);
         // libjpeg reports the skipped rest of each scan of a cut progressive JPEG as
         // corrupt data; the game logs nothing anyway.
         QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.jpeg.warning=false"));
@@ -43,41 +213,16 @@ QImage load(const QString& path, const PictureRequest& request) {
     }();
     (void)configured;
 
-    const QString file = fs::resolve(path);
-    if (request.scaleTo.isEmpty() && !request.clipTo.isEmpty()) {
-        // Qt decodes the whole of a PNG or a progressive JPEG to show a corner; decoding
-        // the top rows alone gives the same pixels.
-        if (auto top = readPngTop(file, request.clipTo)) return ready(std::move(*top));
-        if (auto top = readProgressiveJpegTop(file, request.clipTo)) return ready(std::move(*top));
-    }
+    const std::unique_ptr<QFile> file = openFile(path);
+    if (!file) return {};
+    std::optional<Picture> picture = inspect(*file);
+    if (!picture) return {};
 
-    const std::unique_ptr<QFile> device = fs::openRegular(path);
-    if (!device) return {};
-    QImageReader reader(device.get());
-    reader.setAutoTransform(false);
-    const QSize size = reader.size();
-    // Refused from its header: to show even a corner or a thumbnail of a progressive JPEG
-    // the decoder sets memory aside for the whole picture, and Qt checks only what it is
-    // asked to return (a 210-byte file claiming 34816 x 30744 took 2 GB and seconds).
-    if (tooBigToHold(size, reader.imageFormat())) return {};
-
-    // Only the JPEG decoder scales while decoding; other formats are scaled here after a
-    // conversion to full colour, since Qt scales one-bit pictures in black and white.
-    const bool scaleInDecoder = reader.format() == "jpeg";
-    if (!request.scaleTo.isEmpty() && scaleInDecoder) {
-        reader.setScaledSize(request.scaleTo);
-    } else if (!request.clipTo.isEmpty() && size.isValid()) {
-        reader.setClipRect(QRect(QPoint(0, 0), size.boundedTo(request.clipTo)));
-    }
-    QImage image = reader.read();
-    if (!image.isNull() && !request.clipTo.isEmpty() && request.scaleTo.isEmpty() &&
-        (image.width() > request.clipTo.width() || image.height() > request.clipTo.height())) {
-        image = image.copy(QRect(QPoint(0, 0), image.size().boundedTo(request.clipTo)));
-    }
-    image = ready(std::move(image));
-    if (!request.scaleTo.isEmpty() && !image.isNull() && image.size() != request.scaleTo)
-        image = image.scaled(request.scaleTo, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return image;
+    if (!request.scaleTo.isEmpty()) return preview(*file, *picture, request.scaleTo);
+    if (!request.clipTo.isEmpty()) return corner(*file, *picture, request.clipTo);
+    // The whole picture, but never more than the budget.
+    if (qint64{picture->stored.width()} * picture->stored.height() * 4 > kBudgetBytes) return {};
+    return corner(*file, *picture, picture->stored.expandedTo(picture->stored.transposed()));
 }
 
 }  // namespace kavimo::pictures

@@ -1,6 +1,8 @@
 #pragma once
-// Decoding pictures through QImageReader, only as much of them as is shown; for a card's
-// corner of a PNG or a progressive JPEG only their top rows (PngRows.h, JpegTop.h).
+// Decoding pictures the right way up (the Exif orientation tag), only as much of them as
+// is shown and within a memory bound: a card's corner of a PNG or a progressive JPEG from
+// its top rows (PngRows.h, JpegTop.h), a preview from a photo's own thumbnail
+// (ExifThumbnail.h) or a PNG shrunk row by row.
 
 #include <QImage>
 #include <QSize>
@@ -10,18 +12,20 @@ namespace kavimo::pictures {
 
 // How much of a picture is wanted. Decoding less keeps large photos cheap; what is shown
 // on screen is the same, because a card clips at its inner area and the preview stretches.
+// Both refer to the upright picture.
 struct PictureRequest {
     QSize clipTo;   // keep only this top-left part (empty: the whole picture)
     QSize scaleTo;  // stretch to exactly this size (empty: own size)
 };
 
-// Loads the picture at path (looked up with fs::resolve). A null image when the file is
-// missing, is not a picture, or would need more memory than a picture is allowed. Safe to
-// call from several threads at once.
+// Loads the picture at path (looked up with fs::resolve), turned upright. A null image when
+// the file is missing, is not a picture, or would need more memory than a picture is
+// allowed; that rule depends on the picture alone, not on the request, except that the
+// whole of a picture is given only up to 160 MB. Safe to call from several threads at once.
 QImage load(const QString& path, const PictureRequest& request = {});
 
-// Whether a picture of this size, held whole in format, is beyond what a picture is
-// allowed (Qt's allocation limit, counted as Qt counts it).
+// Whether a picture of this size, held whole in format, is beyond the largest picture
+// shown at all (512 MB, counted as Qt counts it), however little of it is decoded.
 bool tooBigToHold(QSize size, QImage::Format format = QImage::Format_ARGB32);
 
 }  // namespace kavimo::pictures

@@ -1,23 +1,33 @@
 #pragma once
-// The top rows of a PNG, read straight through libpng: a card shows only its picture's
-// top-left corner, and Qt would inflate a whole camera-sized PNG to crop it.
+// PNGs read row by row through libpng: a card shows only a corner of its picture and the
+// preview a 49 x 49 stamp, and Qt would inflate a whole camera-sized PNG for either.
 
+#include <QByteArray>
+#include <QIODevice>
 #include <QImage>
+#include <QRect>
 #include <QSize>
-#include <QString>
 
 #include <optional>
 
 namespace kavimo::pictures {
 
-// The top-left part of the PNG file at path, at most clip in size, in the pixel format and
-// with the pixels that QImageReader gives for the whole picture. Only rows down to the
-// clip's bottom are decoded.
-//
-// Handles non-interlaced 8-bit PNGs: grey (without a transparent colour), palette, RGB
-// (with or without a transparent colour), grey with alpha and RGBA. Nothing (nullopt) for
-// any other file, for a picture too big for Qt's allocation limit, and when libpng meets an
-// error: the caller decodes those with QImageReader, as before.
-std::optional<QImage> readPngTop(const QString& path, QSize clip);
+// Whether the PNG whose first bytes are head is of a kind read here: non-interlaced 8-bit
+// grey (without a transparent colour), palette, RGB (with or without a transparent
+// colour), grey with alpha or RGBA. The decision is the header's, so that a picture is
+// decoded the same way whatever part of it is asked for.
+bool readsByRows(const QByteArray& head);
+
+// The part of the PNG on device (read from its start) in the pixel format and with the
+// pixels that QImageReader gives for the whole picture. Only rows down to the part's
+// bottom are decoded, and only one row is held at a time besides the part. Nothing
+// (nullopt) for a kind that is not read here, for a picture beyond tooBigToHold, a part
+// outside the picture, and when libpng meets an error: the caller decodes those with Qt.
+std::optional<QImage> readPngPart(QIODevice& device, QRect part);
+
+// The whole PNG on device averaged down to at most box (each side only where it is longer),
+// as ARGB32_Premultiplied, holding one row and one row of sums at a time. Same refusals
+// as readPngPart, also for an error below the top rows.
+std::optional<QImage> readPngShrunk(QIODevice& device, QSize box);
 
 }  // namespace kavimo::pictures

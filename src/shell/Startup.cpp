@@ -39,7 +39,8 @@ void Form1::Form_Unload(int16_t& /*cancel: closing always goes ahead*/) {
     if (fs::fileExists(soundPath) && fs::fileExists(picturePath)) {
         // Decoded before anything is hidden: a closing picture that is no picture leaves
         // the closing sequence out instead of showing an empty window.
-        const QImage picture = pictures::load(picturePath);
+        // Shown at its own size from the top-left: no more than the window is decoded.
+        const QImage picture = pictures::load(picturePath, {size(), QSize()});
         if (!picture.isNull()) {
             for (int i = 1; i < board::kCards; ++i) Picture1[i]->hide();
             Command1->hide();
