@@ -5,6 +5,7 @@
 #include "maker/Tr.h"
 #include "pictures/PictureLoader.h"
 #include "platform/FileLookup.h"
+#include "platform/Platform.h"
 #include "sets/Files.h"
 #include "sets/PairCount.h"
 
@@ -141,10 +142,7 @@ void requestCancel() {
     cancelFlag.store(true);
 }
 
-QString userDataDir() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/kavimo/Data");
-}
+QString userDataDir() { return defaultUserSetFolder(); }
 
 SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& title, const QString& dataDir,
                          bool speak) {

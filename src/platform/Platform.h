@@ -43,6 +43,13 @@ public:
     // The current directory, and changing it. false when it cannot be changed.
     virtual QString currentDir();
     virtual bool setCurrentDir(const QString& dir);
+
+    // The user's own set folder, listed beside the program's when it exists.
+    virtual QString userSetFolder();
 };
+
+// $XDG_DATA_HOME/kavimo/Data, normally ~/.local/share/kavimo/Data: where a parent adds sets
+// without administrator rights. It may not exist.
+QString defaultUserSetFolder();
 
 }  // namespace kavimo

@@ -16,6 +16,7 @@ namespace kavimo {
 
 void Form1::File1_Click() {
     Label1->setText(Files::StripExtension(File1->fileName()));
+    platform_.setCurrentDir(SetRoot());
 
     int16_t index = 0;
     const QString preview = Files::ReadSetEntry(SetFilePath(), index, Files::SectionPicture, platform_);

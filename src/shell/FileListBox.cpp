@@ -2,6 +2,7 @@
 
 #include "platform/FileLookup.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace kavimo {
@@ -11,8 +12,8 @@ FileListBox::FileListBox(QWidget* parent) : QWidget(parent) {
     hide();
 }
 
-void FileListBox::setPath(const QString& path) {
-    path_ = path;
+void FileListBox::setPaths(const QStringList& paths) {
+    paths_ = paths;
     invalidate();
 }
 
@@ -29,10 +30,18 @@ void FileListBox::invalidate() {
 
 // Listed when first asked, so that setting the folder and then the pattern reads the
 // folder once.
-const QStringList& FileListBox::entries() const {
+const std::vector<FileListBox::Entry>& FileListBox::entries() const {
     if (listed_) return entries_;
     listed_ = true;
-    entries_ = fs::listFiles(path_, pattern_.split(';', Qt::SkipEmptyParts));
+    const QStringList patterns = pattern_.split(';', Qt::SkipEmptyParts);
+    for (qsizetype f = 0; f < paths_.size(); ++f) {
+        for (QString& name : fs::listFiles(paths_[f], patterns)) entries_.push_back({std::move(name), f});
+    }
+    // Stable, so that of two equal names the earlier folder's comes first.
+    std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+        const QString foldedA = a.name.toLower(), foldedB = b.name.toLower();
+        return foldedA != foldedB ? foldedA < foldedB : a.name < b.name;
+    });
     // The count and the index are 16-bit.
     if (entries_.size() > std::numeric_limits<int16_t>::max())
         entries_.resize(std::numeric_limits<int16_t>::max());
@@ -48,7 +57,11 @@ void FileListBox::setListIndex(int16_t index) {
 }
 
 QString FileListBox::list(int16_t index) const {
-    return index >= 0 && index < listCount() ? entries().at(index) : QString();
+    return index >= 0 && index < listCount() ? entries().at(size_t(index)).name : QString();
+}
+
+QString FileListBox::folder(int16_t index) const {
+    return index >= 0 && index < listCount() ? paths_.at(entries().at(size_t(index)).folder) : QString();
 }
 
 QString FileListBox::fileName() const { return list(listIndex_); }

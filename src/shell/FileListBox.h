@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace kavimo {
 
@@ -19,8 +20,13 @@ public:
 
     // Folder as the game writes it (backslashes, any letter case). A folder that does not
     // exist lists nothing.
-    QString path() const { return path_; }
-    void setPath(const QString& path);
+    QString path() const { return paths_.value(0); }
+    void setPath(const QString& path) { setPaths({path}); }
+    // Several folders listed as one: sorted by name all together, and where two names are
+    // equal the one of the earlier folder first.
+    void setPaths(const QStringList& paths);
+    // The folder that holds entry index, "" outside the list.
+    QString folder(int16_t index) const;
     // One or more wildcard patterns separated by ";".
     QString pattern() const { return pattern_; }
     void setPattern(const QString& pattern);
@@ -39,13 +45,17 @@ public:
     std::function<void()> onClick;
 
 private:
-    const QStringList& entries() const;
+    struct Entry {
+        QString name;
+        qsizetype folder;  // index into paths_
+    };
+    const std::vector<Entry>& entries() const;
     void invalidate();
 
-    QString path_;
+    QStringList paths_;
     QString pattern_ = QStringLiteral("*.*");
     int16_t listIndex_ = -1;
-    mutable QStringList entries_;
+    mutable std::vector<Entry> entries_;
     mutable bool listed_ = false;
 };
 

@@ -99,7 +99,16 @@ void Form1::setTabOrder() {
     for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-QString Form1::SetFilePath() const { return File1->path() + "\\" + File1->fileName(); }
+QString Form1::SetFilePath() const { return File1->folder(File1->listIndex()) + "\\" + File1->fileName(); }
+
+QString Form1::SetRoot() const {
+    // Both the program's and the user's set folders are called Data: a set's entries
+    // ("Data\dog\1.png") are read from the folder that holds it, so a set moves between them
+    // unchanged.
+    const QString folder = File1->folder(File1->listIndex());
+    constexpr qsizetype kDataPart = 5;  // "\Data" or "/Data"
+    return folder.left(folder.size() - kDataPart);
+}
 
 void Form1::PlaySoundCue(const QString& literal, int16_t leadIn) {
     const QString path = DataDir + literal;

@@ -69,6 +69,9 @@ public:
 
     // The selected set file: the list's folder, "\", the selected name.
     QString SetFilePath() const;
+    // The folder that the selected set's entries are read from: the application folder for
+    // the program's own sets, the user's set folder's parent for the user's.
+    QString SetRoot() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

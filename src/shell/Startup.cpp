@@ -25,7 +25,8 @@ void Form1::Form_Load() {
 
     PlaySoundCue(QStringLiteral("\\Asonde00@22.wav"), 0);
 
-    File1->setPath(DataDir);
+    // The user's own sets are listed with the program's; without that folder nothing changes.
+    File1->setPaths({DataDir, platform_.userSetFolder()});
     File1->setPattern(QStringLiteral("*.dat"));
     if (File1->listCount() >= 1) File1->setListIndex(0);  // runs File1_Click
 

@@ -17,6 +17,7 @@ public:
     double clock() override { return now; }
     void sleepUntil(double deadline) override;
     QString applicationDir() override { return appDir; }
+    QString userSetFolder() override { return userSets; }
 
     // "sound NAME" (the file name only; "(missing)" after it when there is no such file,
     // "(unplayable)" when it is there but no sound the real output would play; both return 0),
@@ -25,6 +26,7 @@ public:
     std::vector<QString> log;
     double now = 1000.0;
     QString appDir;
+    QString userSets;  // the user's own set folder; none by default
 
     // The log so far, which starts anew.
     std::vector<QString> take();
