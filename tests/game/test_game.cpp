@@ -57,6 +57,55 @@ TEST_F(Browser, StepsThroughTheSetsInNameOrderShowingTitlePreviewAndCount) {
     EXPECT_EQ(take(), Log{});
 }
 
+// A parent's own sets, in ~/.local/share/kavimo/Data, come in the one list; their entries
+// are read from their own root, the fixed sounds still from the program's Data.
+TEST_F(Browser, TheUsersOwnSetsAreListedWithTheProgramsAndReadFromTheirOwnRoot) {
+    fullSet("a.dat", 1);
+    fullSet("c.dat", 1);
+    cues({"HajimeA@08.wav"});
+    const TempDir user;
+    platform.userSets = user.path() + "/Data";
+    const QStringList oneOfMine{"[File]", "1", "[Picture]", "Data\\mine\\p.png", "[Sound]", "Data\\mine\\s.wav"};
+    user.write("Data/a.dat", oneOfMine.join("\r\n").toUtf8());
+    user.write("Data/B.dat", oneOfMine.join("\r\n").toUtf8());
+    user.writePicture("Data/mine/p.png", 120, 120, 0xff123456);
+    user.writeWav("Data/mine/s.wav");
+    load();
+    const struct {
+        const char* title;
+        QString root;
+        QRgb picture;
+    } steps[] = {
+        {.title = "a", .root = app.path(), .picture = colour(0)},  // equal names: the program's first
+        {.title = "a", .root = user.path(), .picture = 0xff123456},
+        {.title = "B", .root = user.path(), .picture = 0xff123456},
+        {.title = "c", .root = app.path(), .picture = colour(0)},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.title);
+        if (&step != steps) form->Command3->click();
+        EXPECT_EQ(form->Label1->text(), step.title);
+        EXPECT_EQ(QDir::current().canonicalPath(), QDir(step.root).canonicalPath());
+        form->Command1->click();
+        EXPECT_EQ(form->Picture1[0]->picture().pixel(0, 0), step.picture);
+        find(0);
+        const Log heard = take();
+        EXPECT_EQ(heard.front(), "sound HajimeA@08.wav");
+        EXPECT_EQ(heard.at(1), step.picture == 0xff123456 ? "sound s.wav" : "sound s0.wav");
+    }
+}
+
+// The application folder's own name is taken as it is: a backslash there is a character.
+TEST_F(Browser, AnApplicationFolderWithABackslashInItsNameListsAndDealsItsSets) {
+    platform.appDir = app.mkdir("games\\kavimo");
+    app.write("games\\kavimo/Data/x.dat", "[File]\r\n1\r\n[Picture]\r\nData\\x\\p.png\r\n");
+    app.writePicture("games\\kavimo/Data/x/p.png", 120, 120, 0xff00ff00);
+    load().Command1_Click();
+    EXPECT_EQ(form->Label1->text(), "x");
+    EXPECT_EQ(board(), "oo");
+    EXPECT_EQ(take(), Log{});
+}
+
 // Each card shows its pair's picture from the top-left corner to its inner edges.
 void expectDealtAsTheSet(const Scene& scene) {
     for (int k = 0; k < scene.board().size(); ++k) {
@@ -129,11 +178,13 @@ TEST_F(Play, ElevenToTwentyOnePairsAreDealtOnSmallCardsUpToTenOnLargeOnes) {
     form->Command3->click();  // ten pairs: the large cards, and cards 20 to 41 hidden
     EXPECT_EQ(board(), QString(20, '_'));
     EXPECT_EQ(form->Picture1[7]->geometry(), QRect(224, 128, 103, 103));
+    EXPECT_EQ(form->Shape1[7]->placement(), QRect(1, 1, 97, 97));
     for (const int16_t pairs : {11, 15, 20}) {  // exactly their cards, on the small grid
         form->PairCount = pairs;
         form->ResetBoard();
         EXPECT_EQ(board(), QString(2 * pairs, '_'));
         EXPECT_EQ(form->Picture1[7]->geometry(), QRect(16, 91, 67, 67));
+        EXPECT_EQ(form->Shape1[7]->placement(), QRect(1, 1, 61, 61));
         EXPECT_EQ(form->Picture1[2 * pairs - 1]->isVisibleTo(form.get()), true);
         EXPECT_EQ(form->Picture1[2 * pairs]->isVisibleTo(form.get()), false);
     }
@@ -144,6 +195,14 @@ TEST_F(Play, AFifteenPairGameOnTheSmallCardsPlaysToTheFinish) {
     cues(kAllCues);
     load().Command1_Click();
     expectDealtAsTheSet(*this);
+    // Shuffled: 101 exchanges leave the pairs in their order about never.
+    std::array<int16_t, board::kCards> inOrder{};
+    for (int k = 0; k < board::kCards; ++k) inOrder[k] = int16_t(k / 2);
+    EXPECT_NE(form->CardValue, inOrder);
+    // The picture, larger than the card, stops at the card's sunken border.
+    const QImage card = form->Picture1[0]->grab().toImage();
+    EXPECT_EQ(card.pixel(33, 33), colour(form->CardValue[0]));
+    EXPECT_NE(card.pixel(card.width() - 1, card.height() - 1), colour(form->CardValue[0]));
     for (int p = 0; p < 15; ++p) {
         for (int k : cardsOf(p)) EXPECT_EQ(form->Picture1[k]->size(), QSize(67, 67));
         find(p);
