@@ -8,7 +8,8 @@
 #   KAVIMO_MUTANTS_WORK=dir              scratch copy and build (default /tmp/kavimo-mutants)
 #
 # Each line of the table: file | text to find (its first occurrence) | text to put instead |
-# the fault it stands for. "\n" in the texts stands for a line end.
+# the fault it stands for. Only a "|" with white space on both sides separates; "\n" in the
+# texts stands for a line end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 only=${1:-}
@@ -33,8 +34,8 @@ src/game/BoardGeometry.h | pairCount > kMostPairsOnLargeCards | pairCount >= kMo
 src/game/BoardGeometry.h | pairCount <= kMaxPairs ? kSmallGrid | pairCount <= 20 ? kSmallGrid | 21 pairs overlap on the large cards
 src/game/BoardGeometry.h | kSmallGrid{7, 6, 1000, 61} | kSmallGrid{7, 6, 1000, 63} | the small cards' frames have the wrong size
 src/game/Shuffle.cpp | std::swap(cardValue[a], cardValue[b]); | | the cards are never shuffled
-src/game/GameStart.cpp | if (!fs::fileExists(path) \|\| name.isEmpty()) { | if (name.isEmpty()) { | Start with a deleted set file gives no message
-src/game/GameStart.cpp | if (PairCount < 0 \|\| PairCount > board::kMaxPairs) { | if (PairCount < 0) { | a count over 21 is dealt
+src/game/GameStart.cpp | if (!fs::fileExists(path) || name.isEmpty()) { | if (name.isEmpty()) { | Start with a deleted set file gives no message
+src/game/GameStart.cpp | if (PairCount < 0 || PairCount > board::kMaxPairs) { | if (PairCount < 0) { | a count over 21 is dealt
 src/game/GameStart.cpp | if (picture.isNull()) { | if (false) { | a picture that does not decode is dealt blank
 src/game/GameStart.cpp | Picture1[k]->setEnabled(true); | | dealt cards cannot be clicked
 src/game/GameStart.cpp | PlaySoundCue(QStringLiteral("\\HajimeA@08.wav"), 0); | | the deal is silent
@@ -44,7 +45,7 @@ src/game/Matching.cpp | Pause(1);\n | \n | a found pair is cleared at once
 src/game/Matching.cpp | if (PairsFound == PairCount) { | if (PairsFound > PairCount) { | the finish never plays
 src/shell/Form1.cpp | while (platform_.clock() < end) platform_.sleepUntil(end); | platform_.sleepUntil(end - 0.5); | the pause is half a second short
 src/shell/Form1.cpp | if (!fs::fileExists(path)) return; | | a missing cue still waits its lead-in
-src/shell/Form1.cpp | が見つかりませんでした。");\n    default | が見つかりませんでした");\n    default | error 1 loses its full stop
+src/shell/Form1.cpp | が見つかりませんでした。"); break;\n    default | が見つかりませんでした"); break;\n    default | error 1 loses its full stop
 src/shell/Startup.cpp | if (!StartDir.isEmpty()) platform_.setCurrentDir(StartDir); | | the start folder is not restored at closing
 src/shell/Startup.cpp | Pause(2); | | the closing picture is not held on screen
 src/shell/PictureBox.cpp | painter.setClipRect(inner()); | | a picture spills over its card's border
@@ -65,20 +66,27 @@ export QT_QPA_PLATFORM=offscreen
 
 total=0 caught=0
 missed=()
-while IFS='|' read -r file find replace fault; do
-  file=$(echo "$file" | xargs)
-  find=${find# }; find=${find% }
-  replace=${replace# }; replace=${replace% }
-  fault=${fault# }
-  [ -n "$file" ] || continue
+# The table as records of four fields.
+records() {
+  python3 -c '
+import re, sys
+for line in sys.stdin.read().splitlines():
+    if not line.strip():
+        continue
+    fields = [f.strip() for f in re.split(r"(?<=\s)\|(?=\s)", line)]
+    sys.stdout.write("\x1f".join(fields) + "\0")
+' <<<"$faults"
+}
+
+while IFS=$'\x1f' read -r -d '' file find replace fault; do
   if [ -n "$only" ] && [[ "$fault" != *"$only"* ]]; then continue; fi
   total=$((total + 1))
   cp "$work/src/$file" "$work/original"
   if ! FIND=$find REPLACE=$replace python3 - "$work/src/$file" <<'PY'
 import os, sys
 path = sys.argv[1]
-find = os.environ["FIND"].replace("\\n", "\n").replace("\\|", "|")
-replace = os.environ["REPLACE"].replace("\\n", "\n").replace("\\|", "|")
+find = os.environ["FIND"].replace("\\n", "\n")
+replace = os.environ["REPLACE"].replace("\\n", "\n")
 text = open(path, encoding="utf-8").read()
 if find not in text:
     sys.exit(1)
@@ -104,7 +112,7 @@ PY
     echo "$verdict    $fault"
     missed+=("$fault ($verdict)")
   fi
-done <<<"$faults"
+done < <(records)
 
 cmake --build "$work/build" -j"$(nproc)" >/dev/null
 echo "$caught of $total faults caught"
