@@ -5,7 +5,8 @@
 # greeting was played. Run it under xvfb-run: the window then stands at 0,0 with no frame.
 #
 # usage: packaging/shoot.sh PROGRAM SHOT.png [CLICK...]
-#   CLICK: next (">>"), previous ("<<") or start ("スタート"), done in this order
+#   CLICK: next (">>"), previous ("<<"), start ("スタート") or first (the first card),
+#          done in this order
 # Exits non-zero when the window does not appear or the sound module is not loaded.
 set -euo pipefail
 
@@ -41,6 +42,7 @@ for click in "$@"; do
     previous) xdotool mousemove --window "$window" 460 484 click 1 ;;
     next) xdotool mousemove --window "$window" 508 484 click 1 ;;
     start) xdotool mousemove --window "$window" 104 480 click 1 ;;
+    first) xdotool mousemove --window "$window" 66 74 click 1 ;;
     *) echo "shoot: unknown click $click" >&2; exit 2 ;;
   esac
   sleep 1
@@ -54,7 +56,9 @@ for _ in $(seq 50); do
   grep -q '/kavimo_sound\.so$' "/proc/$pid/maps" && break
   sleep 0.2
 done
-module=$(grep -m 1 -o '/[^ ]*/kavimo_sound\.so$' "/proc/$pid/maps") || {
+# The path is the sixth field of a maps line and may itself hold spaces.
+module=$(awk '/\/kavimo_sound\.so$/ { for (i = 0; i < 5; i++) sub(/^[^ ]+ +/, ""); print; exit }' "/proc/$pid/maps")
+[ -n "$module" ] || {
   echo "shoot: $program did not load kavimo_sound.so" >&2
   exit 1
 }
