@@ -1,19 +1,38 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Kavimo need.
+# Installs the Debian packages that Kavimo needs, in two sets:
+#   install-deps.sh play   building and playing the game (scripts/run.sh)
+#   install-deps.sh test   the same, and the tests, checks, sample-data tools and
+#                          packaging checks (scripts/test.sh, .ci/run); the default
 # Does nothing when they are all present. Uses apt-get as root, sudo otherwise.
 set -euo pipefail
 
-packages=(
-  # build and run
-  build-essential cmake libgtest-dev qt6-base-dev libsdl2-dev libsndfile1-dev libpng-dev libexif-dev pkgconf
-  fonts-ipafont-gothic sound-theme-freedesktop
-  # the set maker: WebP and TIFF photos, translations (espeak-ng speaks names)
-  qt6-image-formats-plugins qt6-l10n-tools qt6-tools-dev
+play=(
+  # build
+  build-essential cmake pkgconf qt6-base-dev libsdl2-dev libsndfile1-dev libpng-dev libexif-dev
+  # the set tool's translations
+  qt6-tools-dev qt6-l10n-tools
+  # what the game loads at run time: its Japanese font, more picture readers, the bell sound
+  fonts-ipafont-gothic qt6-image-formats-plugins sound-theme-freedesktop
+)
+test=(
+  libgtest-dev
   # real-window tests, test data and the sample-data generator
   xvfb xauth xdotool imagemagick x11-apps libx11-dev sox espeak-ng fonts-noto-color-emoji
   # sanitizers, fuzzing and static checks
   clang libclang-rt-dev clang-tidy cppcheck
+  # the Debian package and its checks
+  dpkg-dev file desktop-file-utils appstream lintian
 )
+
+packages=()
+case "${1:-test}" in
+  play) packages=("${play[@]}") ;;
+  test) packages=("${play[@]}" "${test[@]}") ;;
+  *)
+    echo "usage: $0 [play|test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

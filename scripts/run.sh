@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds Kavimo (Release) and starts it on the sets in Data/.
+# Installs what building and playing need, builds Kavimo (Release, without the tests) and
+# starts it on the sets in Data/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-scripts/configure.sh build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target kavimo
+scripts/install-deps.sh play
+scripts/configure.sh build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build build -j"$(nproc)" --target kavimo kavimo_sound
 exec build/kavimo

@@ -7,6 +7,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Wayland compositors find the window's icon and menu entry through this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kavimo.kavimo"));
     const std::jthread fontLoader = kavimo::fonts::preloadInBackground();
     kavimo::QtPlatform platform;
     kavimo::Form1 form(platform);

@@ -5,6 +5,8 @@
 //   picture <side> <index> <shape> <#rrggbb> <out> shape: circle, triangle or star
 //   sea <out>                                       the closing picture
 //   icon <out>                                      the 32 x 32 window icon
+//   icon <side> <out>                               the same icon, side x side (menu icons)
+//   maker-icon <side> <out>                         the set maker's icon: the cards and a pencil
 // The index only picks the pale background, so neighbouring pairs differ. Output files
 // ending in ".jpg" are baseline JPEGs of a fixed quality, anything else is PNG.
 // Exits non-zero on the first job it cannot do, so a missing font never goes unnoticed.
@@ -283,10 +285,10 @@ QImage drawSea(const EmojiRenderer& emoji) {
 }
 
 // Two playing cards, one turned over the other, the front one with a heart: drawn large
-// and scaled down so the small icon keeps smooth edges.
-QImage drawIcon() {
-    const int big = kIconSide * kIconOversample;
-    const double unit = kIconOversample;
+// and scaled down so the small icon keeps smooth edges. Laid out on a 32-unit grid.
+QImage drawIcon(int side = kIconSide) {
+    const int big = side * kIconOversample;
+    const double unit = static_cast<double>(big) / kIconSide;
     QImage image = newCanvas(big, big, Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -324,7 +326,25 @@ QImage drawIcon() {
     painter.restore();
     painter.end();
 
-    return image.scaled(kIconSide, kIconSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The game's cards with a pencil over their lower right corner: making a set of one's own.
+QImage drawMakerIcon(const EmojiRenderer& emoji, int side) {
+    QImage image = drawIcon(side);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    drawEmojiAt(painter, emoji, QStringLiteral("✏️"), QPointF(side * 0.68, side * 0.68), side * 0.56);
+    return image;
+}
+
+constexpr int kIconSideMax = 1024;
+
+int iconSide(const QString& field) {
+    bool ok = false;
+    const int side = field.toInt(&ok);
+    if (!ok || side < 16 || side > kIconSideMax) fail(QStringLiteral("bad icon side \"%1\"").arg(field));
+    return side;
 }
 
 void save(const QImage& image, const QString& path) {
@@ -352,6 +372,10 @@ void runJob(const EmojiRenderer& emoji, const QStringList& fields) {
         save(drawSea(emoji), fields[1]);
     } else if (job == QLatin1String("icon") && fields.size() == 2) {
         save(drawIcon(), fields[1]);
+    } else if (job == QLatin1String("icon") && fields.size() == 3) {
+        save(drawIcon(iconSide(fields[1])), fields[2]);
+    } else if (job == QLatin1String("maker-icon") && fields.size() == 3) {
+        save(drawMakerIcon(emoji, iconSide(fields[1])), fields[2]);
     } else {
         fail(QStringLiteral("bad job: %1").arg(fields.join(' ')));
     }
