@@ -3,6 +3,8 @@
 #include "maker/Internal.h"
 #include "maker/SetMaker.h"
 #include "maker/Tr.h"
+#include "platform/FileLookup.h"
+#include "platform/SoundDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -45,12 +47,8 @@ bool soundPlayable(const QString& file, QString* why) {
     SF_INFO info;
     QString error;
     const SndFilePtr sound = openForReading(file, info, &error);
-    // The game decodes WAV, Ogg (Vorbis, Opus), FLAC and MP3; libsndfile also opens kinds it
-    // does not play.
-    const int major = info.format & SF_FORMAT_TYPEMASK;
-    const bool known = major == SF_FORMAT_WAV || major == SF_FORMAT_OGG || major == SF_FORMAT_FLAC ||
-                       major == SF_FORMAT_MPEG;
-    if (!sound || !known)
+    // The game's own decoder decides, so that what is refused here is what the game refuses.
+    if (!sound || !SoundDecoder::open(fs::nativePath(file)))
         return fail(Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, FLAC and MP3). "
                               "Convert it to WAV, for example with: ffmpeg -i \"%1\" \"%2.wav\"")
                         .arg(name, QFileInfo(file).completeBaseName()));
