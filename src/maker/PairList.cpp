@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "maker/PairList.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+namespace kavimo::maker {
+
+QStringList droppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    return files;
+}
+
+PairList::PairList(QWidget* parent) : QListWidget(parent) {
+    setViewMode(QListView::IconMode);
+    // Static, so that a drag reorders the set itself, not only where a card is drawn.
+    setMovement(QListView::Static);
+    setFlow(QListView::LeftToRight);
+    setWrapping(true);
+    setResizeMode(QListView::Adjust);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setDragDropMode(QAbstractItemView::InternalMove);
+    setDefaultDropAction(Qt::MoveAction);
+    setAcceptDrops(true);
+    // The board's own colour: the game window keeps the default palette.
+    QPalette board = palette();
+    board.setColor(QPalette::Base, QApplication::palette().color(QPalette::Window));
+    setPalette(board);
+    connect(model(), &QAbstractItemModel::rowsMoved, this, &PairList::reordered);
+}
+
+void PairList::setCardSide(int side) {
+    if (side == side_) return;
+    side_ = side;
+    setIconSize({side, side});
+    // The game leaves a thin gap between cards; a line of text under each names the preview.
+    const int gap = fontMetrics().height() / 2;
+    setGridSize({side + 2 * gap, side + fontMetrics().height() + 2 * gap});
+    setSpacing(gap / 2);
+}
+
+void PairList::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+        return;
+    }
+    QListWidget::dragEnterEvent(event);
+}
+
+void PairList::dragMoveEvent(QDragMoveEvent* event) {
+    if (!droppedFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+        return;
+    }
+    QListWidget::dragMoveEvent(event);
+}
+
+void PairList::dropEvent(QDropEvent* event) {
+    const QStringList files = droppedFiles(event->mimeData());
+    if (!files.isEmpty()) {
+        event->acceptProposedAction();
+        emit filesDropped(files);
+        return;
+    }
+    QListWidget::dropEvent(event);
+}
+
+}  // namespace kavimo::maker
