@@ -215,10 +215,8 @@ void MakerWindow::wire() {
             QFileDialog::getOpenFileName(this, tr("Open a set"), dataDir_, tr("Sets (*.dat)"));
         if (!file.isEmpty()) openSet(file);
     });
-    connect(titleEdit, &QLineEdit::textEdited, this, [this] {
-        titleEdited_ = true;
-        scheduleCheck();
-    });
+    connect(titleEdit, &QLineEdit::textEdited, this, [this] { titleEdited_ = true; });
+    connect(titleEdit, &QLineEdit::textChanged, this, &MakerWindow::scheduleCheck);
     connect(cards, &PairList::filesDropped, this, &MakerWindow::addPictures);
     connect(cards, &PairList::reordered, this, &MakerWindow::takeListOrder);
     connect(cards, &QListWidget::currentRowChanged, this, &MakerWindow::showSelected);
@@ -381,8 +379,7 @@ void MakerWindow::loaded(const Loaded& result, bool replace) {
     if (!result.refused.isEmpty())
         said << tr("These files are not pictures that can be used:") << result.refused;
     if (result.leftOut > 0)
-        said << tr("A set holds at most %1 pairs: %n more picture(s) not added.", "", result.leftOut)
-                    .arg(kMaxPairs);
+        said << tr("A set holds at most %1 pairs: %2 more not added.").arg(kMaxPairs).arg(result.leftOut);
     say(said.join('\n'));
     rebuildCards();
     if (selectedPair() < 0 && !pairs_.empty()) selectPair(0);
@@ -433,10 +430,12 @@ void MakerWindow::rebuildCards() {
     const int n = int(pairs_.size());
     if (n == 0)
         gridLabel->setText(tr("No pictures yet: add some, or drop photos or folders on the cards."));
+    else if (n == 1)
+        gridLabel->setText(tr("1 pair: 2 large cards"));
     else if (cardSide(n) == cardSide(1))
-        gridLabel->setText(tr("%n pair(s): %1 large cards", "", n).arg(2 * n));
+        gridLabel->setText(tr("%1 pairs: %2 large cards").arg(n).arg(2 * n));
     else
-        gridLabel->setText(tr("%n pair(s): %1 small cards", "", n).arg(2 * n));
+        gridLabel->setText(tr("%1 pairs: %2 small cards").arg(n).arg(2 * n));
     showSelected();
 }
 

@@ -156,4 +156,7 @@ private:
     int spokenCount_ = 0;
 };
 
+// The program with the window open, until it is closed: kavimo-set given nothing to do.
+int runMakerWindow(int& argc, char** argv);
+
 }  // namespace kavimo::maker

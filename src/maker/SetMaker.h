@@ -4,6 +4,7 @@
 // Shared by the command kavimo-set and the set maker window; knows nothing of widgets.
 
 #include <QImage>
+#include <QLocale>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -84,6 +85,9 @@ struct MakeResult {
 // Writes the set atomically: built in a temporary folder inside dataDir, renamed into place.
 MakeResult writeSet(const SetPlan& plan);
 
+// Makes a writeSet under way give up and leave nothing behind. Safe in a signal handler.
+void requestCancel();
+
 // An existing set as a plan (for editing), read with the game's reader.
 std::optional<SetPlan> readSet(const QString& datPath, QString* error);
 
@@ -95,5 +99,9 @@ bool soundPlayable(const QString& file, QString* why);
 
 // Speaks text into a WAV file with espeak-ng (Japanese voice for kana or kanji).
 bool speakToWav(const QString& text, const QString& wavPath, QString* error);
+
+// Installs the messages' translation for this locale (Japanese; English is the source),
+// replacing one installed before.
+void loadTranslations(const QLocale& locale = QLocale::system());
 
 }  // namespace kavimo::maker

@@ -1,21 +1,220 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// kavimo-set: makes a set from a parent's own photos, and checks sets as the game reads them.
+#include "maker/SetMaker.h"
+#include "maker/Tr.h"
+#include "platform/FileLookup.h"
+#include "sets/Files.h"
+#include "sets/PairCount.h"
+#include "maker/Internal.h"
 #include "maker/MakerWindow.h"
-#include "platform/QtPlatform.h"
 
-#include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
+#include <csignal>
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    // Given nothing to do, it is the set maker's window, for those who never open a terminal.
-    if (argc == 1) {
-        kavimo::QtPlatform platform;
-        kavimo::maker::MakerWindow window(platform);
-        window.show();
-        return app.exec();
+namespace {
+
+using namespace kavimo::maker;
+
+enum Exit { kClean = 0, kErrors = 1, kUsage = 2 };
+
+void print(const QString& text, FILE* to = stdout) {
+    std::fputs(text.toLocal8Bit().constData(), to);
+    std::fputc('\n', to);
+}
+
+QString usage() {
+    return Maker::tr(
+        "Usage:\n"
+        "  kavimo-set make [--title TITLE] [--data DIR] [--speak] [--windows] [--force] PICTURE|FOLDER...\n"
+        "      Makes a set of the pictures (the first one is the preview). A sound with the same name\n"
+        "      beside a picture is its pair's sound. Written to DIR/TITLE.dat and DIR/TITLE/; DIR is your\n"
+        "      own set folder (%1) unless given, TITLE the first folder's name.\n"
+        "      --speak    a picture without a sound gets its name spoken (espeak-ng)\n"
+        "      --windows  only WAV sounds, JPEG pictures and Shift_JIS text, for the game on Windows\n"
+        "      --force    replace a set of the same title\n"
+        "  kavimo-set check [--json] [SET.dat|FOLDER]...\n"
+        "      Reads sets as the game does and says what a child would see go wrong. Without\n"
+        "      arguments: every set the game lists. Exit status 0: no errors, 1: errors, 2: wrong usage.\n"
+        "  kavimo-set\n"
+        "      Opens the set maker window.")
+        .arg(userDataDir());
+}
+
+int usageError(const QString& why) {
+    print(why, stderr);
+    print(usage(), stderr);
+    return kUsage;
+}
+
+struct CheckedSet {
+    QString dat;
+    std::optional<int> pairs;
+    std::vector<Finding> findings;
+};
+
+std::optional<int> pairCountOf(const QString& dat) {
+    detail::NotingPlatform platform;
+    int16_t index = 0;
+    const auto count = kavimo::ParsePairCount(
+        kavimo::Files::ReadSetEntry(dat, index, kavimo::Files::SectionFile, platform));
+    if (platform.boxed || !count || *count < 0 || *count > kMaxPairs) return std::nullopt;
+    return *count;
+}
+
+CheckedSet checkOne(const QString& dat) {
+    return {dat, pairCountOf(dat), checkSet(dat, detail::rootOf(dat))};
+}
+
+QString summary(const CheckedSet& set) {
+    const QString title = kavimo::Files::StripExtension(QFileInfo(set.dat).fileName());
+    int errors = 0, warnings = 0;
+    for (const Finding& f : set.findings) (f.severity == Finding::Severity::Error ? errors : warnings)++;
+    QStringList parts;
+    if (set.pairs)
+        parts << Maker::tr("%n pair(s)", nullptr, *set.pairs)
+              << (cardSide(*set.pairs) == 99 ? Maker::tr("large cards") : Maker::tr("small cards"));
+    if (errors == 0 && warnings == 0) parts << Maker::tr("plays cleanly");
+    if (errors) parts << Maker::tr("%n error(s)", nullptr, errors);
+    if (warnings) parts << Maker::tr("%n warning(s)", nullptr, warnings);
+    QString text = title + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
+    for (const Finding& f : set.findings) {
+        const QString where = f.line > 0 ? QStringLiteral("%1:%2").arg(f.file).arg(f.line) : f.file;
+        text += QStringLiteral("\n  %1: %2: %3")
+                    .arg(where,
+                         f.severity == Finding::Severity::Error ? Maker::tr("error") : Maker::tr("warning"),
+                         f.message);
     }
-    std::puts("usage: kavimo-set make|check ...");
-    return 2;
+    return text;
+}
+
+QJsonObject toJson(const CheckedSet& set) {
+    QJsonArray findings;
+    for (const Finding& f : set.findings)
+        findings.append(QJsonObject{
+            {"severity", f.severity == Finding::Severity::Error ? "error" : "warning"},
+            {"file", f.file},
+            {"line", f.line},
+            {"message", f.message}});
+    QJsonObject object{{"set", set.dat}, {"findings", findings}};
+    object.insert("pairs", set.pairs ? QJsonValue(*set.pairs) : QJsonValue());
+    return object;
+}
+
+QStringList setsIn(const QString& folder) {
+    QStringList sets;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name | QDir::IgnoreCase))
+        sets << dir.filePath(name);
+    return sets;
+}
+
+int check(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({json, help});
+    if (!parser.parse(args)) return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        print(usage());
+        return kClean;
+    }
+    QStringList sets;
+    const QStringList given = parser.positionalArguments();
+    if (given.isEmpty()) {
+        sets << setsIn(QCoreApplication::applicationDirPath() + QStringLiteral("/Data")) << setsIn(userDataDir());
+    }
+    for (const QString& arg : given) {
+        if (QFileInfo(arg).isDir())
+            sets << setsIn(arg);
+        else if (QFileInfo(arg).isFile())
+            sets << arg;
+        else
+            return usageError(Maker::tr("%1 was not found.").arg(arg));
+    }
+    bool errors = false;
+    QJsonArray all;
+    for (const QString& dat : sets) {
+        const CheckedSet set = checkOne(QFileInfo(dat).absoluteFilePath());
+        for (const Finding& f : set.findings) errors = errors || f.severity == Finding::Severity::Error;
+        if (parser.isSet(json))
+            all.append(toJson(set));
+        else
+            print(summary(set));
+    }
+    if (parser.isSet(json)) print(QString::fromUtf8(QJsonDocument(all).toJson()));
+    return errors ? kErrors : kClean;
+}
+
+void cancelOnSignal(int) { requestCancel(); }
+
+int make(const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption title(QStringLiteral("title"), {}, QStringLiteral("TITLE"));
+    const QCommandLineOption data(QStringLiteral("data"), {}, QStringLiteral("DIR"));
+    const QCommandLineOption speak(QStringLiteral("speak")), windows(QStringLiteral("windows")),
+        force(QStringLiteral("force")), help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({title, data, speak, windows, force, help});
+    if (!parser.parse(args)) return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        print(usage());
+        return kClean;
+    }
+    if (parser.positionalArguments().isEmpty()) return usageError(Maker::tr("Give the pictures or folders to make a set of."));
+    for (const QString& input : parser.positionalArguments())
+        if (!QFileInfo::exists(input)) return usageError(Maker::tr("%1 was not found.").arg(input));
+
+    SetPlan plan = planFromPictures(parser.positionalArguments(), parser.value(title), parser.value(data),
+                                    parser.isSet(speak));
+    plan.windows = parser.isSet(windows);
+    plan.force = parser.isSet(force);
+    for (const Finding& f : checkPlan(plan))
+        if (f.severity == Finding::Severity::Warning) print(Maker::tr("warning: %1").arg(f.message), stderr);
+
+    // Ctrl-C while writing: the writer gives up and leaves nothing behind.
+    std::signal(SIGINT, cancelOnSignal);
+    std::signal(SIGTERM, cancelOnSignal);
+    const MakeResult result = writeSet(plan);
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    if (!result.ok) {
+        print(result.message, stderr);
+        return kErrors;
+    }
+    print(result.message);
+    const CheckedSet set = checkOne(result.datPath);
+    print(summary(set));
+    for (const Finding& f : set.findings)
+        if (f.severity == Finding::Severity::Error) return kErrors;
+    return kClean;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Given nothing to do, it is the set maker's window, for those who never open a terminal.
+    if (argc < 2) return runMakerWindow(argc, argv);
+    QCoreApplication app(argc, argv);
+    loadTranslations();
+    QStringList args = app.arguments();
+    if (args.size() < 2) {
+        print(usage());
+        return kUsage;
+    }
+    const QString command = args.takeAt(1);
+    if (command == QStringLiteral("make")) return make(args);
+    if (command == QStringLiteral("check")) return check(args);
+    if (command == QStringLiteral("--help") || command == QStringLiteral("-h")) {
+        print(usage());
+        return kClean;
+    }
+    return usageError(Maker::tr("Unknown command: %1").arg(command));
 }

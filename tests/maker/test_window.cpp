@@ -46,7 +46,7 @@ class MakerWindowTest : public ::testing::Test {
 public:
     MakerWindowTest() {
         photos = source.mkdir("Zoo");
-        for (const char* name : {"10.png", "2.png", "1.png"}) writePhoto(source, QString("Zoo/") + name, {160, 100});
+        for (const char* name : {"cat.png", "bee.png", "ant.png"}) writePhoto(source, QString("Zoo/") + name, {160, 100});
         window.setDataDir(scene.app.path() + "/Data");
         window.resize(900, 700);
         window.show();
@@ -62,8 +62,8 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWritesAndTheGameDealsIt) {
     window.addPictures({photos});  // as a drop of the folder hands it on
     ASSERT_TRUE(settle(window));
     ASSERT_EQ(window.plan().pairs.size(), 3u);
-    EXPECT_EQ(QFileInfo(window.plan().pairs[0].picture).fileName(), "1.png");
-    EXPECT_EQ(QFileInfo(window.plan().pairs[2].picture).fileName(), "10.png");
+    EXPECT_EQ(QFileInfo(window.plan().pairs[0].picture).fileName(), "ant.png");
+    EXPECT_EQ(QFileInfo(window.plan().pairs[2].picture).fileName(), "cat.png");
     EXPECT_EQ(window.titleEdit->text(), "Zoo");
     EXPECT_EQ(window.gridLabel->text(), "3 pairs: 6 large cards");
     EXPECT_EQ(window.cards->iconSize(), QSize(99, 99));
@@ -80,7 +80,7 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWritesAndTheGameDealsIt) {
     window.selectPair(2);
     window.spokenSound->click();
     EXPECT_EQ(window.plan().pairs[2].sound.kind, SoundChoice::Kind::Spoken);
-    EXPECT_EQ(window.plan().pairs[2].sound.spokenText, "10");
+    EXPECT_EQ(window.plan().pairs[2].sound.spokenText, "cat");
 
     ASSERT_TRUE(settle(window));
     ASSERT_TRUE(window.saveButton->isEnabled()) << window.findingsList->item(0)->text().toStdString();
@@ -94,7 +94,7 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWritesAndTheGameDealsIt) {
     SetPlan plan = planFromPictures({photos}, "Zoo", made.path() + "/Data", false);
     ASSERT_EQ(plan.pairs.size(), 3u);
     plan.pairs[1].cut = QRect(60, 0, 100, 100);
-    plan.pairs[2].sound = {.kind = SoundChoice::Kind::Spoken, .file = {}, .spokenText = "10"};
+    plan.pairs[2].sound = {.kind = SoundChoice::Kind::Spoken, .file = {}, .spokenText = "cat"};
     const MakeResult byMake = writeSet(plan);
     ASSERT_TRUE(byMake.ok) << byMake.message.toStdString();
 
@@ -112,7 +112,7 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWritesAndTheGameDealsIt) {
     // The cut moved: the second card is not the centre of its photo.
     const QStringList pictures = filesUnder(ours).filter(".png");
     ASSERT_EQ(pictures.size(), 3);
-    EXPECT_NE(QImage(ours + "/" + pictures[1]), cardPicture(QImage(photos + "/2.png"), {30, 0, 100, 100}, 99));
+    EXPECT_NE(QImage(ours + "/" + pictures[1]), cardPicture(QImage(photos + "/bee.png"), {30, 0, 100, 100}, 99));
 
     Form1& game = scene.load();
     ASSERT_EQ(game.PairCount, 3);
@@ -182,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
                         ASSERT_TRUE(settle(t.window));
                         t.window.titleEdit->setText("Zoo");  // and nothing saved over Zoo
                     },
-                .said = "1 more picture not added",
+                .said = "1 more not added",
                 .pairs = 21},
         Refusal{.what = "a bad picture",
                 .act =
@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{.what = "an unplayable sound",
                 .act =
                     [](MakerWindowTest& t) {
-                        t.window.addPictures({t.source.file("Zoo/1.png")});
+                        t.window.addPictures({t.source.file("Zoo/ant.png")});
                         ASSERT_TRUE(settle(t.window));
                         t.window.chooseSoundFile(0, t.source.write("noise.wav", "RIFF, but no sound"));
                         ASSERT_TRUE(settle(t.window));

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// From a photo to a card's picture: upright, the square cut, scaled down smoothly.
+#include "maker/SetMaker.h"
+#include "maker/Tr.h"
+#include "pictures/PictureLoader.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <algorithm>
+
+namespace kavimo::maker {
+
+namespace {
+
+// As much as the game allows one picture (pictures::load), so that what the maker takes the
+// game can show.
+constexpr int kAllocationLimitMB = 512;
+
+}  // namespace
+
+int cardSide(int pairs) { return pairs <= 10 ? 99 : 63; }
+
+QRect largestCentredSquare(QSize upright) {
+    const int side = std::min(upright.width(), upright.height());
+    if (side <= 0) return {};
+    return {(upright.width() - side) / 2, (upright.height() - side) / 2, side, side};
+}
+
+QStringList naturalOrder(QStringList names) {
+    QCollator collator;
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // Names equal to the collator keep a fixed order between them.
+    std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
+        const int c = collator.compare(a, b);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+
+QStringList picturesIn(const QString& folder) {
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
+    QDir dir(folder);
+    dir.setNameFilters(patterns);
+    dir.setFilter(QDir::Files | QDir::Readable);
+    QStringList pictures;
+    for (const QString& name : naturalOrder(dir.entryList())) {
+        const QFileInfo info(dir.filePath(name));
+        // QDir::Files lets a link to a device or a FIFO through.
+        if (QFileInfo(info.canonicalFilePath()).isFile()) pictures << info.filePath();
+    }
+    return pictures;
+}
+
+QImage uprightPicture(const QString& file, QString* error) {
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return QImage();
+    };
+    if (QImageReader::allocationLimit() < kAllocationLimitMB) QImageReader::setAllocationLimit(kAllocationLimitMB);
+    const QString name = QFileInfo(file).fileName();
+    if (!QFileInfo(file).isFile()) return fail(Maker::tr("%1 was not found.").arg(file));
+    QImageReader reader(file);
+    reader.setAutoTransform(true);
+    if (!reader.canRead()) return fail(Maker::tr("%1 is not a picture that can be read.").arg(name));
+    if (pictures::tooBigToHold(reader.size(), reader.imageFormat()))
+        return fail(Maker::tr("%1 is too big to load (%2 x %3 pixels).")
+                        .arg(name)
+                        .arg(reader.size().width())
+                        .arg(reader.size().height()));
+    QImage image = reader.read();
+    if (image.isNull())
+        return fail(Maker::tr("%1 does not decode: %2").arg(name, reader.errorString()));
+    return image;
+}
+
+QImage cardPicture(const QImage& upright, QRect cut, int side) {
+    if (upright.isNull() || side <= 0) return {};
+    if (cut.isEmpty()) cut = largestCentredSquare(upright.size());
+    cut = cut.intersected(upright.rect());
+    if (cut.isEmpty()) return {};
+    QImage square = upright.copy(cut);
+    // Qt scales one-bit and indexed pictures without smoothing.
+    square = square.convertToFormat(square.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                             : QImage::Format_RGB32);
+    return square.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+}  // namespace kavimo::maker

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// What the parts of the set maker share between them, not offered to its users.
+
+#include "platform/Platform.h"
+
+#include <QString>
+
+namespace kavimo::maker::detail {
+
+// The game's reader shows its read-error box through the platform; here it is noted instead.
+class NotingPlatform : public Platform {
+public:
+    int32_t sndPlaySoundA(const QString&, uint32_t) override { return 0; }
+    void beep() override {}
+    void messageBox(const QString&, const QString&, int) override { boxed = true; }
+    double clock() override { return 0; }
+    void sleepUntil(double) override {}
+    QString applicationDir() override { return {}; }
+    bool boxed = false;
+};
+
+// The folder a set's relative entries are resolved against: the one holding its Data folder.
+QString rootOf(const QString& datPath);
+// An entry as a path, joined to that folder unless it is absolute.
+QString located(const QString& root, const QString& entry);
+
+// A sound re-encoded as 16-bit PCM WAV, which every Windows player plays.
+bool convertToPcmWav(const QString& from, const QString& to, QString* error);
+// Whether a sound file is already PCM WAV.
+bool isPcmWav(const QString& file);
+// Whether the text holds kana or kanji (a Japanese voice then speaks it).
+bool hasKanaOrKanji(const QString& text);
+// A file or folder name that Windows accepts: no \ / : * ? " < > |, no trailing dot or space.
+QString safeName(const QString& name);
+// Whether writing was cancelled (Ctrl-C) since the last call of startWriting.
+bool cancelled();
+void startWriting();
+
+}  // namespace kavimo::maker::detail

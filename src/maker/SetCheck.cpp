@@ -1,0 +1,300 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Checking a set as the game reads it: every entry through the game's reader, look-up and
+// picture loader, and what the child would see for each problem.
+#include "maker/Internal.h"
+#include "maker/SetMaker.h"
+#include "maker/Tr.h"
+#include "pictures/PictureLoader.h"
+#include "platform/FileLookup.h"
+#include "platform/Platform.h"
+#include "sets/Files.h"
+#include "sets/PairCount.h"
+#include "sets/SetFileText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+namespace kavimo::maker {
+
+namespace {
+
+using Severity = Finding::Severity;
+
+using detail::located;
+using detail::NotingPlatform;
+
+constexpr std::array<const char*, 3> kHeaders = {"[File]", "[Picture]", "[Sound]"};
+
+// A set file is a few hundred bytes; anything far beyond is no set file.
+constexpr qint64 kMaxSetFileBytes = qint64{4} << 20;
+
+struct SetText {
+    QStringList lines;  // as the game splits them
+    bool loneLineFeeds = false;
+    bool utf8 = false;
+    std::array<int, 3> header{0, 0, 0};  // line number of each section's header, 0: none
+};
+
+SetText readText(const QByteArray& bytes) {
+    SetText text;
+    settext::LineSplitter splitter(4096);
+    splitter.feed(bytes);
+    while (auto line = splitter.next()) text.lines << settext::decodeLine(line->bytes);
+    if (auto last = splitter.finish()) text.lines << settext::decodeLine(last->bytes);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) text.loneLineFeeds = true;
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+    QStringDecoder utf8(QStringConverter::Utf8);
+    (void)utf8.decode(bytes);
+    text.utf8 = !ascii && !utf8.hasError();
+    for (int k = 0; k < 3; ++k) {
+        const auto found = std::find(text.lines.begin(), text.lines.end(), QLatin1String(kHeaders[k]));
+        if (found != text.lines.end()) text.header[k] = int(found - text.lines.begin()) + 1;
+    }
+    return text;
+}
+
+// The first line that a person would take for this header: other letter case, spaces or
+// full-width brackets.
+int nearHeader(const SetText& text, const QString& header) {
+    for (int i = 0; i < text.lines.size(); ++i) {
+        QString line = text.lines[i].normalized(QString::NormalizationForm_KC).simplified();
+        line.remove(u' ');
+        if (line.compare(header, Qt::CaseInsensitive) == 0) return i + 1;
+    }
+    return 0;
+}
+
+bool existsAsWritten(const QString& path) {
+    QString local = path;
+    return QFileInfo(local.replace(u'\\', u'/')).isFile();
+}
+
+class Checker {
+public:
+    Checker(const QString& datPath, const QString& root) : dat_(datPath), root_(root) {}
+
+    std::vector<Finding> run() {
+        QFile file(dat_);
+        const QFileInfo info(dat_);
+        if (!info.isFile() || info.size() > kMaxSetFileBytes || !file.open(QIODevice::ReadOnly)) {
+            error(0, Maker::tr("the set file cannot be read: the game cannot show this set."));
+            return std::move(findings_);
+        }
+        text_ = readText(file.readAll());
+        checkText();
+        checkCount();
+        if (count_) {
+            checkPictures();
+            checkSounds();
+        }
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [](const Finding& a, const Finding& b) { return a.line < b.line; });
+        return std::move(findings_);
+    }
+
+private:
+    void error(int line, const QString& message) { findings_.push_back({Severity::Error, dat_, line, message}); }
+    void warning(int line, const QString& message) {
+        findings_.push_back({Severity::Warning, dat_, line, message});
+    }
+
+    QString entry(int16_t kind, int16_t index, bool* boxed = nullptr) {
+        NotingPlatform platform;
+        QString text = Files::ReadSetEntry(dat_, index, kind, platform);
+        if (boxed) *boxed = platform.boxed;
+        return text;
+    }
+
+    void checkText() {
+        for (int16_t k = 0; k < 3; ++k) {
+            bool boxed = false;
+            entry(k, 0, &boxed);
+            present_[k] = !boxed;
+            if (!boxed) continue;
+            const QString header = QLatin1String(kHeaders[k]);
+            if (const int near = nearHeader(text_, header))
+                error(near, Maker::tr("\"%1\" is not a header; write \"%2\". The game shows "
+                                      "\"ﾌｧｲﾙ読み込みエラー\".")
+                                .arg(text_.lines[near - 1], header));
+            else
+                error(0, Maker::tr("there is no \"%1\" section; the game shows \"ﾌｧｲﾙ読み込みエラー\".")
+                             .arg(header));
+        }
+        if (text_.loneLineFeeds)
+            warning(0, Maker::tr("lines end with a line feed alone: Windows reads the whole file as "
+                                 "one line and finds no section. Save it with CR LF line ends."));
+        if (text_.utf8)
+            warning(0, Maker::tr("the file is written in UTF-8: Windows reads it in the Japanese code "
+                                 "page (Shift_JIS) and finds no file with a Japanese name."));
+    }
+
+    void checkCount() {
+        if (!present_[Files::SectionFile]) return;
+        const int line = text_.header[Files::SectionFile] + 1;
+        const QString text = entry(Files::SectionFile, 0);
+        const std::optional<int16_t> count = ParsePairCount(text);
+        if (!count || *count < 0 || *count > kMaxPairs) {
+            error(line, Maker::tr("the number of pairs \"%1\" is not a whole number from 0 to %2: "
+                                  "the game shows an error and deals no cards.")
+                            .arg(text)
+                            .arg(kMaxPairs));
+            return;
+        }
+        count_ = *count;
+        if (*count == 0) warning(line, Maker::tr("the set has no pairs: the board stays empty."));
+        if (*count > 10 && *count < kMaxPairs)
+            warning(line, Maker::tr("%1 pairs: on Windows the game lays out small cards only for 21 "
+                                    "pairs, so the cards overlap there.")
+                              .arg(*count));
+    }
+
+    // The line an entry comes from, and a note when it is not where the author meant it.
+    int lineOf(int16_t kind, int index) const { return text_.header[kind] + 1 + index; }
+    std::optional<QString> pastSection(int16_t kind, int line) const {
+        for (int k = 0; k < 3; ++k) {
+            const int other = text_.header[k];
+            if (k != kind && other > text_.header[kind] && other <= line) return QLatin1String(kHeaders[k]);
+        }
+        return std::nullopt;
+    }
+
+    void checkPictures() {
+        if (!present_[Files::SectionPicture]) return;
+        const int side = cardSide(*count_);
+        for (int16_t p = 0; p < *count_; ++p) {
+            const int line = lineOf(Files::SectionPicture, p);
+            const QString what = p == 0 ? Maker::tr("The game stops at the start with a message, and the "
+                                                    "set cannot be chosen (its preview is missing).")
+                                        : Maker::tr("The game stops at the start with a message.");
+            if (line > text_.lines.size()) {
+                error(0, Maker::tr("the \"[Picture]\" section ends before pair %1. %2").arg(p + 1).arg(what));
+                continue;
+            }
+            if (const auto next = pastSection(Files::SectionPicture, line)) {
+                error(line, Maker::tr("the picture of pair %1 reaches past its section into the \"%2\" "
+                                      "section (there are fewer pictures than pairs). %3")
+                                .arg(p + 1)
+                                .arg(*next, what));
+                continue;
+            }
+            const QString name = entry(Files::SectionPicture, p);
+            if (name.isEmpty()) {
+                error(line, Maker::tr("a blank line inside the \"[Picture]\" section: pair %1 has no "
+                                      "picture. %2")
+                                .arg(p + 1)
+                                .arg(what));
+                continue;
+            }
+            const QString path = located(root_, name);
+            if (!fs::fileExists(path)) {
+                error(line, Maker::tr("the picture %1 is missing. %2").arg(name, what));
+                continue;
+            }
+            const QString file = fs::resolve(path);
+            QImageReader reader(file);
+            reader.setAutoTransform(false);  // the game shows pictures as stored
+            const QSize size = reader.size();
+            if (pictures::load(path, {QSize(side, side), QSize()}).isNull()) {
+                if (pictures::tooBigToHold(size, reader.imageFormat()))
+                    error(line, Maker::tr("the picture %1 (%2 x %3) is too big to load. %4")
+                                    .arg(name)
+                                    .arg(size.width())
+                                    .arg(size.height())
+                                    .arg(what));
+                else
+                    error(line, Maker::tr("the picture %1 does not decode. %2").arg(name, what));
+                continue;
+            }
+            if (!existsAsWritten(path)) caseOnly(line, name, file);
+            if (size.width() > side || size.height() > side)
+                warning(line, Maker::tr("a card shows only its top-left %1 x %1 pixels of this %2 x %3 "
+                                        "picture (%4); make the set with kavimo-set make to fit it.")
+                                  .arg(side)
+                                  .arg(size.width())
+                                  .arg(size.height())
+                                  .arg(name));
+        }
+    }
+
+    void checkSounds() {
+        if (!present_[Files::SectionSound]) return;
+        QStringList silent;
+        for (int16_t p = 0; p < *count_; ++p) {
+            const int line = lineOf(Files::SectionSound, p);
+            const QString fallback = Maker::tr("the fallback sound plays instead.");
+            if (line > text_.lines.size()) {
+                silent << QString::number(p + 1);
+                continue;
+            }
+            if (const auto next = pastSection(Files::SectionSound, line)) {
+                warning(line, Maker::tr("the sound of pair %1 reaches past its section into the \"%2\" "
+                                        "section (there are fewer sounds than pairs): %3")
+                                  .arg(p + 1)
+                                  .arg(*next, fallback));
+                continue;
+            }
+            const QString name = entry(Files::SectionSound, p);
+            if (name.isEmpty()) {
+                silent << QString::number(p + 1);
+                continue;
+            }
+            const QString path = located(root_, name);
+            if (!fs::fileExists(path)) {
+                warning(line, Maker::tr("the sound %1 is missing: %2").arg(name, fallback));
+                continue;
+            }
+            QString why;
+            if (!soundPlayable(fs::resolve(path), &why)) {
+                warning(line, Maker::tr("the sound %1 cannot be played (%2): %3").arg(name, why, fallback));
+                continue;
+            }
+            if (!existsAsWritten(path)) caseOnly(line, name, fs::resolve(path));
+        }
+        if (!silent.isEmpty())
+            warning(text_.header[Files::SectionSound],
+                    Maker::tr("pairs %1 have no sound of their own: the fallback sound plays for them.")
+                        .arg(silent.join(QStringLiteral(", "))));
+    }
+
+    void caseOnly(int line, const QString& name, const QString& found) {
+        warning(line, Maker::tr("%1 matches the file %2 only when letter case is ignored; write it as the "
+                                "file is named.")
+                          .arg(name, QFileInfo(found).fileName()));
+    }
+
+    QString dat_, root_;
+    SetText text_;
+    std::array<bool, 3> present_{false, false, false};
+    std::optional<int> count_;
+    std::vector<Finding> findings_;
+};
+
+}  // namespace
+
+namespace detail {
+
+QString rootOf(const QString& datPath) {
+    return QFileInfo(QFileInfo(datPath).absolutePath()).absolutePath();
+}
+
+QString located(const QString& root, const QString& entry) {
+    if (entry.isEmpty() || entry.startsWith(u'\\') || entry.startsWith(u'/') ||
+        (entry.size() > 1 && entry[1] == u':'))
+        return entry;
+    return root + u'/' + entry;
+}
+
+}  // namespace detail
+
+std::vector<Finding> checkSet(const QString& datPath, const QString& root) { return Checker(datPath, root).run(); }
+
+}  // namespace kavimo::maker

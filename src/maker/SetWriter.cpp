@@ -1,0 +1,371 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A set from pictures: the plan, what it would refuse, and writing it atomically.
+#include "maker/Internal.h"
+#include "maker/SetMaker.h"
+#include "maker/Tr.h"
+#include "pictures/PictureLoader.h"
+#include "platform/FileLookup.h"
+#include "sets/Files.h"
+#include "sets/PairCount.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QSaveFile>
+#include <QSet>
+#include <QStandardPaths>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <atomic>
+
+namespace kavimo::maker {
+
+namespace {
+
+using Severity = Finding::Severity;
+std::atomic<bool> cancelFlag{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+// Sounds taken from beside a picture, the ones the game plays first; the rest are named so
+// that make can say what to do with them (a phone's recordings).
+const QStringList kPlayableSounds = {"wav", "ogg", "oga", "opus", "flac", "mp3"};
+const QStringList kOtherSounds = {"m4a", "aac", "amr", "3gp", "wma", "aif", "aiff", "caf", "mid", "midi"};
+
+std::optional<QString> soundBeside(const QFileInfo& picture) {
+    const QString base = picture.completeBaseName();
+    std::optional<QString> best;
+    qsizetype bestRank = 0;
+    for (const QFileInfo& file : picture.dir().entryInfoList(QDir::Files, QDir::Name)) {
+        if (file.completeBaseName().compare(base, Qt::CaseInsensitive) != 0) continue;
+        const QString suffix = file.suffix().toLower();
+        qsizetype rank = kPlayableSounds.indexOf(suffix);
+        if (rank < 0 && kOtherSounds.contains(suffix)) rank = kPlayableSounds.size();
+        if (rank >= 0 && (!best || rank < bestRank)) {
+            best = file.filePath();
+            bestRank = rank;
+        }
+    }
+    return best;
+}
+
+QString entryName(const QString& title, const QString& file) {
+    return QStringLiteral("Data\\") + title + u'\\' + file;
+}
+
+bool fitsWindowsCodePage(const QString& text) {
+    QStringEncoder encoder("windows-31j");
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError()) return false;
+    QStringDecoder decoder("windows-31j");
+    const QString back = decoder.decode(bytes);
+    return !decoder.hasError() && back == text;
+}
+
+QString pictureFile(const SetPlan& plan, const PairPlan& pair) {
+    // Pictures for Windows are JPEG, the format every Windows picture loader reads.
+    return pair.name + (plan.windows ? QStringLiteral(".jpg") : QStringLiteral(".png"));
+}
+
+QString soundFile(const SetPlan& plan, const PairPlan& pair) {
+    switch (pair.sound.kind) {
+    case SoundChoice::Kind::None: return {};
+    case SoundChoice::Kind::Spoken: return pair.name + QStringLiteral(".wav");
+    case SoundChoice::Kind::File:
+        if (plan.windows) return pair.name + QStringLiteral(".wav");
+        return pair.name + u'.' + QFileInfo(pair.sound.file).suffix().toLower();
+    }
+    return {};
+}
+
+// The set file's text, CR LF line ends throughout.
+QString setText(const SetPlan& plan) {
+    QStringList lines{QStringLiteral("[File]"), QString::number(plan.pairs.size()), QStringLiteral("[Picture]")};
+    for (const PairPlan& pair : plan.pairs) lines << entryName(plan.title, pictureFile(plan, pair));
+    lines << QStringLiteral("[Sound]");
+    for (const PairPlan& pair : plan.pairs) {
+        const QString sound = soundFile(plan, pair);
+        lines << (sound.isEmpty() ? QString() : entryName(plan.title, sound));
+    }
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+// Renames that can be undone, newest first, when a later one fails.
+class Moves {
+public:
+    bool move(const QString& from, const QString& to) {
+        if (!QDir().rename(from, to)) return false;
+        done_.push_back({from, to});
+        return true;
+    }
+    void undo() {
+        for (auto it = done_.rbegin(); it != done_.rend(); ++it) QDir().rename(it->second, it->first);
+        done_.clear();
+    }
+
+private:
+    std::vector<std::pair<QString, QString>> done_;
+};
+
+}  // namespace
+
+namespace detail {
+
+QString safeName(const QString& name) {
+    QString safe;
+    for (const QChar c : name) safe += QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 0x20 ? u'_' : c;
+    while (safe.endsWith(u'.') || safe.endsWith(u' ')) safe.chop(1);
+    while (safe.startsWith(u'.')) safe.remove(0, 1);  // a hidden file here
+    static const QStringList reserved = {"CON", "PRN", "AUX", "NUL", "COM1", "COM2", "COM3", "COM4",
+                                         "LPT1", "LPT2", "LPT3"};
+    if (reserved.contains(safe, Qt::CaseInsensitive)) safe += u'_';
+    return safe;
+}
+
+bool cancelled() { return cancelFlag.load(); }
+void startWriting() { cancelFlag.store(false); }
+
+}  // namespace detail
+
+void requestCancel() { cancelFlag.store(true); }
+
+QString userDataDir() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/kavimo/Data");
+}
+
+SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& title, const QString& dataDir,
+                         bool speak) {
+    SetPlan plan;
+    plan.dataDir = dataDir.isEmpty() ? userDataDir() : dataDir;
+    QString firstFolder;
+    QStringList pictures;
+    for (const QString& input : picturesOrFolders) {
+        const QFileInfo info(input);
+        if (info.isDir()) {
+            if (firstFolder.isEmpty()) firstFolder = QDir(info.absoluteFilePath()).dirName();
+            pictures << picturesIn(input);
+        } else {
+            pictures << input;
+        }
+    }
+    if (firstFolder.isEmpty() && !pictures.isEmpty())
+        firstFolder = QFileInfo(QFileInfo(pictures.first()).absolutePath()).fileName();
+    plan.title = detail::safeName(title.isEmpty() ? firstFolder : title);
+
+    QSet<QString> taken;  // Windows does not tell names apart by letter case
+    for (const QString& picture : pictures) {
+        const QFileInfo info(picture);
+        PairPlan pair;
+        pair.picture = picture;
+        const QString base = detail::safeName(info.completeBaseName());
+        pair.name = base.isEmpty() ? QStringLiteral("picture") : base;
+        for (int n = 2; taken.contains(pair.name.toLower()); ++n) pair.name = base + u'-' + QString::number(n);
+        taken.insert(pair.name.toLower());
+        if (const auto sound = soundBeside(info)) {
+            pair.sound = {SoundChoice::Kind::File, *sound, {}};
+        } else if (speak) {
+            pair.sound = {SoundChoice::Kind::Spoken, {}, info.completeBaseName()};
+        }
+        plan.pairs.push_back(std::move(pair));
+    }
+    return plan;
+}
+
+std::vector<Finding> checkPlan(const SetPlan& plan) {
+    std::vector<Finding> findings;
+    auto error = [&](const QString& file, const QString& message) {
+        findings.push_back({Severity::Error, file, 0, message});
+    };
+    auto warning = [&](const QString& file, const QString& message) {
+        findings.push_back({Severity::Warning, file, 0, message});
+    };
+    const int pairs = int(plan.pairs.size());
+    const QString title = detail::safeName(plan.title);
+    if (pairs == 0) error({}, Maker::tr("There are no pictures to make a set of."));
+    if (pairs > kMaxPairs)
+        error({}, Maker::tr("%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 "
+                            "pairs give small cards).")
+                      .arg(pairs)
+                      .arg(kMaxPairs));
+    if (title.isEmpty()) error({}, Maker::tr("The set has no title."));
+    const QDir dir(plan.dataDir);
+    const QString datPath = dir.filePath(title + QStringLiteral(".dat"));
+    if (!title.isEmpty() && !plan.force &&
+        (QFileInfo::exists(datPath) || QFileInfo::exists(dir.filePath(title))))
+        error(datPath, Maker::tr("A set called \"%1\" already exists in %2. Choose another title, or "
+                                 "replace it (--force).")
+                           .arg(title, plan.dataDir));
+    if (QFileInfo(plan.dataDir).exists() && !QFileInfo(plan.dataDir).isDir())
+        error(plan.dataDir, Maker::tr("%1 is not a folder.").arg(plan.dataDir));
+    if (dir.dirName().compare(QStringLiteral("Data"), Qt::CaseInsensitive) != 0)
+        warning(plan.dataDir, Maker::tr("The game finds sets only in a folder called Data; %1 is not one.")
+                                  .arg(plan.dataDir));
+    if (pairs > 10 && pairs < kMaxPairs)
+        warning({}, Maker::tr("%1 pairs: on Windows the game lays out small cards only for 21 pairs, so "
+                              "the cards overlap there.")
+                        .arg(pairs));
+
+    for (const PairPlan& pair : plan.pairs) {
+        const QString name = QFileInfo(pair.picture).fileName();
+        QImageReader reader(pair.picture);
+        if (!QFileInfo(pair.picture).isFile())
+            error(pair.picture, Maker::tr("%1 was not found.").arg(pair.picture));
+        else if (!reader.canRead())
+            error(pair.picture, Maker::tr("%1 is not a picture that can be read.").arg(name));
+        else if (pictures::tooBigToHold(reader.size(), reader.imageFormat()))
+            error(pair.picture, Maker::tr("%1 is too big to load (%2 x %3 pixels).")
+                                    .arg(name)
+                                    .arg(reader.size().width())
+                                    .arg(reader.size().height()));
+        QString why;
+        if (pair.sound.kind == SoundChoice::Kind::File && !soundPlayable(pair.sound.file, &why))
+            error(pair.sound.file, why);
+        if (pair.sound.kind == SoundChoice::Kind::Spoken) {
+            if (pair.sound.spokenText.trimmed().isEmpty())
+                error(pair.picture, Maker::tr("The spoken name for %1 is empty.").arg(name));
+            else if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty())
+                error(pair.picture, Maker::tr("espeak-ng is not installed, so names cannot be spoken. "
+                                              "Install it with: sudo apt install espeak-ng"));
+        }
+    }
+    if (plan.windows && !fitsWindowsCodePage(setText(SetPlan{title, {}, plan.pairs, true, false})))
+        error({}, Maker::tr("A name cannot be written in the Windows Japanese code page (Shift_JIS); "
+                            "rename the picture or choose another title."));
+    return findings;
+}
+
+MakeResult writeSet(const SetPlan& given) {
+    detail::startWriting();
+    SetPlan plan = given;
+    plan.title = detail::safeName(plan.title);
+    for (PairPlan& pair : plan.pairs) pair.name = detail::safeName(pair.name);
+    MakeResult result;
+    QStringList refusals;
+    for (const Finding& f : checkPlan(plan))
+        if (f.severity == Severity::Error) refusals << f.message;
+    if (!refusals.isEmpty()) {
+        result.message = refusals.join(u'\n');
+        return result;
+    }
+    auto fail = [&](const QString& why) {
+        result.message = why;
+        return result;
+    };
+
+    if (!QDir().mkpath(plan.dataDir))
+        return fail(Maker::tr("The folder %1 cannot be made.").arg(plan.dataDir));
+    const QDir dir(plan.dataDir);
+    // A hidden folder beside the sets: the game lists only .dat files, and a rename within
+    // one file system is atomic.
+    QTemporaryDir work(dir.filePath(QStringLiteral(".kavimo-set-XXXXXX")));
+    if (!work.isValid()) return fail(Maker::tr("Nothing can be written in %1.").arg(plan.dataDir));
+    const QDir folder(work.filePath(plan.title));
+    if (!QDir().mkpath(folder.path())) return fail(Maker::tr("Nothing can be written in %1.").arg(plan.dataDir));
+
+    const int side = cardSide(int(plan.pairs.size()));
+    const QString cancelled = Maker::tr("Cancelled; nothing was written.");
+    for (const PairPlan& pair : plan.pairs) {
+        if (detail::cancelled()) return fail(cancelled);
+        QString error;
+        const QImage upright = uprightPicture(pair.picture, &error);
+        if (upright.isNull()) return fail(error);
+        QImage card = cardPicture(upright, pair.cut, side);
+        if (plan.windows) {
+            // JPEG has no transparency: what shows through on a card is its grey.
+            QImage flat(card.size(), QImage::Format_RGB32);
+            flat.fill(QColor(0xf0, 0xf0, 0xf0));
+            QPainter(&flat).drawImage(0, 0, card);
+            card = flat;
+        }
+        const QString picturePath = folder.filePath(pictureFile(plan, pair));
+        if (!card.save(picturePath, plan.windows ? "JPEG" : "PNG", plan.windows ? 95 : -1))
+            return fail(Maker::tr("%1 cannot be written.").arg(picturePath));
+
+        const QString soundPath = folder.filePath(soundFile(plan, pair));
+        switch (pair.sound.kind) {
+        case SoundChoice::Kind::None: break;
+        case SoundChoice::Kind::File:
+            if (plan.windows && !detail::isPcmWav(pair.sound.file)) {
+                if (!detail::convertToPcmWav(pair.sound.file, soundPath, &error))
+                    return fail(Maker::tr("%1 cannot be converted to WAV: %2")
+                                    .arg(QFileInfo(pair.sound.file).fileName(), error));
+            } else if (!QFile::copy(pair.sound.file, soundPath)) {
+                return fail(Maker::tr("%1 cannot be copied.").arg(pair.sound.file));
+            }
+            break;
+        case SoundChoice::Kind::Spoken:
+            if (!speakToWav(pair.sound.spokenText, soundPath, &error)) return fail(error);
+            break;
+        }
+    }
+    if (detail::cancelled()) return fail(cancelled);
+
+    const QString text = setText(plan);
+    QByteArray bytes;
+    if (fitsWindowsCodePage(text)) {
+        bytes = QStringEncoder("windows-31j").encode(text);
+    } else {
+        bytes = text.toUtf8();
+    }
+    const QString workDat = work.filePath(plan.title + QStringLiteral(".dat"));
+    QSaveFile datFile(workDat);
+    if (!datFile.open(QIODevice::WriteOnly) || datFile.write(bytes) != bytes.size() || !datFile.commit())
+        return fail(Maker::tr("%1 cannot be written.").arg(workDat));
+
+    // Into place: an old set of that title moves aside first, the set file comes last, so
+    // the game never lists a set whose pictures are not all there.
+    const QString finalFolder = dir.filePath(plan.title);
+    const QString finalDat = dir.filePath(plan.title + QStringLiteral(".dat"));
+    Moves moves;
+    const bool placed = (!QFileInfo::exists(finalDat) || moves.move(finalDat, work.filePath(QStringLiteral(".old.dat")))) &&
+                        (!QFileInfo::exists(finalFolder) || moves.move(finalFolder, work.filePath(QStringLiteral(".old")))) &&
+                        moves.move(folder.path(), finalFolder) && moves.move(workDat, finalDat);
+    if (!placed) {
+        moves.undo();
+        return fail(Maker::tr("The set cannot be moved into %1.").arg(plan.dataDir));
+    }
+    result.ok = true;
+    result.datPath = finalDat;
+    result.message = Maker::tr("Made the set \"%1\" with %n pair(s): %2", nullptr, int(plan.pairs.size()))
+                         .arg(plan.title, finalDat);
+    return result;
+}
+
+std::optional<SetPlan> readSet(const QString& datPath, QString* error) {
+    auto fail = [&](const QString& why) -> std::optional<SetPlan> {
+        if (error) *error = why;
+        return std::nullopt;
+    };
+    detail::NotingPlatform platform;
+    int16_t index = 0;
+    const auto count = ParsePairCount(Files::ReadSetEntry(datPath, index, Files::SectionFile, platform));
+    if (platform.boxed || !count || *count < 0 || *count > kMaxPairs)
+        return fail(Maker::tr("%1 is not a set that can be opened: its number of pairs cannot be read.")
+                        .arg(QFileInfo(datPath).fileName()));
+    const QString root = detail::rootOf(datPath);
+    SetPlan plan;
+    plan.title = Files::StripExtension(QFileInfo(datPath).fileName());
+    plan.dataDir = QFileInfo(datPath).absolutePath();
+    for (int16_t p = 0; p < *count; ++p) {
+        PairPlan pair;
+        index = p;
+        const QString picture = Files::ReadSetEntry(datPath, index, Files::SectionPicture, platform);
+        pair.picture = fs::resolve(detail::located(root, picture));
+        if (pair.picture.isEmpty())
+            return fail(Maker::tr("The picture %1 of this set is missing.").arg(picture));
+        pair.name = detail::safeName(QFileInfo(pair.picture).completeBaseName());
+        index = p;
+        const QString sound = Files::ReadSetEntry(datPath, index, Files::SectionSound, platform);
+        if (const QString file = fs::resolve(detail::located(root, sound)); !sound.isEmpty() && !file.isEmpty())
+            pair.sound = {SoundChoice::Kind::File, file, {}};
+        plan.pairs.push_back(std::move(pair));
+    }
+    if (platform.boxed)
+        return fail(Maker::tr("%1 is not a set that can be opened: a section is missing.")
+                        .arg(QFileInfo(datPath).fileName()));
+    return plan;
+}
+
+}  // namespace kavimo::maker

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Sounds: whether the game can play one, re-encoding for Windows, and spoken names.
+#include "maker/Internal.h"
+#include "maker/SetMaker.h"
+#include "maker/Tr.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <sndfile.h>
+
+#include <memory>
+#include <vector>
+
+namespace kavimo::maker {
+
+namespace {
+
+struct SndFileCloser {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+};
+using SndFilePtr = std::unique_ptr<SNDFILE, SndFileCloser>;
+
+SndFilePtr openForReading(const QString& file, SF_INFO& info, QString* error) {
+    info = {};
+    SndFilePtr sound(sf_open(QFile::encodeName(file).constData(), SFM_READ, &info));
+    if (!sound && error) *error = QString::fromLocal8Bit(sf_strerror(nullptr));
+    return sound;
+}
+
+// The longest sound the game plays; a longer one is cut there.
+constexpr sf_count_t kMaxSeconds = 60;
+
+}  // namespace
+
+bool soundPlayable(const QString& file, QString* why) {
+    const QString name = QFileInfo(file).fileName();
+    auto fail = [&](const QString& reason) {
+        if (why) *why = reason;
+        return false;
+    };
+    if (!QFileInfo(file).isFile()) return fail(Maker::tr("%1 was not found.").arg(file));
+    SF_INFO info;
+    QString error;
+    const SndFilePtr sound = openForReading(file, info, &error);
+    // The game decodes WAV, Ogg (Vorbis, Opus), FLAC and MP3; libsndfile also opens kinds it
+    // does not play.
+    const int major = info.format & SF_FORMAT_TYPEMASK;
+    const bool known = major == SF_FORMAT_WAV || major == SF_FORMAT_OGG || major == SF_FORMAT_FLAC ||
+                       major == SF_FORMAT_MPEG;
+    if (!sound || !known)
+        return fail(Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, FLAC and MP3). "
+                              "Convert it to WAV, for example with: ffmpeg -i \"%1\" \"%2.wav\"")
+                        .arg(name, QFileInfo(file).completeBaseName()));
+    if (info.frames <= 0 || info.samplerate <= 0 || info.channels <= 0)
+        return fail(Maker::tr("%1 holds no sound.").arg(name));
+    return true;
+}
+
+bool speakToWav(const QString& text, const QString& wavPath, QString* error) {
+    auto fail = [&](const QString& reason) {
+        if (error) *error = reason;
+        return false;
+    };
+    const QString espeak = QStandardPaths::findExecutable(QStringLiteral("espeak-ng"));
+    if (espeak.isEmpty())
+        return fail(Maker::tr("espeak-ng is not installed, so names cannot be spoken. "
+                              "Install it with: sudo apt install espeak-ng"));
+    QProcess process;
+    // The text goes in on standard input, so a name that starts with "-" is not an option.
+    process.start(espeak, {QStringLiteral("-v"),
+                           detail::hasKanaOrKanji(text) ? QStringLiteral("ja") : QStringLiteral("en"),
+                           QStringLiteral("-w"), wavPath, QStringLiteral("--stdin")});
+    if (!process.waitForStarted()) return fail(Maker::tr("espeak-ng could not be started."));
+    process.write(text.toUtf8());
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0 || QFileInfo(wavPath).size() <= 44) {
+        process.kill();
+        process.waitForFinished();
+        return fail(Maker::tr("espeak-ng could not speak \"%1\": %2")
+                        .arg(text, QString::fromLocal8Bit(process.readAllStandardError()).trimmed()));
+    }
+    return true;
+}
+
+namespace detail {
+
+bool isPcmWav(const QString& file) {
+    SF_INFO info;
+    const SndFilePtr sound = openForReading(file, info, nullptr);
+    const int sub = info.format & SF_FORMAT_SUBMASK;
+    return sound && (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV &&
+           (sub == SF_FORMAT_PCM_16 || sub == SF_FORMAT_PCM_U8);
+}
+
+bool convertToPcmWav(const QString& from, const QString& to, QString* error) {
+    SF_INFO in;
+    const SndFilePtr source = openForReading(from, in, error);
+    if (!source) return false;
+    SF_INFO out{};
+    out.samplerate = in.samplerate;
+    out.channels = in.channels;
+    out.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    const SndFilePtr target(sf_open(QFile::encodeName(to).constData(), SFM_WRITE, &out));
+    if (!target) {
+        if (error) *error = QString::fromLocal8Bit(sf_strerror(nullptr));
+        return false;
+    }
+    std::vector<short> buffer(size_t(4096) * size_t(in.channels));
+    sf_count_t left = kMaxSeconds * in.samplerate;
+    while (left > 0) {
+        const sf_count_t got = sf_readf_short(source.get(), buffer.data(), std::min<sf_count_t>(4096, left));
+        if (got <= 0) break;
+        if (sf_writef_short(target.get(), buffer.data(), got) != got) {
+            if (error) *error = QString::fromLocal8Bit(sf_strerror(target.get()));
+            return false;
+        }
+        left -= got;
+    }
+    return true;
+}
+
+bool hasKanaOrKanji(const QString& text) {
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x3040 && u <= 0x30ff) || (u >= 0x3400 && u <= 0x4dbf) || (u >= 0x4e00 && u <= 0x9fff) ||
+            (u >= 0xff66 && u <= 0xff9f))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace detail
+
+}  // namespace kavimo::maker
