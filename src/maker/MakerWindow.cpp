@@ -349,7 +349,7 @@ void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> pla
                 });
             for (const Decoded& d : decoded) {
                 if (d.pair.preview.isNull())
-                    result->refused << tr("%1: %2").arg(QFileInfo(d.pair.plan.picture).fileName(), d.error);
+                    result->refused << d.error;
                 else
                     result->pairs.push_back(d.pair);
             }
@@ -558,7 +558,7 @@ void MakerWindow::chooseSoundFile(int pair, const QString& file) {
             auto it = std::find_if(pairs_.begin(), pairs_.end(), [id](const Pair& p) { return p.id == id; });
             if (it == pairs_.end()) return;
             if (!why.isEmpty()) {
-                say(tr("%1: %2").arg(QDir::toNativeSeparators(file), why));
+                say(why);  // as make says it
             } else {
                 it->plan.sound.kind = SoundChoice::Kind::File;
                 it->plan.sound.file = file;
