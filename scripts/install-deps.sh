@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build and run
   build-essential cmake libgtest-dev qt6-base-dev libsdl2-mixer-dev libpng-dev fonts-ipafont-gothic
+  # the set maker: WebP and TIFF photos, translations, sound conversion (espeak-ng speaks names)
+  qt6-image-formats-plugins qt6-l10n-tools qt6-tools-dev libsndfile1-dev pkgconf
   # real-window tests, test data and the sample-data generator
   xvfb xauth xdotool imagemagick x11-apps libx11-dev sox espeak-ng fonts-noto-color-emoji
   # sanitizers, fuzzing and static checks

@@ -21,7 +21,9 @@ constexpr int kAllocationLimitMB = 512;
 
 }  // namespace
 
-int cardSide(int pairs) { return pairs <= 10 ? 99 : 63; }
+int cardSide(int pairs) {
+    return pairs <= 10 ? 99 : 63;
+}
 
 QRect largestCentredSquare(QSize upright) {
     const int side = std::min(upright.width(), upright.height());
@@ -30,7 +32,10 @@ QRect largestCentredSquare(QSize upright) {
 }
 
 QStringList naturalOrder(QStringList names) {
-    QCollator collator;
+    // The C locale's collator has no numeric mode.
+    const QLocale locale =
+        QLocale::system().language() == QLocale::C ? QLocale(QLocale::English) : QLocale::system();
+    QCollator collator(locale);
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     // Names equal to the collator keep a fixed order between them.
@@ -62,7 +67,8 @@ QImage uprightPicture(const QString& file, QString* error) {
         if (error) *error = why;
         return QImage();
     };
-    if (QImageReader::allocationLimit() < kAllocationLimitMB) QImageReader::setAllocationLimit(kAllocationLimitMB);
+    if (QImageReader::allocationLimit() < kAllocationLimitMB)
+        QImageReader::setAllocationLimit(kAllocationLimitMB);
     const QString name = QFileInfo(file).fileName();
     if (!QFileInfo(file).isFile()) return fail(Maker::tr("%1 was not found.").arg(file));
     QImageReader reader(file);
@@ -74,8 +80,7 @@ QImage uprightPicture(const QString& file, QString* error) {
                         .arg(reader.size().width())
                         .arg(reader.size().height()));
     QImage image = reader.read();
-    if (image.isNull())
-        return fail(Maker::tr("%1 does not decode: %2").arg(name, reader.errorString()));
+    if (image.isNull()) return fail(Maker::tr("%1 does not decode: %2").arg(name, reader.errorString()));
     return image;
 }
 

@@ -53,7 +53,7 @@ SetText readText(const QByteArray& bytes) {
         if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) text.loneLineFeeds = true;
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
     QStringDecoder utf8(QStringConverter::Utf8);
-    (void)utf8.decode(bytes);
+    const QString decoded = utf8.decode(bytes);  // decodes only when taken as a string
     text.utf8 = !ascii && !utf8.hasError();
     for (int k = 0; k < 3; ++k) {
         const auto found = std::find(text.lines.begin(), text.lines.end(), QLatin1String(kHeaders[k]));
@@ -96,13 +96,16 @@ public:
             checkPictures();
             checkSounds();
         }
+        if (count_ == 0) checkPreviewOnly();
         std::stable_sort(findings_.begin(), findings_.end(),
                          [](const Finding& a, const Finding& b) { return a.line < b.line; });
         return std::move(findings_);
     }
 
 private:
-    void error(int line, const QString& message) { findings_.push_back({Severity::Error, dat_, line, message}); }
+    void error(int line, const QString& message) {
+        findings_.push_back({Severity::Error, dat_, line, message});
+    }
     void warning(int line, const QString& message) {
         findings_.push_back({Severity::Warning, dat_, line, message});
     }
@@ -172,8 +175,9 @@ private:
         const int side = cardSide(*count_);
         for (int16_t p = 0; p < *count_; ++p) {
             const int line = lineOf(Files::SectionPicture, p);
-            const QString what = p == 0 ? Maker::tr("The game stops at the start with a message, and the "
-                                                    "set cannot be chosen (its preview is missing).")
+            const QString what = p == 0 ? Maker::tr(
+                                              "The game stops at the start with a message, and the "
+                                              "set cannot be chosen (its preview is missing).")
                                         : Maker::tr("The game stops at the start with a message.");
             if (line > text_.lines.size()) {
                 error(0, Maker::tr("the \"[Picture]\" section ends before pair %1. %2").arg(p + 1).arg(what));
@@ -225,6 +229,15 @@ private:
         }
     }
 
+    // A set without pairs is still listed, and chosen only with its preview.
+    void checkPreviewOnly() {
+        if (!present_[Files::SectionPicture]) return;
+        const QString name = entry(Files::SectionPicture, 0);
+        if (name.isEmpty() || !fs::fileExists(located(root_, name)))
+            error(lineOf(Files::SectionPicture, 0),
+                  Maker::tr("the preview picture \"%1\" is missing: the set cannot be chosen.").arg(name));
+    }
+
     void checkSounds() {
         if (!present_[Files::SectionSound]) return;
         QStringList silent;
@@ -244,7 +257,13 @@ private:
             }
             const QString name = entry(Files::SectionSound, p);
             if (name.isEmpty()) {
-                silent << QString::number(p + 1);
+                if (entriesFollow(line))
+                    warning(line, Maker::tr("a blank line inside the \"[Sound]\" section: pair %1 has no "
+                                            "sound, and the sounds below it belong to the next pairs; %2")
+                                      .arg(p + 1)
+                                      .arg(fallback));
+                else
+                    silent << QString::number(p + 1);
                 continue;
             }
             const QString path = located(root_, name);
@@ -261,8 +280,21 @@ private:
         }
         if (!silent.isEmpty())
             warning(text_.header[Files::SectionSound],
-                    Maker::tr("pairs %1 have no sound of their own: the fallback sound plays for them.")
-                        .arg(silent.join(QStringLiteral(", "))));
+                    silent.size() == 1
+                        ? Maker::tr("no sound of its own for pair %1: the fallback sound plays instead.")
+                              .arg(silent.first())
+                        : Maker::tr("no sound of their own for pairs %1: the fallback sound plays instead.")
+                              .arg(silent.join(QStringLiteral(", "))));
+    }
+
+    // Whether a line other than a blank one follows this one before the next header.
+    bool entriesFollow(int line) const {
+        for (int i = line; i < text_.lines.size(); ++i) {  // text_.lines[i] is line i + 1
+            if (std::find(text_.header.begin(), text_.header.end(), i + 1) != text_.header.end())
+                return false;
+            if (!text_.lines[i].isEmpty()) return true;
+        }
+        return false;
     }
 
     void caseOnly(int line, const QString& name, const QString& found) {
@@ -295,6 +327,8 @@ QString located(const QString& root, const QString& entry) {
 
 }  // namespace detail
 
-std::vector<Finding> checkSet(const QString& datPath, const QString& root) { return Checker(datPath, root).run(); }
+std::vector<Finding> checkSet(const QString& datPath, const QString& root) {
+    return Checker(datPath, root).run();
+}
 
 }  // namespace kavimo::maker

@@ -71,18 +71,21 @@ QString pictureFile(const SetPlan& plan, const PairPlan& pair) {
 
 QString soundFile(const SetPlan& plan, const PairPlan& pair) {
     switch (pair.sound.kind) {
-    case SoundChoice::Kind::None: return {};
-    case SoundChoice::Kind::Spoken: return pair.name + QStringLiteral(".wav");
-    case SoundChoice::Kind::File:
-        if (plan.windows) return pair.name + QStringLiteral(".wav");
-        return pair.name + u'.' + QFileInfo(pair.sound.file).suffix().toLower();
+        case SoundChoice::Kind::None:
+            return {};
+        case SoundChoice::Kind::Spoken:
+            return pair.name + QStringLiteral(".wav");
+        case SoundChoice::Kind::File:
+            if (plan.windows) return pair.name + QStringLiteral(".wav");
+            return pair.name + u'.' + QFileInfo(pair.sound.file).suffix().toLower();
     }
     return {};
 }
 
 // The set file's text, CR LF line ends throughout.
 QString setText(const SetPlan& plan) {
-    QStringList lines{QStringLiteral("[File]"), QString::number(plan.pairs.size()), QStringLiteral("[Picture]")};
+    QStringList lines{QStringLiteral("[File]"), QString::number(plan.pairs.size()),
+                      QStringLiteral("[Picture]")};
     for (const PairPlan& pair : plan.pairs) lines << entryName(plan.title, pictureFile(plan, pair));
     lines << QStringLiteral("[Sound]");
     for (const PairPlan& pair : plan.pairs) {
@@ -115,24 +118,32 @@ namespace detail {
 
 QString safeName(const QString& name) {
     QString safe;
-    for (const QChar c : name) safe += QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 0x20 ? u'_' : c;
+    for (const QChar c : name)
+        safe += QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 0x20 ? u'_' : c;
     while (safe.endsWith(u'.') || safe.endsWith(u' ')) safe.chop(1);
     while (safe.startsWith(u'.')) safe.remove(0, 1);  // a hidden file here
-    static const QStringList reserved = {"CON", "PRN", "AUX", "NUL", "COM1", "COM2", "COM3", "COM4",
-                                         "LPT1", "LPT2", "LPT3"};
+    static const QStringList reserved = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2",
+                                         "COM3", "COM4", "LPT1", "LPT2", "LPT3"};
     if (reserved.contains(safe, Qt::CaseInsensitive)) safe += u'_';
     return safe;
 }
 
-bool cancelled() { return cancelFlag.load(); }
-void startWriting() { cancelFlag.store(false); }
+bool cancelled() {
+    return cancelFlag.load();
+}
+void startWriting() {
+    cancelFlag.store(false);
+}
 
 }  // namespace detail
 
-void requestCancel() { cancelFlag.store(true); }
+void requestCancel() {
+    cancelFlag.store(true);
+}
 
 QString userDataDir() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/kavimo/Data");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/kavimo/Data");
 }
 
 SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& title, const QString& dataDir,
@@ -161,7 +172,8 @@ SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& ti
         pair.picture = picture;
         const QString base = detail::safeName(info.completeBaseName());
         pair.name = base.isEmpty() ? QStringLiteral("picture") : base;
-        for (int n = 2; taken.contains(pair.name.toLower()); ++n) pair.name = base + u'-' + QString::number(n);
+        for (int n = 2; taken.contains(pair.name.toLower()); ++n)
+            pair.name = base + u'-' + QString::number(n);
         taken.insert(pair.name.toLower());
         if (const auto sound = soundBeside(info)) {
             pair.sound = {SoundChoice::Kind::File, *sound, {}};
@@ -200,8 +212,9 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
     if (QFileInfo(plan.dataDir).exists() && !QFileInfo(plan.dataDir).isDir())
         error(plan.dataDir, Maker::tr("%1 is not a folder.").arg(plan.dataDir));
     if (dir.dirName().compare(QStringLiteral("Data"), Qt::CaseInsensitive) != 0)
-        warning(plan.dataDir, Maker::tr("The game finds sets only in a folder called Data; %1 is not one.")
-                                  .arg(plan.dataDir));
+        warning(
+            plan.dataDir,
+            Maker::tr("The game finds sets only in a folder called Data; %1 is not one.").arg(plan.dataDir));
     if (pairs > 10 && pairs < kMaxPairs)
         warning({}, Maker::tr("%1 pairs: on Windows the game lays out small cards only for 21 pairs, so "
                               "the cards overlap there.")
@@ -254,6 +267,15 @@ MakeResult writeSet(const SetPlan& given) {
         return result;
     };
 
+    // A set folder made here goes again when the set is not made.
+    struct MadeFolder {
+        QString path;
+        bool made = false;
+        bool keep = false;
+        ~MadeFolder() {
+            if (made && !keep) QDir().rmdir(path);
+        }
+    } made{plan.dataDir, !QFileInfo::exists(plan.dataDir)};
     if (!QDir().mkpath(plan.dataDir))
         return fail(Maker::tr("The folder %1 cannot be made.").arg(plan.dataDir));
     const QDir dir(plan.dataDir);
@@ -262,7 +284,8 @@ MakeResult writeSet(const SetPlan& given) {
     QTemporaryDir work(dir.filePath(QStringLiteral(".kavimo-set-XXXXXX")));
     if (!work.isValid()) return fail(Maker::tr("Nothing can be written in %1.").arg(plan.dataDir));
     const QDir folder(work.filePath(plan.title));
-    if (!QDir().mkpath(folder.path())) return fail(Maker::tr("Nothing can be written in %1.").arg(plan.dataDir));
+    if (!QDir().mkpath(folder.path()))
+        return fail(Maker::tr("Nothing can be written in %1.").arg(plan.dataDir));
 
     const int side = cardSide(int(plan.pairs.size()));
     const QString cancelled = Maker::tr("Cancelled; nothing was written.");
@@ -285,19 +308,20 @@ MakeResult writeSet(const SetPlan& given) {
 
         const QString soundPath = folder.filePath(soundFile(plan, pair));
         switch (pair.sound.kind) {
-        case SoundChoice::Kind::None: break;
-        case SoundChoice::Kind::File:
-            if (plan.windows && !detail::isPcmWav(pair.sound.file)) {
-                if (!detail::convertToPcmWav(pair.sound.file, soundPath, &error))
-                    return fail(Maker::tr("%1 cannot be converted to WAV: %2")
-                                    .arg(QFileInfo(pair.sound.file).fileName(), error));
-            } else if (!QFile::copy(pair.sound.file, soundPath)) {
-                return fail(Maker::tr("%1 cannot be copied.").arg(pair.sound.file));
-            }
-            break;
-        case SoundChoice::Kind::Spoken:
-            if (!speakToWav(pair.sound.spokenText, soundPath, &error)) return fail(error);
-            break;
+            case SoundChoice::Kind::None:
+                break;
+            case SoundChoice::Kind::File:
+                if (plan.windows && !detail::isPcmWav(pair.sound.file)) {
+                    if (!detail::convertToPcmWav(pair.sound.file, soundPath, &error))
+                        return fail(Maker::tr("%1 cannot be converted to WAV: %2")
+                                        .arg(QFileInfo(pair.sound.file).fileName(), error));
+                } else if (!QFile::copy(pair.sound.file, soundPath)) {
+                    return fail(Maker::tr("%1 cannot be copied.").arg(pair.sound.file));
+                }
+                break;
+            case SoundChoice::Kind::Spoken:
+                if (!speakToWav(pair.sound.spokenText, soundPath, &error)) return fail(error);
+                break;
         }
     }
     if (detail::cancelled()) return fail(cancelled);
@@ -319,17 +343,18 @@ MakeResult writeSet(const SetPlan& given) {
     const QString finalFolder = dir.filePath(plan.title);
     const QString finalDat = dir.filePath(plan.title + QStringLiteral(".dat"));
     Moves moves;
-    const bool placed = (!QFileInfo::exists(finalDat) || moves.move(finalDat, work.filePath(QStringLiteral(".old.dat")))) &&
-                        (!QFileInfo::exists(finalFolder) || moves.move(finalFolder, work.filePath(QStringLiteral(".old")))) &&
-                        moves.move(folder.path(), finalFolder) && moves.move(workDat, finalDat);
+    const bool placed =
+        (!QFileInfo::exists(finalDat) || moves.move(finalDat, work.filePath(QStringLiteral(".old.dat")))) &&
+        (!QFileInfo::exists(finalFolder) || moves.move(finalFolder, work.filePath(QStringLiteral(".old")))) &&
+        moves.move(folder.path(), finalFolder) && moves.move(workDat, finalDat);
     if (!placed) {
         moves.undo();
         return fail(Maker::tr("The set cannot be moved into %1.").arg(plan.dataDir));
     }
+    made.keep = true;
     result.ok = true;
     result.datPath = finalDat;
-    result.message = Maker::tr("Made the set \"%1\" with %n pair(s): %2", nullptr, int(plan.pairs.size()))
-                         .arg(plan.title, finalDat);
+    result.message = Maker::tr("Made the set \"%1\": %2").arg(plan.title, finalDat);
     return result;
 }
 
@@ -358,7 +383,8 @@ std::optional<SetPlan> readSet(const QString& datPath, QString* error) {
         pair.name = detail::safeName(QFileInfo(pair.picture).completeBaseName());
         index = p;
         const QString sound = Files::ReadSetEntry(datPath, index, Files::SectionSound, platform);
-        if (const QString file = fs::resolve(detail::located(root, sound)); !sound.isEmpty() && !file.isEmpty())
+        if (const QString file = fs::resolve(detail::located(root, sound));
+            !sound.isEmpty() && !file.isEmpty())
             pair.sound = {SoundChoice::Kind::File, file, {}};
         plan.pairs.push_back(std::move(pair));
     }

@@ -66,8 +66,9 @@ bool speakToWav(const QString& text, const QString& wavPath, QString* error) {
     };
     const QString espeak = QStandardPaths::findExecutable(QStringLiteral("espeak-ng"));
     if (espeak.isEmpty())
-        return fail(Maker::tr("espeak-ng is not installed, so names cannot be spoken. "
-                              "Install it with: sudo apt install espeak-ng"));
+        return fail(
+            Maker::tr("espeak-ng is not installed, so names cannot be spoken. "
+                      "Install it with: sudo apt install espeak-ng"));
     QProcess process;
     // The text goes in on standard input, so a name that starts with "-" is not an option.
     process.start(espeak, {QStringLiteral("-v"),

@@ -31,21 +31,23 @@ void print(const QString& text, FILE* to = stdout) {
 }
 
 QString usage() {
-    return Maker::tr(
-        "Usage:\n"
-        "  kavimo-set make [--title TITLE] [--data DIR] [--speak] [--windows] [--force] PICTURE|FOLDER...\n"
-        "      Makes a set of the pictures (the first one is the preview). A sound with the same name\n"
-        "      beside a picture is its pair's sound. Written to DIR/TITLE.dat and DIR/TITLE/; DIR is your\n"
-        "      own set folder (%1) unless given, TITLE the first folder's name.\n"
-        "      --speak    a picture without a sound gets its name spoken (espeak-ng)\n"
-        "      --windows  only WAV sounds, JPEG pictures and Shift_JIS text, for the game on Windows\n"
-        "      --force    replace a set of the same title\n"
-        "  kavimo-set check [--json] [SET.dat|FOLDER]...\n"
-        "      Reads sets as the game does and says what a child would see go wrong. Without\n"
-        "      arguments: every set the game lists. Exit status 0: no errors, 1: errors, 2: wrong usage.\n"
-        "  kavimo-set\n"
-        "      Opens the set maker window.")
-        .arg(userDataDir());
+    return Maker::
+        tr("Usage:\n"
+           "  kavimo-set make [--title TITLE] [--data DIR] [--speak] [--windows] [--force] "
+           "PICTURE|FOLDER...\n"
+           "      Makes a set of the pictures (the first one is the preview). A sound with the same name\n"
+           "      beside a picture is its pair's sound. Written to DIR/TITLE.dat and DIR/TITLE/; DIR is "
+           "your\n"
+           "      own set folder (%1) unless given, TITLE the first folder's name.\n"
+           "      --speak    a picture without a sound gets its name spoken (espeak-ng)\n"
+           "      --windows  only WAV sounds, JPEG pictures and Shift_JIS text, for the game on Windows\n"
+           "      --force    replace a set of the same title\n"
+           "  kavimo-set check [--json] [SET.dat|FOLDER]...\n"
+           "      Reads sets as the game does and says what a child would see go wrong. Without\n"
+           "      arguments: every set the game lists. Exit status 0: no errors, 1: errors, 2: wrong usage.\n"
+           "  kavimo-set\n"
+           "      Opens the set maker window.")
+            .arg(userDataDir());
 }
 
 int usageError(const QString& why) {
@@ -63,8 +65,8 @@ struct CheckedSet {
 std::optional<int> pairCountOf(const QString& dat) {
     detail::NotingPlatform platform;
     int16_t index = 0;
-    const auto count = kavimo::ParsePairCount(
-        kavimo::Files::ReadSetEntry(dat, index, kavimo::Files::SectionFile, platform));
+    const auto count =
+        kavimo::ParsePairCount(kavimo::Files::ReadSetEntry(dat, index, kavimo::Files::SectionFile, platform));
     if (platform.boxed || !count || *count < 0 || *count > kMaxPairs) return std::nullopt;
     return *count;
 }
@@ -79,11 +81,11 @@ QString summary(const CheckedSet& set) {
     for (const Finding& f : set.findings) (f.severity == Finding::Severity::Error ? errors : warnings)++;
     QStringList parts;
     if (set.pairs)
-        parts << Maker::tr("%n pair(s)", nullptr, *set.pairs)
+        parts << (*set.pairs == 1 ? Maker::tr("1 pair") : Maker::tr("%1 pairs").arg(*set.pairs))
               << (cardSide(*set.pairs) == 99 ? Maker::tr("large cards") : Maker::tr("small cards"));
     if (errors == 0 && warnings == 0) parts << Maker::tr("plays cleanly");
-    if (errors) parts << Maker::tr("%n error(s)", nullptr, errors);
-    if (warnings) parts << Maker::tr("%n warning(s)", nullptr, warnings);
+    if (errors) parts << (errors == 1 ? Maker::tr("1 error") : Maker::tr("%1 errors").arg(errors));
+    if (warnings) parts << (warnings == 1 ? Maker::tr("1 warning") : Maker::tr("%1 warnings").arg(warnings));
     QString text = title + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
     for (const Finding& f : set.findings) {
         const QString where = f.line > 0 ? QStringLiteral("%1:%2").arg(f.file).arg(f.line) : f.file;
@@ -98,11 +100,11 @@ QString summary(const CheckedSet& set) {
 QJsonObject toJson(const CheckedSet& set) {
     QJsonArray findings;
     for (const Finding& f : set.findings)
-        findings.append(QJsonObject{
-            {"severity", f.severity == Finding::Severity::Error ? "error" : "warning"},
-            {"file", f.file},
-            {"line", f.line},
-            {"message", f.message}});
+        findings.append(
+            QJsonObject{{"severity", f.severity == Finding::Severity::Error ? "error" : "warning"},
+                        {"file", f.file},
+                        {"line", f.line},
+                        {"message", f.message}});
     QJsonObject object{{"set", set.dat}, {"findings", findings}};
     object.insert("pairs", set.pairs ? QJsonValue(*set.pairs) : QJsonValue());
     return object;
@@ -111,7 +113,8 @@ QJsonObject toJson(const CheckedSet& set) {
 QStringList setsIn(const QString& folder) {
     QStringList sets;
     const QDir dir(folder);
-    for (const QString& name : dir.entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name | QDir::IgnoreCase))
+    for (const QString& name :
+         dir.entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name | QDir::IgnoreCase))
         sets << dir.filePath(name);
     return sets;
 }
@@ -130,11 +133,13 @@ int check(const QStringList& args) {
     QStringList sets;
     const QStringList given = parser.positionalArguments();
     if (given.isEmpty()) {
-        sets << setsIn(QCoreApplication::applicationDirPath() + QStringLiteral("/Data")) << setsIn(userDataDir());
+        sets << setsIn(QCoreApplication::applicationDirPath() + QStringLiteral("/Data"))
+             << setsIn(userDataDir());
     }
     for (const QString& arg : given) {
+        // The folder that holds Data stands for its sets too.
         if (QFileInfo(arg).isDir())
-            sets << setsIn(arg);
+            sets << (setsIn(arg).isEmpty() ? setsIn(arg + QStringLiteral("/Data")) : setsIn(arg));
         else if (QFileInfo(arg).isFile())
             sets << arg;
         else
@@ -150,11 +155,14 @@ int check(const QStringList& args) {
         else
             print(summary(set));
     }
+    if (sets.isEmpty()) print(Maker::tr("No sets found."), stderr);
     if (parser.isSet(json)) print(QString::fromUtf8(QJsonDocument(all).toJson()));
     return errors ? kErrors : kClean;
 }
 
-void cancelOnSignal(int) { requestCancel(); }
+void cancelOnSignal(int) {
+    requestCancel();
+}
 
 int make(const QStringList& args) {
     QCommandLineParser parser;
@@ -168,7 +176,8 @@ int make(const QStringList& args) {
         print(usage());
         return kClean;
     }
-    if (parser.positionalArguments().isEmpty()) return usageError(Maker::tr("Give the pictures or folders to make a set of."));
+    if (parser.positionalArguments().isEmpty())
+        return usageError(Maker::tr("Give the pictures or folders to make a set of."));
     for (const QString& input : parser.positionalArguments())
         if (!QFileInfo::exists(input)) return usageError(Maker::tr("%1 was not found.").arg(input));
 

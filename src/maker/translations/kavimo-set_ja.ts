@@ -2,6 +2,393 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP" sourcelanguage="en">
 <context>
+    <name>Maker</name>
+    <message>
+        <location filename="../CardPictures.cpp" line="73"/>
+        <location filename="../SetWriter.cpp" line="227"/>
+        <location filename="../Sounds.cpp" line="44"/>
+        <location filename="../main.cpp" line="145"/>
+        <location filename="../main.cpp" line="181"/>
+        <source>%1 was not found.</source>
+        <translation>%1 が見つかりません。</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="76"/>
+        <location filename="../SetWriter.cpp" line="229"/>
+        <source>%1 is not a picture that can be read.</source>
+        <translation>%1 は読める画像ではありません。</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="78"/>
+        <location filename="../SetWriter.cpp" line="231"/>
+        <source>%1 is too big to load (%2 x %3 pixels).</source>
+        <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="83"/>
+        <source>%1 does not decode: %2</source>
+        <translation>%1 を画像として読めません: %2</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="89"/>
+        <source>the set file cannot be read: the game cannot show this set.</source>
+        <translation>セットファイルを読めません。ゲームはこのセットを表示できません。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="128"/>
+        <source>&quot;%1&quot; is not a header; write &quot;%2&quot;. The game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
+        <translation>「%1」は見出しになりません。「%2」と書いてください。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="132"/>
+        <source>there is no &quot;%1&quot; section; the game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
+        <translation>「%1」の部分がありません。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="136"/>
+        <source>lines end with a line feed alone: Windows reads the whole file as one line and finds no section. Save it with CR LF line ends.</source>
+        <translation>行末が LF だけです。Windows ではファイル全体が 1 行として読まれ、どの部分も見つかりません。改行を CR LF にして保存してください。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="139"/>
+        <source>the file is written in UTF-8: Windows reads it in the Japanese code page (Shift_JIS) and finds no file with a Japanese name.</source>
+        <translation>ファイルが UTF-8 で書かれています。Windows では Shift_JIS として読まれ、日本語の名前のファイルが見つかりません。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="149"/>
+        <source>the number of pairs &quot;%1&quot; is not a whole number from 0 to %2: the game shows an error and deals no cards.</source>
+        <translation>ペアの数「%1」が 0 から %2 までの整数ではありません。ゲームはエラーを表示し、カードを配りません。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="156"/>
+        <source>the set has no pairs: the board stays empty.</source>
+        <translation>ペアが 1 つもありません。盤は空のままです。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="158"/>
+        <location filename="../SetWriter.cpp" line="219"/>
+        <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
+        <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="178"/>
+        <source>The game stops at the start with a message, and the set cannot be chosen (its preview is missing).</source>
+        <translation>スタートでメッセージが出て止まります。見本の絵がないので、このセットは選べません。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="181"/>
+        <source>The game stops at the start with a message.</source>
+        <translation>スタートでメッセージが出て止まります。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="183"/>
+        <source>the &quot;[Picture]&quot; section ends before pair %1. %2</source>
+        <translation>「[Picture]」の部分がペア %1 の前で終わっています。%2</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="187"/>
+        <source>the picture of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer pictures than pairs). %3</source>
+        <translation>ペア %1 の絵が自分の部分を越えて「%2」の部分に入っています（絵がペアの数より少ない）。%3</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="195"/>
+        <source>a blank line inside the &quot;[Picture]&quot; section: pair %1 has no picture. %2</source>
+        <translation>「[Picture]」の部分に空の行があります。ペア %1 に絵がありません。%2</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="203"/>
+        <source>the picture %1 is missing. %2</source>
+        <translation>絵 %1 がありません。%2</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="212"/>
+        <source>the picture %1 (%2 x %3) is too big to load. %4</source>
+        <translation>絵 %1（%2 x %3）は大きすぎて読み込めません。%4</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="218"/>
+        <source>the picture %1 does not decode. %2</source>
+        <translation>絵 %1 を画像として読めません。%2</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="223"/>
+        <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
+        <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="238"/>
+        <source>the preview picture &quot;%1&quot; is missing: the set cannot be chosen.</source>
+        <translation>見本の絵「%1」がありません。このセットは選べません。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="246"/>
+        <source>the fallback sound plays instead.</source>
+        <translation>代わりの音が鳴ります。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="252"/>
+        <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
+        <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="261"/>
+        <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
+        <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="271"/>
+        <source>the sound %1 is missing: %2</source>
+        <translation>音 %1 がありません: %2</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="276"/>
+        <source>the sound %1 cannot be played (%2): %3</source>
+        <translation>音 %1 は鳴らせません（%2）: %3</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="284"/>
+        <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
+        <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="286"/>
+        <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
+        <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="301"/>
+        <source>%1 matches the file %2 only when letter case is ignored; write it as the file is named.</source>
+        <translation>%1 は大文字と小文字を区別しないときだけファイル %2 に当たります。ファイル名のとおりに書いてください。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="198"/>
+        <source>There are no pictures to make a set of.</source>
+        <translation>セットにする絵がありません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="200"/>
+        <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
+        <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="204"/>
+        <source>The set has no title.</source>
+        <translation>セットの名前がありません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="209"/>
+        <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it (--force).</source>
+        <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください（--force）。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="213"/>
+        <source>%1 is not a folder.</source>
+        <translation>%1 はフォルダではありません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="217"/>
+        <source>The game finds sets only in a folder called Data; %1 is not one.</source>
+        <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="240"/>
+        <source>The spoken name for %1 is empty.</source>
+        <translation>%1 の読み上げる名前が空です。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="242"/>
+        <location filename="../Sounds.cpp" line="70"/>
+        <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
+        <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="247"/>
+        <source>A name cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
+        <translation>Windows の日本語の文字コード（Shift_JIS）で書けない名前があります。絵の名前かセットの名前を変えてください。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="280"/>
+        <source>The folder %1 cannot be made.</source>
+        <translation>フォルダ %1 を作れません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="285"/>
+        <location filename="../SetWriter.cpp" line="288"/>
+        <source>Nothing can be written in %1.</source>
+        <translation>%1 に書き込めません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="291"/>
+        <source>Cancelled; nothing was written.</source>
+        <translation>中止しました。何も書いていません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="307"/>
+        <location filename="../SetWriter.cpp" line="339"/>
+        <source>%1 cannot be written.</source>
+        <translation>%1 を書き込めません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="316"/>
+        <source>%1 cannot be converted to WAV: %2</source>
+        <translation>%1 を WAV に変換できません: %2</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="319"/>
+        <source>%1 cannot be copied.</source>
+        <translation>%1 をコピーできません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="352"/>
+        <source>The set cannot be moved into %1.</source>
+        <translation>セットを %1 に置けません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="357"/>
+        <source>Made the set &quot;%1&quot;: %2</source>
+        <translation>セット「%1」を作りました: %2</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="370"/>
+        <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
+        <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="382"/>
+        <source>The picture %1 of this set is missing.</source>
+        <translation>このセットの絵 %1 がありません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="392"/>
+        <source>%1 is not a set that can be opened: a section is missing.</source>
+        <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
+    </message>
+    <message>
+        <location filename="../Sounds.cpp" line="54"/>
+        <source>%1 is not a sound the game can play (it plays WAV, OGG, FLAC and MP3). Convert it to WAV, for example with: ffmpeg -i &quot;%1&quot; &quot;%2.wav&quot;</source>
+        <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: ffmpeg -i &quot;%1&quot; &quot;%2.wav&quot;</translation>
+    </message>
+    <message>
+        <location filename="../Sounds.cpp" line="58"/>
+        <source>%1 holds no sound.</source>
+        <translation>%1 には音が入っていません。</translation>
+    </message>
+    <message>
+        <location filename="../Sounds.cpp" line="77"/>
+        <source>espeak-ng could not be started.</source>
+        <translation>espeak-ng を起動できません。</translation>
+    </message>
+    <message>
+        <location filename="../Sounds.cpp" line="84"/>
+        <source>espeak-ng could not speak &quot;%1&quot;: %2</source>
+        <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="34"/>
+        <source>Usage:
+  kavimo-set make [--title TITLE] [--data DIR] [--speak] [--windows] [--force] PICTURE|FOLDER...
+      Makes a set of the pictures (the first one is the preview). A sound with the same name
+      beside a picture is its pair&apos;s sound. Written to DIR/TITLE.dat and DIR/TITLE/; DIR is your
+      own set folder (%1) unless given, TITLE the first folder&apos;s name.
+      --speak    a picture without a sound gets its name spoken (espeak-ng)
+      --windows  only WAV sounds, JPEG pictures and Shift_JIS text, for the game on Windows
+      --force    replace a set of the same title
+  kavimo-set check [--json] [SET.dat|FOLDER]...
+      Reads sets as the game does and says what a child would see go wrong. Without
+      arguments: every set the game lists. Exit status 0: no errors, 1: errors, 2: wrong usage.
+  kavimo-set
+      Opens the set maker window.</source>
+        <translation>使い方:
+  kavimo-set make [--title 名前] [--data フォルダ] [--speak] [--windows] [--force] 絵|フォルダ...
+      絵からセットを作ります（最初の絵が見本になります）。絵と同じ名前の音が横にあれば、
+      そのペアの音になります。フォルダ/名前.dat とフォルダ/名前/ に書きます。フォルダを
+      指定しなければ自分のセットのフォルダ（%1）、名前は最初のフォルダの名前です。
+      --speak    音のない絵は名前を読み上げた音にします（espeak-ng）
+      --windows  Windows のゲーム用に、音は WAV、絵は JPEG、文字は Shift_JIS にします
+      --force    同じ名前のセットを置き換えます
+  kavimo-set check [--json] [セット.dat|フォルダ]...
+      ゲームと同じようにセットを読み、子どもにどう見えるかを知らせます。引数がなければ、
+      ゲームが一覧に出すすべてのセットを調べます。終了コード 0: エラーなし、1: エラーあり、2: 使い方の誤り。
+  kavimo-set
+      セットづくりの画面を開きます。</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="83"/>
+        <source>1 pair</source>
+        <translation>1 ペア</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="83"/>
+        <source>%1 pairs</source>
+        <translation>%1 ペア</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="84"/>
+        <source>large cards</source>
+        <translation>大きいカード</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="84"/>
+        <source>small cards</source>
+        <translation>小さいカード</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="85"/>
+        <source>plays cleanly</source>
+        <translation>問題なく遊べます</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="86"/>
+        <source>1 error</source>
+        <translation>エラー 1 件</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="86"/>
+        <source>%1 errors</source>
+        <translation>エラー %1 件</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="87"/>
+        <source>1 warning</source>
+        <translation>注意 1 件</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="87"/>
+        <source>%1 warnings</source>
+        <translation>注意 %1 件</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="93"/>
+        <source>error</source>
+        <translation>エラー</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="93"/>
+        <source>warning</source>
+        <translation>注意</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="157"/>
+        <source>No sets found.</source>
+        <translation>セットが見つかりません。</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="179"/>
+        <source>Give the pictures or folders to make a set of.</source>
+        <translation>セットにする絵かフォルダを指定してください。</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="188"/>
+        <source>warning: %1</source>
+        <translation>注意: %1</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="225"/>
+        <source>Unknown command: %1</source>
+        <translation>知らないコマンドです: %1</translation>
+    </message>
+</context>
+<context>
     <name>kavimo::maker::MakerWindow</name>
     <message>
         <location filename="../MakerWindow.cpp" line="54"/>
