@@ -10,6 +10,7 @@ packages=(
   qt6-image-formats-plugins qt6-l10n-tools qt6-tools-dev libsndfile1-dev pkgconf
   # real-window tests, test data and the sample-data generator
   xvfb xauth xdotool imagemagick x11-apps libx11-dev sox espeak-ng fonts-noto-color-emoji
+  desktop-base  # pictures for the set maker window's real-window test
   # sanitizers, fuzzing and static checks
   clang libclang-rt-dev clang-tidy cppcheck
 )

@@ -114,6 +114,9 @@ void MakerWindow::buildControls() {
     messageLabel->setWordWrap(true);
     messageLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     whereLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Long paths wrap instead of widening the window.
+    whereLabel->setWordWrap(true);
+    soundFileLabel->setWordWrap(true);
     soundFileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     busyBar->setRange(0, 0);
     busyBar->setTextVisible(false);
@@ -418,6 +421,7 @@ void MakerWindow::rebuildCards() {
     const int current = cards->currentRow();
     const QSignalBlocker quiet(cards);
     cards->clear();
+    cards->setCardSideLarge(cardSide(1));
     cards->setCardSide(cardSide(std::max<int>(1, int(pairs_.size()))));
     for (const Pair& pair : pairs_) {
         auto* item = new QListWidgetItem(cards);  // owned by the list
@@ -453,7 +457,12 @@ void MakerWindow::updateCard(int pair) {
                                .intersected(p.preview.rect());
     QImage card = cardPicture(p.preview, shownCut, int(side * ratio));
     card.setDevicePixelRatio(ratio);
-    item->setIcon(QIcon(QPixmap::fromImage(card)));
+    // The same picture when selected: the child never sees the selection's tint.
+    QIcon icon;
+    const QPixmap pixmap = QPixmap::fromImage(card);
+    icon.addPixmap(pixmap, QIcon::Normal);
+    icon.addPixmap(pixmap, QIcon::Selected);
+    item->setIcon(icon);
     item->setText(pair == 0 ? tr("★ preview") : QString::number(pair + 1));
 }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QStyle>
 #include <QUrl>
 
 namespace kavimo::maker {
@@ -27,7 +28,8 @@ PairList::PairList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setDragDropMode(QAbstractItemView::InternalMove);
     setDefaultDropAction(Qt::MoveAction);
-    setAcceptDrops(true);
+    // On the viewport: a static list leaves it deaf to drops, internal moves included.
+    viewport()->setAcceptDrops(true);
     // The board's own colour: the game window keeps the default palette.
     QPalette board = palette();
     board.setColor(QPalette::Base, QApplication::palette().color(QPalette::Window));
@@ -43,7 +45,12 @@ void PairList::setCardSide(int side) {
     const int gap = fontMetrics().height() / 2;
     setGridSize({side + 2 * gap, side + fontMetrics().height() + 2 * gap});
     setSpacing(gap / 2);
+    // A row holds as many large cards as the game's board.
+    setMinimumWidth(5 * (cardSideLarge() + 2 * gap) + 2 * frameWidth() +
+                    style()->pixelMetric(QStyle::PM_ScrollBarExtent) + gap);
 }
+
+QSize PairList::sizeHint() const { return {minimumWidth(), 4 * gridSize().height() + 2 * frameWidth()}; }
 
 void PairList::dragEnterEvent(QDragEnterEvent* event) {
     if (!droppedFiles(event->mimeData()).isEmpty()) {

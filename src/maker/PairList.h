@@ -17,6 +17,11 @@ public:
     // Cards of side logical pixels; their pictures are made at side x devicePixelRatio.
     void setCardSide(int side);
     int cardSide() const { return side_; }
+    // Room for the game's grid of 5 x 4 large cards.
+    QSize sizeHint() const override;
+    // The side of large cards, which the list is sized for.
+    void setCardSideLarge(int side) { large_ = side; }
+    int cardSideLarge() const { return large_; }
 
 signals:
     void filesDropped(const QStringList& paths);
@@ -29,6 +34,7 @@ protected:
 
 private:
     int side_ = 0;
+    int large_ = 99;
 };
 
 // The local files among dropped data.

@@ -9,7 +9,10 @@
 #include "support/Game.h"
 
 #include <QDirIterator>
+#include <QApplication>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -40,6 +43,25 @@ QStringList filesUnder(const QString& folder) {
     return files;
 }
 
+// A drop of files from the file manager onto the cards.
+void drop(MakerWindow& window, const QStringList& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files) urls << QUrl::fromLocalFile(file);
+    data.setUrls(urls);
+    QWidget* target = window.cards->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &move);
+    ASSERT_TRUE(move.isAccepted());
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &dropped);
+    ASSERT_TRUE(dropped.isAccepted());
+}
+
 bool settle(MakerWindow& window) { return QTest::qWaitFor([&] { return !window.busy(); }, 30000); }
 
 class MakerWindowTest : public ::testing::Test {
@@ -59,7 +81,7 @@ public:
 };
 
 TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWritesAndTheGameDealsIt) {
-    window.addPictures({photos});  // as a drop of the folder hands it on
+    drop(window, {photos});
     ASSERT_TRUE(settle(window));
     ASSERT_EQ(window.plan().pairs.size(), 3u);
     EXPECT_EQ(QFileInfo(window.plan().pairs[0].picture).fileName(), "ant.png");
