@@ -42,7 +42,7 @@ void CutView::setCut(QRect cut) {
 
 QSize CutView::sizeHint() const {
     const int em = fontMetrics().height();
-    return {24 * em, 18 * em};
+    return {30 * em, 18 * em};
 }
 
 QSize CutView::minimumSizeHint() const {

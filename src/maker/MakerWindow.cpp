@@ -116,7 +116,8 @@ void MakerWindow::buildControls() {
     whereLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // Long paths wrap instead of widening the window.
     whereLabel->setWordWrap(true);
-    soundFileLabel->setWordWrap(true);
+    // A long file name is cut off rather than widening the window.
+    soundFileLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     soundFileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     busyBar->setRange(0, 0);
     busyBar->setTextVisible(false);
@@ -188,6 +189,7 @@ void MakerWindow::retranslate() {
     fileSound->setText(tr("A sound file"));
     spokenSound->setText(tr("Say the name:"));
     chooseSoundButton->setText(tr("Choose…"));
+    soundFileLabel->setMinimumWidth(soundFileLabel->fontMetrics().horizontalAdvance(tr("(none chosen)")));
     listenButton->setToolTip(tr("Listen"));
     removeButton->setText(tr("Remove this pair"));
     saveInButton->setText(tr("Save in…"));

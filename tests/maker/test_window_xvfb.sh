@@ -87,16 +87,17 @@ sleep 0.3
 xdotool key Return
 data=$XDG_DATA_HOME/kavimo/Data
 poll() { local try; for try in $(seq 150); do "$@" && return 0; sleep 0.2; done; return 1; }
-# The window's parts, found on the screenshots at this window's size (Qt's default font).
+# The window's parts, found on screenshots with Qt's default font: the cards' list is as
+# wide as five large cards, the right column fills the rest, the buttons sit bottom right.
 sleep 2
 shot 3-added
 eval "$(xdotool getwindowgeometry --shell "$W")"
-[[ ${WIDTH}x${HEIGHT} == 946x600 ]] || fail "the window is ${WIDTH}x${HEIGHT}, the clicks below are placed for 946x600"
+((HEIGHT == 600 && WIDTH > 800)) || fail "the window is ${WIDTH}x${HEIGHT}, the clicks below are placed for a height of 600"
 card_centre() { echo $((19 + 49 + ($1 % 5) * 113)) $((42 + 49 + ($1 / 5) * 127)); }
-cut_centre=(770 161)
+cut_centre=($(((605 + WIDTH - 11) / 2)) 161)
 say_name=(624 413)
-save=(808 577)
-play=(894 577)
+save=($((WIDTH - 138)) 577)
+play=($((WIDTH - 52)) 577)
 click() { xdotool mousemove "$1" "$2" click 1; sleep 0.3; }
 
 [[ $(ls "$data") == "" ]] || fail "something was written before saving: $(ls "$data")"
@@ -104,7 +105,7 @@ click() { xdotool mousemove "$1" "$2" click 1; sleep 0.3; }
 # The second pair: its square dragged to the left edge of its photo, its name spoken.
 click $(card_centre 1)
 xdotool mousemove "${cut_centre[@]}" mousedown 1
-for x in 740 700 660 620 580; do xdotool mousemove "$x" "${cut_centre[1]}"; sleep 0.05; done
+for x in $(seq $((cut_centre[0] - 30)) -30 $((cut_centre[0] - 210))); do xdotool mousemove "$x" "${cut_centre[1]}"; sleep 0.05; done
 xdotool mouseup 1
 click "${say_name[@]}"
 sleep 1
