@@ -16,11 +16,17 @@ QRect keptInside(QRect cut, QSize upright) {
 
 }  // namespace
 
-int largestCut(QSize upright) { return std::max(1, std::min(upright.width(), upright.height())); }
+int largestCut(QSize upright) {
+    return std::max(1, std::min(upright.width(), upright.height()));
+}
 
-int smallestCut(QSize upright) { return std::min(kSmallestCut, largestCut(upright)); }
+int smallestCut(QSize upright) {
+    return std::min(kSmallestCut, largestCut(upright));
+}
 
-QRect movedCut(QRect cut, QPoint delta, QSize upright) { return keptInside(cut.translated(delta), upright); }
+QRect movedCut(QRect cut, QPoint delta, QSize upright) {
+    return keptInside(cut.translated(delta), upright);
+}
 
 QRect resizedCut(QRect cut, int side, QSize upright) {
     side = std::clamp(side, smallestCut(upright), largestCut(upright));

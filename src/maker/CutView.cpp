@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "maker/CutView.h"
 
-#include "maker/CutGeometry.h"
-
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QWheelEvent>
-
 #include <cmath>
+
+#include "maker/CutGeometry.h"
 
 namespace kavimo::maker {
 
@@ -33,7 +32,9 @@ void CutView::setPicture(const QImage& preview, QSize upright, QRect cut) {
     update();
 }
 
-void CutView::clear() { setPicture({}, {}, {}); }
+void CutView::clear() {
+    setPicture({}, {}, {});
+}
 
 void CutView::setCut(QRect cut) {
     cut_ = cut;

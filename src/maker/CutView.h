@@ -7,7 +7,6 @@
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
-
 #include <optional>
 
 namespace kavimo::maker {

@@ -1,11 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "maker/MakerWindow.h"
 
-#include "maker/CutGeometry.h"
-#include "maker/CutView.h"
-#include "maker/PairList.h"
-#include "platform/Platform.h"
-
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QDir>
@@ -29,8 +24,12 @@
 #include <QSlider>
 #include <QVBoxLayout>
 #include <QtConcurrent>
-
 #include <algorithm>
+
+#include "maker/CutGeometry.h"
+#include "maker/CutView.h"
+#include "maker/PairList.h"
+#include "platform/Platform.h"
 
 namespace kavimo::maker {
 
@@ -211,8 +210,8 @@ void MakerWindow::wire() {
         QStringList filters;
         for (const QByteArray& format : QImageReader::supportedImageFormats())
             filters << "*." + QString::fromLatin1(format);
-        const QStringList files = QFileDialog::getOpenFileNames(
-            this, tr("Add pictures"), QDir::homePath(), tr("Pictures (%1)").arg(filters.join(' ')));
+        const QStringList files = QFileDialog::getOpenFileNames(this, tr("Add pictures"), QDir::homePath(),
+                                                                tr("Pictures (%1)").arg(filters.join(' ')));
         if (!files.isEmpty()) addPictures(files);
     });
     connect(openButton, &QPushButton::clicked, this, [this] {
@@ -296,11 +295,17 @@ void MakerWindow::workEnded() {
     if (!busy()) emit settled();
 }
 
-bool MakerWindow::busy() const { return working_ > 0 || checkDue_; }
+bool MakerWindow::busy() const {
+    return working_ > 0 || checkDue_;
+}
 
-QString MakerWindow::message() const { return messageLabel->text(); }
+QString MakerWindow::message() const {
+    return messageLabel->text();
+}
 
-void MakerWindow::say(const QString& text) { messageLabel->setText(text); }
+void MakerWindow::say(const QString& text) {
+    messageLabel->setText(text);
+}
 
 // Pictures in.
 
@@ -454,9 +459,10 @@ void MakerWindow::updateCard(int pair) {
     // The square in preview pixels: the card is drawn from the screen copy of the photo.
     const double scale = double(p.preview.width()) / p.upright.width();
     const QRect cut = cutOf(p);
-    const QRect shownCut = QRectF(cut.left() * scale, cut.top() * scale, cut.width() * scale, cut.height() * scale)
-                               .toRect()
-                               .intersected(p.preview.rect());
+    const QRect shownCut =
+        QRectF(cut.left() * scale, cut.top() * scale, cut.width() * scale, cut.height() * scale)
+            .toRect()
+            .intersected(p.preview.rect());
     QImage card = cardPicture(p.preview, shownCut, int(side * ratio));
     card.setDevicePixelRatio(ratio);
     // The same picture when selected: the child never sees the selection's tint.
@@ -495,7 +501,9 @@ int MakerWindow::selectedPair() const {
     return row >= 0 && row < int(pairs_.size()) ? row : -1;
 }
 
-void MakerWindow::selectPair(int pair) { cards->setCurrentRow(pair); }
+void MakerWindow::selectPair(int pair) {
+    cards->setCurrentRow(pair);
+}
 
 void MakerWindow::removePair(int pair) {
     if (pair < 0 || pair >= int(pairs_.size())) return;
@@ -532,9 +540,10 @@ void MakerWindow::showSelected() {
         noSound->setChecked(sound.kind == SoundChoice::Kind::None);
         fileSound->setChecked(sound.kind == SoundChoice::Kind::File);
         spokenSound->setChecked(sound.kind == SoundChoice::Kind::Spoken);
-        soundFileLabel->setText(sound.file.isEmpty() ? tr("(none chosen)") : QFileInfo(sound.file).fileName());
-        const QString spoken = sound.spokenText.isEmpty() ? QFileInfo(p.plan.picture).completeBaseName()
-                                                          : sound.spokenText;
+        soundFileLabel->setText(sound.file.isEmpty() ? tr("(none chosen)")
+                                                     : QFileInfo(sound.file).fileName());
+        const QString spoken =
+            sound.spokenText.isEmpty() ? QFileInfo(p.plan.picture).completeBaseName() : sound.spokenText;
         if (spokenEdit->text() != spoken) spokenEdit->setText(spoken);
     }
     updateControls();
@@ -547,9 +556,9 @@ void MakerWindow::updateControls() {
     openButton->setEnabled(free && working_ == 0);
     titleEdit->setEnabled(free);
     cards->setEnabled(free);
-    for (QWidget* w : std::initializer_list<QWidget*>{cutView, cutSlider, noSound, fileSound, spokenSound,
-                                                      chooseSoundButton, spokenEdit, listenButton,
-                                                      removeButton})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cutView, cutSlider, noSound, fileSound, spokenSound,
+                                         chooseSoundButton, spokenEdit, listenButton, removeButton})
         w->setEnabled(free && any);
     saveInButton->setEnabled(free);
     saveButton->setEnabled(free && !busy() && errors_ == 0 && !pairs_.empty());
@@ -600,15 +609,16 @@ void MakerWindow::listen(int pair) {
     if (pair < 0 || pair >= int(pairs_.size())) return;
     const SoundChoice& sound = pairs_[pair].plan.sound;
     switch (sound.kind) {
-    case SoundChoice::Kind::None:
-        platform_.sndPlaySoundA(platform_.applicationDir() + QLatin1String(kFallbackSound), SND_ASYNC);
-        break;
-    case SoundChoice::Kind::File:
-        platform_.sndPlaySoundA(sound.file, SND_ASYNC);
-        break;
-    case SoundChoice::Kind::Spoken:
-        speakInto(sound.spokenText, [this](const QString& wav) { platform_.sndPlaySoundA(wav, SND_ASYNC); });
-        break;
+        case SoundChoice::Kind::None:
+            platform_.sndPlaySoundA(platform_.applicationDir() + QLatin1String(kFallbackSound), SND_ASYNC);
+            break;
+        case SoundChoice::Kind::File:
+            platform_.sndPlaySoundA(sound.file, SND_ASYNC);
+            break;
+        case SoundChoice::Kind::Spoken:
+            speakInto(sound.spokenText,
+                      [this](const QString& wav) { platform_.sndPlaySoundA(wav, SND_ASYNC); });
+            break;
     }
 }
 
@@ -622,7 +632,8 @@ void MakerWindow::speakInto(const QString& text, std::function<void(QString)> pl
     inBackground<QString>(
         [text, wav] {
             QString error;
-            return speakToWav(text, wav, &error) ? QString() : (error.isEmpty() ? QStringLiteral("?") : error);
+            return speakToWav(text, wav, &error) ? QString()
+                                                 : (error.isEmpty() ? QStringLiteral("?") : error);
         },
         [this, wav, played = std::move(played)](const QString& error) {
             if (!error.isEmpty())
@@ -664,25 +675,23 @@ void MakerWindow::scheduleCheck() {
 void MakerWindow::runCheck() {
     const int generation = checkGeneration_;
     const SetPlan current = plan();
-    inBackground<std::vector<Finding>>([current] { return checkPlan(current); },
-                                       [this, generation](const std::vector<Finding>& findings) {
-                                           if (generation != checkGeneration_) return;  // edited since
-                                           checkDue_ = false;
-                                           errors_ = 0;
-                                           findingsList->clear();
-                                           for (const Finding& f : findings) {
-                                               errors_ += f.severity == Finding::Severity::Error;
-                                               QString where = QDir::toNativeSeparators(f.file);
-                                               if (f.line > 0) where += QStringLiteral(":%1").arg(f.line);
-                                               findingsList->addItem(
-                                                   QStringLiteral("%1: %2%3")
-                                                       .arg(severityText(f.severity),
-                                                            where.isEmpty() ? QString() : where + ": ",
-                                                            f.message));
-                                           }
-                                           if (findings.empty())
-                                               findingsList->addItem(tr("Ready to save."));
-                                       });
+    inBackground<std::vector<Finding>>(
+        [current] { return checkPlan(current); },
+        [this, generation](const std::vector<Finding>& findings) {
+            if (generation != checkGeneration_) return;  // edited since
+            checkDue_ = false;
+            errors_ = 0;
+            findingsList->clear();
+            for (const Finding& f : findings) {
+                errors_ += f.severity == Finding::Severity::Error;
+                QString where = QDir::toNativeSeparators(f.file);
+                if (f.line > 0) where += QStringLiteral(":%1").arg(f.line);
+                findingsList->addItem(QStringLiteral("%1: %2%3")
+                                          .arg(severityText(f.severity),
+                                               where.isEmpty() ? QString() : where + ": ", f.message));
+            }
+            if (findings.empty()) findingsList->addItem(tr("Ready to save."));
+        });
 }
 
 void MakerWindow::save() {
@@ -690,20 +699,20 @@ void MakerWindow::save() {
     saving_ = true;
     const SetPlan current = plan();
     say(tr("Saving…"));
-    inBackground<MakeResult>([current] { return writeSet(current); },
-                             [this, current](const MakeResult& result) {
-                                 saving_ = false;
-                                 if (!result.ok) {
-                                     say(result.message.isEmpty() ? tr("The set was not saved.")
-                                                                  : result.message);
-                                     return;
-                                 }
-                                 savedDat_ = result.datPath;
-                                 own_.emplace(current.title, current.dataDir);
-                                 playGameButton->setEnabled(true);
-                                 say(tr("Saved as %1.").arg(QDir::toNativeSeparators(result.datPath)));
-                                 scheduleCheck();  // the title now exists
-                             });
+    inBackground<MakeResult>(
+        [current] { return writeSet(current); },
+        [this, current](const MakeResult& result) {
+            saving_ = false;
+            if (!result.ok) {
+                say(result.message.isEmpty() ? tr("The set was not saved.") : result.message);
+                return;
+            }
+            savedDat_ = result.datPath;
+            own_.emplace(current.title, current.dataDir);
+            playGameButton->setEnabled(true);
+            say(tr("Saved as %1.").arg(QDir::toNativeSeparators(result.datPath)));
+            scheduleCheck();  // the title now exists
+        });
 }
 
 void MakerWindow::playGame() {

@@ -5,16 +5,15 @@
 // check, and saving. Decoding, speaking, checking and writing run off the user-interface
 // thread; everything that goes wrong is said in the window.
 
-#include "maker/SetMaker.h"
-
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
-
 #include <functional>
 #include <optional>
 #include <vector>
+
+#include "maker/SetMaker.h"
 
 class QButtonGroup;
 class QGroupBox;

@@ -50,7 +50,9 @@ void PairList::setCardSide(int side) {
                     style()->pixelMetric(QStyle::PM_ScrollBarExtent) + gap);
 }
 
-QSize PairList::sizeHint() const { return {minimumWidth(), 4 * gridSize().height() + 2 * frameWidth()}; }
+QSize PairList::sizeHint() const {
+    return {minimumWidth(), 4 * gridSize().height() + 2 * frameWidth()};
+}
 
 void PairList::dragEnterEvent(QDragEnterEvent* event) {
     if (!droppedFiles(event->mimeData()).isEmpty()) {

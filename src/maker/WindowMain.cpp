@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QApplication>
+
 #include "maker/MakerWindow.h"
 #include "platform/QtPlatform.h"
-
-#include <QApplication>
 
 namespace kavimo::maker {
 

@@ -2,22 +2,22 @@
 // The set maker's window, driven as a parent drives it: pictures dropped in, a square
 // moved, a name spoken, saved; and what it refuses.
 
+#include <QApplication>
+#include <QDirIterator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+
 #include "maker/CutGeometry.h"
 #include "maker/CutView.h"
 #include "maker/MakerWindow.h"
 #include "maker/PairList.h"
 #include "support/Game.h"
-
-#include <QDirIterator>
-#include <QApplication>
-#include <QLabel>
-#include <QMimeData>
-#include <QUrl>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPainter>
-#include <QPushButton>
-#include <QRadioButton>
 
 namespace kavimo::maker {
 namespace {
@@ -30,7 +30,8 @@ using test::TempDir;
 QString writePhoto(const TempDir& dir, const QString& relative, QSize size) {
     QImage photo(size, QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x) photo.setPixel(x, y, qRgb(x * 255 / size.width(), y * 2 % 256, 90));
+        for (int x = 0; x < size.width(); ++x)
+            photo.setPixel(x, y, qRgb(x * 255 / size.width(), y * 2 % 256, 90));
     return dir.write(relative, test::encoded(photo, "PNG"));
 }
 
@@ -62,13 +63,16 @@ void drop(MakerWindow& window, const QStringList& files) {
     ASSERT_TRUE(dropped.isAccepted());
 }
 
-bool settle(MakerWindow& window) { return QTest::qWaitFor([&] { return !window.busy(); }, 30000); }
+bool settle(MakerWindow& window) {
+    return QTest::qWaitFor([&] { return !window.busy(); }, 30000);
+}
 
 class MakerWindowTest : public ::testing::Test {
 public:
     MakerWindowTest() {
         photos = source.mkdir("Zoo");
-        for (const char* name : {"cat.png", "bee.png", "ant.png"}) writePhoto(source, QString("Zoo/") + name, {160, 100});
+        for (const char* name : {"cat.png", "bee.png", "ant.png"})
+            writePhoto(source, QString("Zoo/") + name, {160, 100});
         window.setDataDir(scene.app.path() + "/Data");
         window.resize(900, 700);
         window.show();
@@ -134,7 +138,8 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWritesAndTheGameDealsIt) {
     // The cut moved: the second card is not the centre of its photo.
     const QStringList pictures = filesUnder(ours).filter(".png");
     ASSERT_EQ(pictures.size(), 3);
-    EXPECT_NE(QImage(ours + "/" + pictures[1]), cardPicture(QImage(photos + "/bee.png"), {30, 0, 100, 100}, 99));
+    EXPECT_NE(QImage(ours + "/" + pictures[1]),
+              cardPicture(QImage(photos + "/bee.png"), {30, 0, 100, 100}, 99));
 
     Form1& game = scene.load();
     ASSERT_EQ(game.PairCount, 3);
@@ -195,7 +200,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{.what = "more than 21 pictures",
                 .act =
                     [](MakerWindowTest& t) {
-                        for (int i = 1; i <= 23; ++i) writePhoto(t.source, QString("Many/%1.png").arg(i), {40, 40});
+                        for (int i = 1; i <= 23; ++i)
+                            writePhoto(t.source, QString("Many/%1.png").arg(i), {40, 40});
                         t.window.titleEdit->setText("Many");
                         t.window.addPictures({t.source.file("Many")});
                         ASSERT_TRUE(settle(t.window));
