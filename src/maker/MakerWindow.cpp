@@ -310,7 +310,7 @@ void MakerWindow::say(const QString& text) {
 // Pictures in.
 
 void MakerWindow::addPictures(const QStringList& picturesOrFolders) {
-    if (picturesOrFolders.isEmpty()) return;
+    if (picturesOrFolders.isEmpty() || saving_) return;
     if (!titleEdited_ && titleEdit->text().isEmpty()) titleEdit->setText(titleFor(picturesOrFolders.first()));
     const QString dataDir = dataDir_;
     load(
@@ -380,7 +380,13 @@ void MakerWindow::loaded(const Loaded& result, bool replace) {
         setDataDir(result.plan.dataDir);
         own_.emplace(result.plan.title, result.plan.dataDir);
     }
+    int leftOut = result.leftOut;
     for (Pair pair : result.pairs) {
+        // Another drop may have filled the set while this one was decoding.
+        if (int(pairs_.size()) >= kMaxPairs) {
+            ++leftOut;
+            continue;
+        }
         pair.id = nextId_++;
         if (!replace) pair.plan.name = uniqueName(pair.plan.name);
         pairs_.push_back(std::move(pair));
@@ -388,8 +394,8 @@ void MakerWindow::loaded(const Loaded& result, bool replace) {
     QStringList said;
     if (!result.refused.isEmpty())
         said << tr("These files are not pictures that can be used:") << result.refused;
-    if (result.leftOut > 0)
-        said << tr("A set holds at most %1 pairs: %2 more not added.").arg(kMaxPairs).arg(result.leftOut);
+    if (leftOut > 0)
+        said << tr("A set holds at most %1 pairs: %2 more not added.").arg(kMaxPairs).arg(leftOut);
     say(said.join('\n'));
     rebuildCards();
     if (selectedPair() < 0 && !pairs_.empty()) selectPair(0);

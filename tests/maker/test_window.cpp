@@ -107,6 +107,13 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWritesAndTheGameDealsIt) {
     window.spokenSound->click();
     EXPECT_EQ(window.plan().pairs[2].sound.kind, SoundChoice::Kind::Spoken);
     EXPECT_EQ(window.plan().pairs[2].sound.spokenText, "cat");
+    scene.take();
+    window.listenButton->click();
+    ASSERT_TRUE(settle(window));
+    const test::Log heard = scene.take();
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_TRUE(heard[0].startsWith("sound spoken-") && !heard[0].endsWith("(missing)"))
+        << heard[0].toStdString();
 
     ASSERT_TRUE(settle(window));
     ASSERT_TRUE(window.saveButton->isEnabled()) << window.findingsList->item(0)->text().toStdString();
