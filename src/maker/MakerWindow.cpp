@@ -489,14 +489,14 @@ void MakerWindow::takeListOrder() {
     }
     if (ordered.size() != pairs_.size()) return;  // mid-move; the next signal completes it
     pairs_ = std::move(ordered);
-    // The texts say which card is the preview; changed once the list has finished moving.
+    // The cards are laid out anew once the list has finished moving, the moved one selected.
+    const int moved = selectedPair() >= 0 ? pairs_[selectedPair()].id : 0;
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        [this, moved] {
+            rebuildCards();
             for (int i = 0; i < int(pairs_.size()); ++i)
-                if (QListWidgetItem* item = cards->item(i))
-                    item->setText(i == 0 ? tr("★ preview") : QString::number(i + 1));
-            showSelected();
+                if (pairs_[i].id == moved) selectPair(i);
         },
         Qt::QueuedConnection);
     scheduleCheck();

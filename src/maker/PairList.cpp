@@ -67,7 +67,9 @@ void PairList::dragMoveEvent(QDragMoveEvent* event) {
         event->acceptProposedAction();
         return;
     }
-    QListWidget::dragMoveEvent(event);
+    QListWidget::dragMoveEvent(event);  // scrolls near the edges
+    // Cards take no drops of their own; the list places a card dropped on one.
+    if (event->source() == this) event->accept();
 }
 
 void PairList::dropEvent(QDropEvent* event) {
@@ -77,7 +79,15 @@ void PairList::dropEvent(QDropEvent* event) {
         emit filesDropped(files);
         return;
     }
-    QListWidget::dropEvent(event);
+    if (event->source() != this) return;
+    // A card dropped on another takes its place; dropped past the last, it goes last. Moved
+    // here, so that it also works on a card, and reported as a copy so the drag removes nothing.
+    const int from = currentRow();
+    const QModelIndex onto = indexAt(event->position().toPoint());
+    const int to = onto.isValid() ? onto.row() : count() - 1;
+    if (from >= 0 && to != from) model()->moveRow({}, from, {}, to > from ? to + 1 : to);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 }  // namespace kavimo::maker

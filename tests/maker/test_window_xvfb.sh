@@ -102,6 +102,15 @@ click() { xdotool mousemove "$1" "$2" click 1; sleep 0.3; }
 
 [[ $(ls "$data") == "" ]] || fail "something was written before saving: $(ls "$data")"
 
+# The first card dragged onto the third: it takes that place, the second card becomes the
+# preview and the third photo comes second.
+read -r x y <<<"$(card_centre 0)"
+read -r tx ty <<<"$(card_centre 2)"
+xdotool mousemove "$x" "$y" mousedown 1
+for step in 10 20 40 80 120 160 200 "$((tx - x))"; do xdotool mousemove $((x + step)) "$y"; sleep 0.1; done
+xdotool mouseup 1
+sleep 1
+
 # The second pair: its square dragged to the left edge of its photo, its name spoken.
 click $(card_centre 1)
 xdotool mousemove "${cut_centre[@]}" mousedown 1
@@ -114,12 +123,16 @@ click "${save[@]}"
 poll test -f "$data/Photos.dat" || fail "Save wrote no Photos.dat"
 sleep 1
 shot 5-saved
-second=$(ls "$work/Photos" | sed -n 2p)
+preview=$(ls "$work/Photos" | sed -n 2p)
+second=$(ls "$work/Photos" | sed -n 3p)
+# The set's lines, in order: its first picture is the new preview.
+first_picture=$(tr -d '\r' <"$data/Photos.dat" | sed -n '/^\[Picture\]$/{n;p}')
+[[ $first_picture == *"${preview%.*}".png ]] || fail "the preview is $first_picture, not $preview"
 [[ -f $data/Photos/${second%.*}.wav ]] || fail "no spoken name for $second: $(ls "$data/Photos")"
 (($(ls "$data/Photos" | grep -c '\.png$') == pairs)) || fail "not $pairs pictures: $(ls "$data/Photos")"
 # The moved square: the second card is the photo's left edge, not its centre.
-convert "$work/Photos/$second" -gravity West -crop "%[fx:min(w,h)]x%[fx:min(w,h)]+0+0" -resize 99x99 "$work/left.png" 2>/dev/null ||
-    convert "$work/Photos/$second" -crop "$(identify -format '%h' "$work/Photos/$second")x$(identify -format '%h' "$work/Photos/$second")+0+0" -resize 99x99 "$work/left.png"
+short=$(identify -format '%[fx:min(w,h)]' "$work/Photos/$second")
+convert "$work/Photos/$second" -crop "${short}x${short}+0+0" -resize 99x99 "$work/left.png"
 diff=$(compare -metric RMSE "$data/Photos/${second%.*}.png" "$work/left.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true)
 awk -v d="$diff" 'BEGIN { exit !(d < 0.02) }' || fail "the second card is not the left square of its photo (RMSE $diff)"
 
