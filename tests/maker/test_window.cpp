@@ -246,6 +246,16 @@ INSTANTIATE_TEST_SUITE_P(
         return name.toStdString();
     });
 
+TEST(MakerWindowLanguage, FollowsTheLocaleThroughTheCommandsTranslations) {
+    test::RecordingPlatform platform;
+    loadTranslations(QLocale(QLocale::Japanese, QLocale::Japan));
+    MakerWindow window(platform);
+    EXPECT_EQ(window.windowTitle(), "Kavimo セットづくり");
+    EXPECT_EQ(window.saveButton->text(), "保存");
+    loadTranslations(QLocale(QLocale::English));  // windows hear of it through a posted event
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.windowTitle() == "Kavimo set maker"; }));
+}
+
 TEST(CutGeometry, TheSquareStaysInsideThePicture) {
     struct Case {
         QRect cut;
