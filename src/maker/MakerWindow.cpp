@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QVBoxLayout>
 #include <QtConcurrent>
@@ -261,6 +262,8 @@ void MakerWindow::wire() {
             [this](const QString& text) { chooseSpoken(selectedPair(), text); });
     connect(listenButton, &QPushButton::clicked, this, [this] { listen(selectedPair()); });
     connect(removeButton, &QPushButton::clicked, this, [this] { removePair(selectedPair()); });
+    auto* removeKey = new QShortcut(QKeySequence::Delete, cards, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(removeKey, &QShortcut::activated, this, [this] { removePair(selectedPair()); });
     connect(saveInButton, &QPushButton::clicked, this, [this] {
         const QString dir = QFileDialog::getExistingDirectory(this, tr("Save in a Data folder"), dataDir_);
         if (!dir.isEmpty()) setDataDir(dir);

@@ -167,7 +167,10 @@ TEST_F(MakerWindowTest, CardsFollowTheListOrderAndRemovalAndTheSmallGrid) {
     window.cards->model()->moveRow({}, 0, {}, 3);  // what dragging the first card to the end does
     ASSERT_TRUE(settle(window));
     EXPECT_EQ(window.plan().pairs[2].picture, first);
-    window.removePair(0);
+    window.selectPair(0);
+    window.activateWindow();
+    window.cards->setFocus();
+    QTest::keyClick(window.cards, Qt::Key_Delete);
     ASSERT_EQ(window.plan().pairs.size(), 2u);
     EXPECT_EQ(window.plan().pairs[1].picture, first);
 
