@@ -188,6 +188,8 @@ struct Refusal {
     size_t pairs;
 };
 
+void PrintTo(const Refusal& refusal, std::ostream* os) { *os << refusal.what; }
+
 class Refusals : public MakerWindowTest, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(Refusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
