@@ -188,7 +188,9 @@ struct Refusal {
     size_t pairs;
 };
 
-void PrintTo(const Refusal& refusal, std::ostream* os) { *os << refusal.what; }
+void PrintTo(const Refusal& refusal, std::ostream* os) {
+    *os << refusal.what;
+}
 
 class Refusals : public MakerWindowTest, public ::testing::WithParamInterface<Refusal> {};
 
