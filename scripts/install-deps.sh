@@ -18,6 +18,7 @@ test=(
   libgtest-dev
   # real-window tests, test data and the sample-data generator
   xvfb xauth xdotool imagemagick x11-apps libx11-dev sox espeak-ng fonts-noto-color-emoji
+  desktop-base  # pictures for the set maker window's real-window test
   # sanitizers, fuzzing and static checks
   clang libclang-rt-dev clang-tidy cppcheck
   # the Debian package and its checks

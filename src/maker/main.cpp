@@ -6,6 +6,7 @@
 #include "sets/Files.h"
 #include "sets/PairCount.h"
 #include "maker/Internal.h"
+#include "maker/MakerWindow.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -208,6 +209,8 @@ int make(const QStringList& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Given nothing to do, it is the set maker's window, for those who never open a terminal.
+    if (argc < 2) return runMakerWindow(argc, argv);
     QCoreApplication app(argc, argv);
     loadTranslations();
     QStringList args = app.arguments();

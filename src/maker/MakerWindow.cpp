@@ -1,0 +1,733 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "maker/MakerWindow.h"
+
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <QtConcurrent>
+#include <algorithm>
+
+#include "maker/CutGeometry.h"
+#include "maker/CutView.h"
+#include "maker/PairList.h"
+#include "platform/Platform.h"
+
+namespace kavimo::maker {
+
+namespace {
+
+// The photo is kept only at this size for the screen; saving reads the file again.
+constexpr int kPreviewSide = 1024;
+// Work shorter than this shows no busy indicator, so quick steps do not flicker.
+constexpr int kBusyDelayMs = 300;
+// Edits that follow each other closely are checked once.
+constexpr int kCheckDelayMs = 150;
+// The sound the game plays for a pair without one, in its data folder.
+constexpr char kFallbackSound[] = "/Data/puu002@22.wav";
+
+QString titleFor(const QString& pictureOrFolder) {
+    const QFileInfo info(pictureOrFolder);
+    return info.isDir() ? QDir(info.absoluteFilePath()).dirName() : info.absoluteDir().dirName();
+}
+
+QString severityText(Finding::Severity severity) {
+    return severity == Finding::Severity::Error ? MakerWindow::tr("Error") : MakerWindow::tr("Warning");
+}
+
+}  // namespace
+
+// What a background load brings back: the pairs that decoded, the refusals, and how many
+// pictures found no room.
+struct MakerWindow::Loaded {
+    std::vector<Pair> pairs;
+    QStringList refused;
+    int leftOut = 0;
+    QString error;
+    SetPlan plan;
+};
+
+MakerWindow::MakerWindow(Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
+    dataDir_ = userDataDir();
+    buildControls();
+    retranslate();
+    wire();
+    checkTimer_.setSingleShot(true);
+    checkTimer_.setInterval(kCheckDelayMs);
+    busyDelay_.setSingleShot(true);
+    busyDelay_.setInterval(kBusyDelayMs);
+    setAcceptDrops(true);
+    rebuildCards();
+    showSelected();
+    scheduleCheck();
+}
+
+MakerWindow::~MakerWindow() = default;
+
+void MakerWindow::buildControls() {
+    addButton = new QPushButton(this);
+    openButton = new QPushButton(this);
+    titleEdit = new QLineEdit(this);
+    cards = new PairList(this);
+    gridLabel = new QLabel(this);
+    cutView = new CutView(this);
+    cutSlider = new QSlider(Qt::Horizontal, this);
+    noSound = new QRadioButton(this);
+    fileSound = new QRadioButton(this);
+    spokenSound = new QRadioButton(this);
+    soundFileLabel = new QLabel(this);
+    chooseSoundButton = new QPushButton(this);
+    spokenEdit = new QLineEdit(this);
+    listenButton = new QPushButton(QStringLiteral("▶"), this);
+    removeButton = new QPushButton(this);
+    findingsList = new QListWidget(this);
+    messageLabel = new QLabel(this);
+    busyBar = new QProgressBar(this);
+    whereLabel = new QLabel(this);
+    saveInButton = new QPushButton(this);
+    saveButton = new QPushButton(this);
+    playGameButton = new QPushButton(this);
+
+    auto* soundKinds = new QButtonGroup(this);
+    soundKinds->addButton(noSound);
+    soundKinds->addButton(fileSound);
+    soundKinds->addButton(spokenSound);
+    messageLabel->setWordWrap(true);
+    messageLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    whereLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Long paths wrap instead of widening the window.
+    whereLabel->setWordWrap(true);
+    // A long file name is cut off rather than widening the window.
+    soundFileLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    soundFileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    busyBar->setRange(0, 0);
+    busyBar->setTextVisible(false);
+    busyBar->hide();
+    findingsList->setMaximumHeight(5 * fontMetrics().height());
+    cutSlider->setEnabled(false);
+    saveButton->setDefault(true);
+    playGameButton->setEnabled(false);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(addButton);
+    top->addWidget(openButton);
+    top->addSpacing(fontMetrics().height());
+    top->addWidget(titleLabel_ = new QLabel(this));
+    top->addWidget(titleEdit, 1);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(cards, 1);
+    left->addWidget(gridLabel);
+
+    auto* soundBox = new QGroupBox(this);
+    soundBox_ = soundBox;
+    auto* sound = new QGridLayout(soundBox);
+    sound->addWidget(noSound, 0, 0);
+    sound->addWidget(fileSound, 1, 0);
+    sound->addWidget(soundFileLabel, 1, 1);
+    sound->addWidget(chooseSoundButton, 1, 2);
+    sound->addWidget(spokenSound, 2, 0);
+    sound->addWidget(spokenEdit, 2, 1, 1, 2);
+    sound->addWidget(listenButton, 0, 2);
+    sound->setColumnStretch(1, 1);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(cutView, 1);
+    auto* size = new QHBoxLayout;
+    size->addWidget(sizeLabel_ = new QLabel(this));
+    size->addWidget(cutSlider, 1);
+    right->addLayout(size);
+    right->addWidget(soundBox);
+    right->addWidget(removeButton, 0, Qt::AlignRight);
+
+    auto* middle = new QHBoxLayout;
+    middle->addLayout(left, 3);
+    middle->addLayout(right, 2);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(whereLabel, 1);
+    bottom->addWidget(saveInButton);
+    bottom->addWidget(saveButton);
+    bottom->addWidget(playGameButton);
+
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(top);
+    all->addLayout(middle, 1);
+    all->addWidget(findingsList);
+    all->addWidget(messageLabel);
+    all->addWidget(busyBar);
+    all->addLayout(bottom);
+}
+
+void MakerWindow::retranslate() {
+    setWindowTitle(tr("Kavimo set maker"));
+    addButton->setText(tr("Add pictures…"));
+    openButton->setText(tr("Open…"));
+    titleLabel_->setText(tr("Title:"));
+    sizeLabel_->setText(tr("Square:"));
+    soundBox_->setTitle(tr("Sound when the pair is found"));
+    noSound->setText(tr("None (the usual sound)"));
+    fileSound->setText(tr("A sound file"));
+    spokenSound->setText(tr("Say the name:"));
+    chooseSoundButton->setText(tr("Choose…"));
+    soundFileLabel->setMinimumWidth(soundFileLabel->fontMetrics().horizontalAdvance(tr("(none chosen)")));
+    listenButton->setToolTip(tr("Listen"));
+    removeButton->setText(tr("Remove this pair"));
+    saveInButton->setText(tr("Save in…"));
+    saveButton->setText(tr("Save"));
+    playGameButton->setText(tr("Play it now"));
+    whereLabel->setText(tr("Saves in %1").arg(QDir::toNativeSeparators(dataDir_)));
+    cards->setToolTip(tr("Drop photos or folders here; drag a card to change the order."));
+    rebuildCards();
+    showSelected();
+}
+
+void MakerWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
+    QWidget::changeEvent(event);
+}
+
+void MakerWindow::wire() {
+    connect(addButton, &QPushButton::clicked, this, [this] {
+        QStringList filters;
+        for (const QByteArray& format : QImageReader::supportedImageFormats())
+            filters << "*." + QString::fromLatin1(format);
+        const QStringList files = QFileDialog::getOpenFileNames(this, tr("Add pictures"), QDir::homePath(),
+                                                                tr("Pictures (%1)").arg(filters.join(' ')));
+        if (!files.isEmpty()) addPictures(files);
+    });
+    connect(openButton, &QPushButton::clicked, this, [this] {
+        const QString file =
+            QFileDialog::getOpenFileName(this, tr("Open a set"), dataDir_, tr("Sets (*.dat)"));
+        if (!file.isEmpty()) openSet(file);
+    });
+    connect(titleEdit, &QLineEdit::textEdited, this, [this] { titleEdited_ = true; });
+    connect(titleEdit, &QLineEdit::textChanged, this, &MakerWindow::scheduleCheck);
+    connect(cards, &PairList::filesDropped, this, &MakerWindow::addPictures);
+    connect(cards, &PairList::reordered, this, &MakerWindow::takeListOrder);
+    connect(cards, &QListWidget::currentRowChanged, this, &MakerWindow::showSelected);
+    connect(cutView, &CutView::cutEdited, this, [this](QRect cut) { setCut(selectedPair(), cut); });
+    connect(cutSlider, &QSlider::valueChanged, this, [this](int side) {
+        const int pair = selectedPair();
+        if (pair < 0) return;
+        const QRect cut = cutOf(pairs_[pair]);
+        if (side != cut.width()) setCut(pair, resizedCut(cut, side, pairs_[pair].upright));
+    });
+    connect(noSound, &QRadioButton::clicked, this, [this] { chooseNoSound(selectedPair()); });
+    connect(fileSound, &QRadioButton::clicked, this, [this] {
+        const int pair = selectedPair();
+        if (pair < 0) return;
+        if (!pairs_[pair].plan.sound.file.isEmpty()) {
+            pairs_[pair].plan.sound.kind = SoundChoice::Kind::File;
+            showSelected();
+            scheduleCheck();
+        } else {
+            chooseSoundButton->click();
+        }
+    });
+    connect(chooseSoundButton, &QPushButton::clicked, this, [this] {
+        const int pair = selectedPair();
+        if (pair < 0) return;
+        const QString file = QFileDialog::getOpenFileName(
+            this, tr("Choose a sound"), QFileInfo(pairs_[pair].plan.picture).absolutePath(),
+            tr("Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)"));
+        if (file.isEmpty()) {
+            showSelected();  // the choice stays as it was
+            return;
+        }
+        chooseSoundFile(pair, file);
+    });
+    connect(spokenSound, &QRadioButton::clicked, this,
+            [this] { chooseSpoken(selectedPair(), spokenEdit->text()); });
+    connect(spokenEdit, &QLineEdit::textEdited, this,
+            [this](const QString& text) { chooseSpoken(selectedPair(), text); });
+    connect(listenButton, &QPushButton::clicked, this, [this] { listen(selectedPair()); });
+    connect(removeButton, &QPushButton::clicked, this, [this] { removePair(selectedPair()); });
+    auto* removeKey = new QShortcut(QKeySequence::Delete, cards, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(removeKey, &QShortcut::activated, this, [this] { removePair(selectedPair()); });
+    connect(saveInButton, &QPushButton::clicked, this, [this] {
+        const QString dir = QFileDialog::getExistingDirectory(this, tr("Save in a Data folder"), dataDir_);
+        if (!dir.isEmpty()) setDataDir(dir);
+    });
+    connect(saveButton, &QPushButton::clicked, this, &MakerWindow::save);
+    connect(playGameButton, &QPushButton::clicked, this, &MakerWindow::playGame);
+    connect(&checkTimer_, &QTimer::timeout, this, &MakerWindow::runCheck);
+    connect(&busyDelay_, &QTimer::timeout, this, [this] { busyBar->setVisible(working_ > 0); });
+}
+
+template <typename T>
+void MakerWindow::inBackground(std::function<T()> work, std::function<void(T)> done) {
+    auto* watcher = new QFutureWatcher<T>(this);  // owned by this window until it ends
+    ++working_;
+    if (!busyDelay_.isActive() && !busyBar->isVisible()) busyDelay_.start();
+    updateControls();
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, done = std::move(done)] {
+        watcher->deleteLater();
+        --working_;
+        done(watcher->result());
+        workEnded();
+    });
+    watcher->setFuture(QtConcurrent::run(std::move(work)));
+}
+
+void MakerWindow::workEnded() {
+    if (working_ == 0) {
+        busyDelay_.stop();
+        busyBar->hide();
+    }
+    updateControls();
+    if (!busy()) emit settled();
+}
+
+bool MakerWindow::busy() const {
+    return working_ > 0 || checkDue_;
+}
+
+QString MakerWindow::message() const {
+    return messageLabel->text();
+}
+
+void MakerWindow::say(const QString& text) {
+    messageLabel->setText(text);
+}
+
+// Pictures in.
+
+void MakerWindow::addPictures(const QStringList& picturesOrFolders) {
+    if (picturesOrFolders.isEmpty() || saving_) return;
+    if (!titleEdited_ && titleEdit->text().isEmpty()) titleEdit->setText(titleFor(picturesOrFolders.first()));
+    const QString dataDir = dataDir_;
+    load(
+        [picturesOrFolders, dataDir](QString*) -> std::optional<SetPlan> {
+            return planFromPictures(picturesOrFolders, {}, dataDir, false);
+        },
+        false);
+}
+
+void MakerWindow::openSet(const QString& datPath) {
+    load([datPath](QString* error) { return readSet(datPath, error); }, true);
+}
+
+void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> planner, bool replace) {
+    const int room = replace ? kMaxPairs : kMaxPairs - int(pairs_.size());
+    inBackground<std::shared_ptr<Loaded>>(
+        [planner = std::move(planner), room] {
+            auto result = std::make_shared<Loaded>();
+            std::optional<SetPlan> plan = planner(&result->error);
+            if (!plan) {
+                if (result->error.isEmpty()) result->error = tr("The set could not be read.");
+                return result;
+            }
+            result->plan = std::move(*plan);
+            std::vector<PairPlan>& wanted = result->plan.pairs;
+            if (int(wanted.size()) > room) {
+                result->leftOut = int(wanted.size()) - room;
+                wanted.resize(room);
+            }
+            struct Decoded {
+                Pair pair;
+                QString error;
+            };
+            const QList<Decoded> decoded = QtConcurrent::blockingMapped<QList<Decoded>>(
+                QList<PairPlan>(wanted.begin(), wanted.end()), [](const PairPlan& plan) {
+                    Decoded d;
+                    d.pair.plan = plan;
+                    const QImage upright = uprightPicture(plan.picture, &d.error);
+                    if (upright.isNull()) return d;
+                    d.pair.upright = upright.size();
+                    d.pair.preview = upright.width() > kPreviewSide || upright.height() > kPreviewSide
+                                         ? upright.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio,
+                                                          Qt::SmoothTransformation)
+                                         : upright;
+                    return d;
+                });
+            for (const Decoded& d : decoded) {
+                if (d.pair.preview.isNull())
+                    result->refused << d.error;
+                else
+                    result->pairs.push_back(d.pair);
+            }
+            return result;
+        },
+        [this, replace](std::shared_ptr<Loaded> result) { loaded(*result, replace); });
+}
+
+void MakerWindow::loaded(const Loaded& result, bool replace) {
+    if (!result.error.isEmpty()) {
+        say(result.error);
+        return;
+    }
+    if (replace) {
+        pairs_.clear();
+        titleEdit->setText(result.plan.title);
+        titleEdited_ = true;
+        setDataDir(result.plan.dataDir);
+        own_.emplace(result.plan.title, result.plan.dataDir);
+    }
+    int leftOut = result.leftOut;
+    for (Pair pair : result.pairs) {
+        // Another drop may have filled the set while this one was decoding.
+        if (int(pairs_.size()) >= kMaxPairs) {
+            ++leftOut;
+            continue;
+        }
+        pair.id = nextId_++;
+        if (!replace) pair.plan.name = uniqueName(pair.plan.name);
+        pairs_.push_back(std::move(pair));
+    }
+    QStringList said;
+    if (!result.refused.isEmpty())
+        said << tr("These files are not pictures that can be used:") << result.refused;
+    if (leftOut > 0)
+        said << tr("A set holds at most %1 pairs: %2 more not added.").arg(kMaxPairs).arg(leftOut);
+    say(said.join('\n'));
+    rebuildCards();
+    if (selectedPair() < 0 && !pairs_.empty()) selectPair(0);
+    scheduleCheck();
+}
+
+QString MakerWindow::uniqueName(const QString& name) const {
+    auto taken = [this](const QString& candidate) {
+        return std::any_of(pairs_.begin(), pairs_.end(), [&](const Pair& p) {
+            return p.plan.name.compare(candidate, Qt::CaseInsensitive) == 0;
+        });
+    };
+    QString candidate = name;
+    for (int n = 2; taken(candidate); ++n) candidate = QStringLiteral("%1-%2").arg(name).arg(n);
+    return candidate;
+}
+
+void MakerWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MakerWindow::dropEvent(QDropEvent* event) {
+    const QStringList files = droppedFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    addPictures(files);
+}
+
+// The cards.
+
+QRect MakerWindow::cutOf(const Pair& pair) const {
+    return pair.plan.cut.isEmpty() ? largestCentredSquare(pair.upright) : pair.plan.cut;
+}
+
+void MakerWindow::rebuildCards() {
+    const int current = cards->currentRow();
+    const QSignalBlocker quiet(cards);
+    cards->clear();
+    cards->setCardSideLarge(cardSide(1));
+    cards->setCardSide(cardSide(std::max<int>(1, int(pairs_.size()))));
+    for (const Pair& pair : pairs_) {
+        auto* item = new QListWidgetItem(cards);  // owned by the list
+        item->setData(Qt::UserRole, pair.id);
+        item->setToolTip(QDir::toNativeSeparators(pair.plan.picture));
+        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled);
+    }
+    for (int i = 0; i < int(pairs_.size()); ++i) updateCard(i);
+    cards->setCurrentRow(std::min(current, int(pairs_.size()) - 1));
+    const int n = int(pairs_.size());
+    if (n == 0)
+        gridLabel->setText(tr("No pictures yet: add some, or drop photos or folders on the cards."));
+    else if (n == 1)
+        gridLabel->setText(tr("1 pair: 2 large cards"));
+    else if (cardSide(n) == cardSide(1))
+        gridLabel->setText(tr("%1 pairs: %2 large cards").arg(n).arg(2 * n));
+    else
+        gridLabel->setText(tr("%1 pairs: %2 small cards").arg(n).arg(2 * n));
+    showSelected();
+}
+
+void MakerWindow::updateCard(int pair) {
+    QListWidgetItem* item = cards->item(pair);
+    if (!item) return;
+    const Pair& p = pairs_[pair];
+    const qreal ratio = cards->devicePixelRatioF();
+    const int side = cards->cardSide();
+    // The square in preview pixels: the card is drawn from the screen copy of the photo.
+    const double scale = double(p.preview.width()) / p.upright.width();
+    const QRect cut = cutOf(p);
+    const QRect shownCut =
+        QRectF(cut.left() * scale, cut.top() * scale, cut.width() * scale, cut.height() * scale)
+            .toRect()
+            .intersected(p.preview.rect());
+    QImage card = cardPicture(p.preview, shownCut, int(side * ratio));
+    card.setDevicePixelRatio(ratio);
+    // The same picture when selected: the child never sees the selection's tint.
+    QIcon icon;
+    const QPixmap pixmap = QPixmap::fromImage(card);
+    icon.addPixmap(pixmap, QIcon::Normal);
+    icon.addPixmap(pixmap, QIcon::Selected);
+    item->setIcon(icon);
+    item->setText(pair == 0 ? tr("★ preview") : QString::number(pair + 1));
+}
+
+void MakerWindow::takeListOrder() {
+    std::vector<Pair> ordered;
+    for (int row = 0; row < cards->count(); ++row) {
+        const int id = cards->item(row)->data(Qt::UserRole).toInt();
+        auto it = std::find_if(pairs_.begin(), pairs_.end(), [id](const Pair& p) { return p.id == id; });
+        if (it != pairs_.end()) ordered.push_back(std::move(*it));
+    }
+    if (ordered.size() != pairs_.size()) return;  // mid-move; the next signal completes it
+    pairs_ = std::move(ordered);
+    // The cards are laid out anew once the list has finished moving, the moved one selected.
+    const int moved = selectedPair() >= 0 ? pairs_[selectedPair()].id : 0;
+    QMetaObject::invokeMethod(
+        this,
+        [this, moved] {
+            rebuildCards();
+            for (int i = 0; i < int(pairs_.size()); ++i)
+                if (pairs_[i].id == moved) selectPair(i);
+        },
+        Qt::QueuedConnection);
+    scheduleCheck();
+}
+
+int MakerWindow::selectedPair() const {
+    const int row = cards->currentRow();
+    return row >= 0 && row < int(pairs_.size()) ? row : -1;
+}
+
+void MakerWindow::selectPair(int pair) {
+    cards->setCurrentRow(pair);
+}
+
+void MakerWindow::removePair(int pair) {
+    if (pair < 0 || pair >= int(pairs_.size())) return;
+    pairs_.erase(pairs_.begin() + pair);
+    rebuildCards();
+    scheduleCheck();
+}
+
+void MakerWindow::setCut(int pair, QRect cut) {
+    if (pair < 0 || pair >= int(pairs_.size())) return;
+    Pair& p = pairs_[pair];
+    p.plan.cut = resizedCut(cut, cut.width(), p.upright);
+    updateCard(pair);
+    if (pair == selectedPair()) {
+        cutView->setCut(p.plan.cut);
+        const QSignalBlocker quiet(cutSlider);
+        cutSlider->setValue(p.plan.cut.width());
+    }
+    scheduleCheck();
+}
+
+void MakerWindow::showSelected() {
+    const int pair = selectedPair();
+    const bool any = pair >= 0;
+    if (!any) {
+        cutView->clear();
+    } else {
+        const Pair& p = pairs_[pair];
+        cutView->setPicture(p.preview, p.upright, cutOf(p));
+        const QSignalBlocker quiet(cutSlider);
+        cutSlider->setRange(smallestCut(p.upright), largestCut(p.upright));
+        cutSlider->setValue(cutOf(p).width());
+        const SoundChoice& sound = p.plan.sound;
+        noSound->setChecked(sound.kind == SoundChoice::Kind::None);
+        fileSound->setChecked(sound.kind == SoundChoice::Kind::File);
+        spokenSound->setChecked(sound.kind == SoundChoice::Kind::Spoken);
+        soundFileLabel->setText(sound.file.isEmpty() ? tr("(none chosen)")
+                                                     : QFileInfo(sound.file).fileName());
+        const QString spoken =
+            sound.spokenText.isEmpty() ? QFileInfo(p.plan.picture).completeBaseName() : sound.spokenText;
+        if (spokenEdit->text() != spoken) spokenEdit->setText(spoken);
+    }
+    updateControls();
+}
+
+void MakerWindow::updateControls() {
+    const bool any = selectedPair() >= 0;
+    const bool free = !saving_;
+    addButton->setEnabled(free && working_ == 0);
+    openButton->setEnabled(free && working_ == 0);
+    titleEdit->setEnabled(free);
+    cards->setEnabled(free);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cutView, cutSlider, noSound, fileSound, spokenSound,
+                                         chooseSoundButton, spokenEdit, listenButton, removeButton})
+        w->setEnabled(free && any);
+    saveInButton->setEnabled(free);
+    saveButton->setEnabled(free && !busy() && errors_ == 0 && !pairs_.empty());
+}
+
+// Sounds.
+
+void MakerWindow::chooseSoundFile(int pair, const QString& file) {
+    if (pair < 0 || pair >= int(pairs_.size())) return;
+    const int id = pairs_[pair].id;
+    inBackground<QString>(
+        [file] {
+            QString why;
+            return soundPlayable(file, &why) ? QString() : why;
+        },
+        [this, id, file](const QString& why) {
+            auto it = std::find_if(pairs_.begin(), pairs_.end(), [id](const Pair& p) { return p.id == id; });
+            if (it == pairs_.end()) return;
+            if (!why.isEmpty()) {
+                say(why);  // as make says it
+            } else {
+                it->plan.sound.kind = SoundChoice::Kind::File;
+                it->plan.sound.file = file;
+                say({});
+            }
+            showSelected();
+            scheduleCheck();
+        });
+}
+
+void MakerWindow::chooseSpoken(int pair, const QString& text) {
+    if (pair < 0 || pair >= int(pairs_.size())) return;
+    SoundChoice& sound = pairs_[pair].plan.sound;
+    sound.kind = SoundChoice::Kind::Spoken;
+    sound.spokenText = text;
+    showSelected();
+    scheduleCheck();
+}
+
+void MakerWindow::chooseNoSound(int pair) {
+    if (pair < 0 || pair >= int(pairs_.size())) return;
+    pairs_[pair].plan.sound.kind = SoundChoice::Kind::None;
+    showSelected();
+    scheduleCheck();
+}
+
+void MakerWindow::listen(int pair) {
+    if (pair < 0 || pair >= int(pairs_.size())) return;
+    const SoundChoice& sound = pairs_[pair].plan.sound;
+    switch (sound.kind) {
+        case SoundChoice::Kind::None:
+            platform_.sndPlaySoundA(platform_.applicationDir() + QLatin1String(kFallbackSound), SND_ASYNC);
+            break;
+        case SoundChoice::Kind::File:
+            platform_.sndPlaySoundA(sound.file, SND_ASYNC);
+            break;
+        case SoundChoice::Kind::Spoken:
+            speakInto(sound.spokenText,
+                      [this](const QString& wav) { platform_.sndPlaySoundA(wav, SND_ASYNC); });
+            break;
+    }
+}
+
+void MakerWindow::speakInto(const QString& text, std::function<void(QString)> played) {
+    if (!spoken_.isValid()) {
+        say(tr("No scratch folder for the spoken name: %1").arg(spoken_.errorString()));
+        return;
+    }
+    // A new file each time, so that a sound still playing is never overwritten.
+    const QString wav = spoken_.filePath(QStringLiteral("spoken-%1.wav").arg(++spokenCount_));
+    inBackground<QString>(
+        [text, wav] {
+            QString error;
+            return speakToWav(text, wav, &error) ? QString()
+                                                 : (error.isEmpty() ? QStringLiteral("?") : error);
+        },
+        [this, wav, played = std::move(played)](const QString& error) {
+            if (!error.isEmpty())
+                say(tr("The name could not be spoken: %1").arg(error));
+            else
+                played(wav);
+        });
+}
+
+// The check and saving.
+
+SetPlan MakerWindow::plan() const {
+    SetPlan plan;
+    plan.title = titleEdit->text();
+    plan.dataDir = dataDir_;
+    for (const Pair& pair : pairs_) {
+        PairPlan p = pair.plan;
+        if (p.sound.kind == SoundChoice::Kind::Spoken && p.sound.spokenText.isEmpty())
+            p.sound.spokenText = QFileInfo(p.picture).completeBaseName();
+        plan.pairs.push_back(p);
+    }
+    plan.force = own_ && own_->first == plan.title && QDir(own_->second) == QDir(plan.dataDir);
+    return plan;
+}
+
+void MakerWindow::setDataDir(const QString& dataDir) {
+    dataDir_ = dataDir;
+    whereLabel->setText(tr("Saves in %1").arg(QDir::toNativeSeparators(dataDir_)));
+    scheduleCheck();
+}
+
+void MakerWindow::scheduleCheck() {
+    checkDue_ = true;
+    ++checkGeneration_;
+    checkTimer_.start();
+    updateControls();
+}
+
+void MakerWindow::runCheck() {
+    const int generation = checkGeneration_;
+    const SetPlan current = plan();
+    inBackground<std::vector<Finding>>(
+        [current] { return checkPlan(current); },
+        [this, generation](const std::vector<Finding>& findings) {
+            if (generation != checkGeneration_) return;  // edited since
+            checkDue_ = false;
+            errors_ = 0;
+            findingsList->clear();
+            for (const Finding& f : findings) {
+                errors_ += f.severity == Finding::Severity::Error;
+                QString where = QDir::toNativeSeparators(f.file);
+                if (f.line > 0) where += QStringLiteral(":%1").arg(f.line);
+                findingsList->addItem(QStringLiteral("%1: %2%3")
+                                          .arg(severityText(f.severity),
+                                               where.isEmpty() ? QString() : where + ": ", f.message));
+            }
+            if (findings.empty()) findingsList->addItem(tr("Ready to save."));
+        });
+}
+
+void MakerWindow::save() {
+    if (busy() || errors_ > 0 || pairs_.empty()) return;
+    saving_ = true;
+    const SetPlan current = plan();
+    say(tr("Saving…"));
+    inBackground<MakeResult>(
+        [current] { return writeSet(current); },
+        [this, current](const MakeResult& result) {
+            saving_ = false;
+            if (!result.ok) {
+                say(result.message.isEmpty() ? tr("The set was not saved.") : result.message);
+                return;
+            }
+            savedDat_ = result.datPath;
+            own_.emplace(current.title, current.dataDir);
+            playGameButton->setEnabled(true);
+            say(tr("Saved as %1.").arg(QDir::toNativeSeparators(result.datPath)));
+            scheduleCheck();  // the title now exists
+        });
+}
+
+void MakerWindow::playGame() {
+    const QString game = QCoreApplication::applicationDirPath() + QStringLiteral("/kavimo");
+    if (!QProcess::startDetached(game, {}))
+        say(tr("The game could not be started: %1").arg(QDir::toNativeSeparators(game)));
+}
+
+}  // namespace kavimo::maker

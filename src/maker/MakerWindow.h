@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The set maker's window, for parents who never open a terminal: pictures in, the cards as
+// the child will see them, where each square is cut, a sound per pair, the title, a live
+// check, and saving. Decoding, speaking, checking and writing run off the user-interface
+// thread; everything that goes wrong is said in the window.
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "maker/SetMaker.h"
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+
+namespace kavimo {
+class Platform;
+}
+
+namespace kavimo::maker {
+
+class CutView;
+class PairList;
+
+class MakerWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Sounds are listened to through platform.
+    explicit MakerWindow(Platform& platform, QWidget* parent = nullptr);
+    ~MakerWindow() override;
+
+    // Controls, in their declared order.
+    QPushButton* addButton = nullptr;
+    QPushButton* openButton = nullptr;
+    QLineEdit* titleEdit = nullptr;
+    PairList* cards = nullptr;
+    QLabel* gridLabel = nullptr;
+    CutView* cutView = nullptr;
+    QSlider* cutSlider = nullptr;
+    QRadioButton* noSound = nullptr;
+    QRadioButton* fileSound = nullptr;
+    QRadioButton* spokenSound = nullptr;
+    QLabel* soundFileLabel = nullptr;
+    QPushButton* chooseSoundButton = nullptr;
+    QLineEdit* spokenEdit = nullptr;
+    QPushButton* listenButton = nullptr;
+    QPushButton* removeButton = nullptr;
+    QListWidget* findingsList = nullptr;
+    QLabel* messageLabel = nullptr;
+    QProgressBar* busyBar = nullptr;
+    QLabel* whereLabel = nullptr;
+    QPushButton* saveInButton = nullptr;
+    QPushButton* saveButton = nullptr;
+    QPushButton* playGameButton = nullptr;
+
+    // What the buttons, drops and dialogs do; each returns at once and finishes in the
+    // background where it decodes, speaks or writes.
+    void addPictures(const QStringList& picturesOrFolders);
+    void openSet(const QString& datPath);
+    void chooseSoundFile(int pair, const QString& file);
+    void chooseSpoken(int pair, const QString& text);
+    void chooseNoSound(int pair);
+    void setCut(int pair, QRect cut);
+    void removePair(int pair);
+    void setDataDir(const QString& dataDir);
+    void save();
+    void listen(int pair);
+    void playGame();
+
+    // The set as it stands.
+    SetPlan plan() const;
+    int selectedPair() const;
+    void selectPair(int pair);
+    // Whether anything runs in the background or a check is due.
+    bool busy() const;
+    QString message() const;
+    QString savedDat() const { return savedDat_; }
+
+signals:
+    // Background work has ended and the check is up to date.
+    void settled();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    struct Pair {
+        PairPlan plan;
+        QImage preview;  // the upright photo, scaled down for the screen
+        QSize upright;
+        int id = 0;
+    };
+    struct Loaded;
+
+    void buildControls();
+    void retranslate();
+    void wire();
+
+    // Background work: work runs on the thread pool, done on this thread afterwards.
+    template <typename T>
+    void inBackground(std::function<T()> work, std::function<void(T)> done);
+    void workEnded();
+    // planner runs in the background; an empty result and *error when there is nothing to load.
+    void load(std::function<std::optional<SetPlan>(QString* error)> planner, bool replace);
+    void loaded(const Loaded& result, bool replace);
+    void scheduleCheck();
+    void runCheck();
+
+    // Showing the set.
+    void rebuildCards();
+    void updateCard(int pair);
+    void showSelected();
+    void updateControls();
+    void say(const QString& text);
+    void takeListOrder();
+    QRect cutOf(const Pair& pair) const;
+    QString uniqueName(const QString& name) const;
+    void speakInto(const QString& text, std::function<void(QString)> played);
+
+    // Labels that only name their neighbours.
+    QLabel* titleLabel_ = nullptr;
+    QLabel* sizeLabel_ = nullptr;
+    QGroupBox* soundBox_ = nullptr;
+
+    Platform& platform_;
+    std::vector<Pair> pairs_;
+    int nextId_ = 1;
+    QString dataDir_;
+    bool titleEdited_ = false;
+    // The set last opened or saved: saving it again under the same title replaces it.
+    std::optional<std::pair<QString, QString>> own_;
+    QString savedDat_;
+    int working_ = 0;
+    bool saving_ = false;
+    bool checkDue_ = false;
+    int checkGeneration_ = 0;
+    int errors_ = 0;
+    QTimer checkTimer_;
+    QTimer busyDelay_;
+    QTemporaryDir spoken_;
+    int spokenCount_ = 0;
+};
+
+// The program with the window open, until it is closed: kavimo-set given nothing to do.
+int runMakerWindow(int& argc, char** argv);
+
+}  // namespace kavimo::maker
