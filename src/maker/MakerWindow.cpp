@@ -66,8 +66,8 @@ struct MakerWindow::Loaded {
     SetPlan plan;
 };
 
-MakerWindow::MakerWindow(Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
-    dataDir_ = userDataDir();
+MakerWindow::MakerWindow(Platform& platform, QWidget* parent)
+    : QWidget(parent), platform_(platform), dataDir_(userDataDir()) {
     buildControls();
     retranslate();
     wire();
@@ -368,7 +368,7 @@ void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> pla
             }
             return result;
         },
-        [this, replace](std::shared_ptr<Loaded> result) { loaded(*result, replace); });
+        [this, replace](const std::shared_ptr<Loaded>& result) { loaded(*result, replace); });
 }
 
 void MakerWindow::loaded(const Loaded& result, bool replace) {

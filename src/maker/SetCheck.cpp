@@ -173,7 +173,7 @@ private:
     void checkPictures() {
         if (!present_[Files::SectionPicture]) return;
         const int side = cardSide(*count_);
-        for (int16_t p = 0; p < *count_; ++p) {
+        for (int p = 0; p < *count_; ++p) {
             const int line = lineOf(Files::SectionPicture, p);
             const QString what = p == 0 ? Maker::tr(
                                               "The game stops at the start with a message, and the "
@@ -241,7 +241,7 @@ private:
     void checkSounds() {
         if (!present_[Files::SectionSound]) return;
         QStringList silent;
-        for (int16_t p = 0; p < *count_; ++p) {
+        for (int p = 0; p < *count_; ++p) {
             const int line = lineOf(Files::SectionSound, p);
             const QString fallback = Maker::tr("the fallback sound plays instead.");
             if (line > text_.lines.size()) {

@@ -83,7 +83,7 @@ struct MakeResult {
 };
 
 // Writes the set atomically: built in a temporary folder inside dataDir, renamed into place.
-MakeResult writeSet(const SetPlan& plan);
+MakeResult writeSet(const SetPlan& given);
 
 // Makes a writeSet under way give up and leave nothing behind. Safe in a signal handler.
 void requestCancel();

@@ -105,7 +105,7 @@ public:
         return true;
     }
     void undo() {
-        for (auto it = done_.rbegin(); it != done_.rend(); ++it) QDir().rename(it->second, it->first);
+        for (size_t i = done_.size(); i-- > 0;) QDir().rename(done_[i].second, done_[i].first);
         done_.clear();
     }
 
@@ -271,6 +271,7 @@ MakeResult writeSet(const SetPlan& given) {
         bool made = false;
         bool keep = false;
         ~MadeFolder() {
+            // cppcheck-suppress knownConditionTrueFalse ; made is set where the folder is made
             if (made && !keep) QDir().rmdir(path);
         }
     } made{plan.dataDir, !QFileInfo::exists(plan.dataDir)};

@@ -168,7 +168,7 @@ bool sameShape(QSize a, QSize b) {
 }
 
 QImage preview(QFile& file, Picture& picture, QSize box) {
-    const QSize storedBox = picture.turn & QImageIOHandler::TransformationRotate90 ? box.transposed() : box;
+    const QSize storedBox = (picture.turn & QImageIOHandler::TransformationRotate90) ? box.transposed() : box;
     QImage image;
     if (picture.decoding == Decoding::PngRows) {
         if (auto shrunk = readPngShrunk(file, storedBox)) image = std::move(*shrunk);

@@ -47,7 +47,7 @@ public:
 private:
     struct Entry {
         QString name;
-        qsizetype folder;  // index into paths_
+        qsizetype folder = 0;  // index into paths_
     };
     const std::vector<Entry>& entries() const;
     void invalidate();

@@ -15,9 +15,9 @@ void SelectionFrame::setVisible(bool visible) {
 }
 
 void SelectionFrame::place(int left, int top, int width, int height) {
-    const QRect placement(left, top, width, height);
-    if (placement_ == placement) return;
-    placement_ = placement;
+    const QRect wanted(left, top, width, height);
+    if (placement_ == wanted) return;
+    placement_ = wanted;
     if (visible_) card_.update();
 }
 
