@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the benchmarks share: clocks, memory figures, simple statistics, the game's
 // platform pointed at a folder of our own, and the picture sets they deal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Deal benchmark: Command1_Click from the click until the last card is painted, for a set
 // of 21 pairs of one kind of picture, and the process's peak resident memory. One kind
 // and one moment per process, so that the peak belongs to that case alone.

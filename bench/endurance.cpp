@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Endurance benchmark: resident memory after the first deal and after many deals and
 // sounds, with the real SDL backend playing into SDL's dummy driver. Each round selects
 // the set of 21 pairs of 4000 x 3000 baseline JPEGs anew, deals it and plays 10 of the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks and runs them all under Xvfb, then prints the figures as a table.
 # Never part of the test run. Takes about five minutes (the first run also makes the
 # benchmark pictures, about 600 MB, once, in BUILD_DIR/bench/pictures).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up benchmark: time from starting the process to the end of the window's first
 // paint, and peak memory, for the game with the shipped sets against an empty Qt window,
 // run alternately in the same session. Needs a display (run it under xvfb-run -a).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up probe: starts exactly as src/main.cpp does (or, built as the empty-window probe,
 // shows a plain QWidget instead), and at the end of the window's first paint prints the
 // milliseconds since the process was started and its peak resident memory, then ends.

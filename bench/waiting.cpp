@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Waiting benchmark: CPU time (user + system, every thread) that the game uses while it
 // waits for a click, and during the one-second pause after a pair is found. Starts as
 // src/main.cpp does, with the shipped sets beside the program. Needs a display.

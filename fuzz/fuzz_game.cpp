@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole game over arbitrary bytes: they become a set file, a few pictures and sounds and
 // the fixed files in a scratch application folder, and then a player's clicks. Start-up,
 // set selection, starts, card clicks and the closing sequence run on the recording fake;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures over arbitrary bytes, decoded the ways the game asks for them: a card's
 // top-left corner, the preview's box, the closing picture whole. The PNG top-row reader
 // must give exactly the pixels that Qt's own reader gives for the same corner.

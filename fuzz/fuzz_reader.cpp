@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The set-file reader over arbitrary bytes. The bytes are written as a set file and every
 // kind is read with several indexes; each answer, the read-error box and the line
 // splitter fed in odd-sized chunks are checked against a plain model of the format, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fuzz target's harness without libFuzzer: runs LLVMFuzzerTestOneInput once on every file
 // of the folders given, in name order, so that the ordinary build (any compiler) and ctest
 // keep the seed corpus and every input that once failed (fuzz/regressions) passing. A crash,

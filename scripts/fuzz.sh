@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets (clang, AddressSanitizer + UndefinedBehaviorSanitizer) and runs
 # each for a bounded time on a copy of its seed corpus and of the inputs that once failed
 # (fuzz/regressions), so that nothing new is written into the repository. Exits non-zero on

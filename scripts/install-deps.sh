@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that Kavimo needs, in two sets:
 #   install-deps.sh play   building and playing the game (scripts/run.sh)
 #   install-deps.sh test   the same, and the tests, checks, sample-data tools and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what building and playing need, builds Kavimo (Release, without the tests) and
 # starts it on the sets in Data/.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Kavimo and its tests with AddressSanitizer and UndefinedBehaviorSanitizer into
 # build-asan/ (Debug) and runs every test there, the real-window ones included.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # clang-tidy (configuration in .clang-tidy) and cppcheck over the game's sources in src/,
 # with the compile commands of a configured build. Exits non-zero on any finding.
 #

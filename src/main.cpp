@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kavimo: a picture-matching game for young children.
 #include "platform/QtPlatform.h"
 #include "shell/Form1.h"

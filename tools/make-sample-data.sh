@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the sample data that ships in Data/: the sets listed in tools/sample-data/sets.tsv
 # with their pictures and spoken names, the fixed sounds, the closing picture, and the
 # window icon. The same inputs give the same bytes, so the output can be committed.

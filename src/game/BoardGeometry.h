@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The board: 42 card slots on one of two grids, in twips of the window (the frames inside
 // the cards count pixels).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Game start: check the set, shuffle, check every picture, deal.
 #include "shell/Form1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Card selection and matching.
 #include "shell/Form1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The deal's shuffle: 101 exchanges of two cards in play, each card drawn uniformly.
 // Not a full permutation shuffle, and it need not be: a child cannot tell.

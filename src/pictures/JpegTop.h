@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The top rows of a progressive JPEG without decoding the rest. Every scan of such a file
 // covers the whole picture, so Qt decodes all of it even for a card's corner. Told that

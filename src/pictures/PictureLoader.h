@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decoding pictures the right way up (the Exif orientation tag), only as much of them as
 // is shown and within a memory bound: a card's corner of a PNG or a progressive JPEG from

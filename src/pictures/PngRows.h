@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // PNGs read row by row through libpng: a card shows only a corner of its picture and the
 // preview a 49 x 49 stamp, and Qt would inflate a whole camera-sized PNG for either.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A sound output that is set up in the background when asked to, so that nobody waits for
 // it: a sound asked for before then is kept and starts as soon as the output is ready.

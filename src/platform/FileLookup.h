@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File names as Windows-made sets and the game's own literals write them, on this file system.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one door through which the game reaches the outside world. Form1 receives an
 // implementation at construction: QtPlatform in the program, a recording fake in tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The platform the program runs on: the sound module for sounds and the bell, Qt for the
 // X bell, message boxes and the application folder, the steady clock for time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sound files decoded with libsndfile on a thread of their own and played through SDL's audio
 // output: one sound at a time, and the bell on a voice of its own beside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A sound output: plays one file at a time and returns at once while it plays on, and rings
 // a bell beside it.

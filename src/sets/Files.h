@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The set-file reader. A set is never held in memory: each call opens the file, scans it
 // from its first line for one entry and closes it again.

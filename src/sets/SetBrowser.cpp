@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The set browser: the set list's selection and the "<<" and ">>" buttons.
 #include "shell/Form1.h"
 

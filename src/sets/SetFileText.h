@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Set files as text: the bytes of a file split into lines, and a line's bytes decoded.
 // Pure logic, no files and no widgets: the reader feeds the bytes it has read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The set list: a file list that is never shown. It lists the regular, non-hidden files
 // of its folder (links followed) whose names match its pattern, letter case ignored as

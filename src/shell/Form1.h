@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Kavimo's one window: the board of 42 cards, the start button and the set browser,
 // with the state that its handlers share. The handlers live beside the subsystem they

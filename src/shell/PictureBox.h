@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A card: a picture box with a thin sunken border. It shows its picture at the picture's
 // own size from its inner top-left corner and clips it at the inner edges. Its own

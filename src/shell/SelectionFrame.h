@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The selection frame of a card: a red square outline inside the card, which the card
 // paints over its picture. It is no widget of its own, so a click on it is a click on its

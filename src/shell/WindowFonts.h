@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's fonts. Sets were made on Japanese Windows, whose "ＭＳ Ｐゴシック" is not on
 // this system: IPAPGothic stands in for it.

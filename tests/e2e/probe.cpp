@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The helper of the real-window tests (test_*.sh beside this file):
 //
 //   e2e_probe tone OUT.wav LEVEL MILLISECONDS

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A whole game of the real program under Xvfb, seen and heard as a player would.
 #
 # A fresh application folder holds a copy of kavimo with its sound module and a Data folder

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Clicks made while the pause blocks the window are dropped, not replayed afterwards.
 # Drives the pause window of e2e_probe under Xvfb with xdotool: one click starts a
 # one-second pause, two more clicks land inside it, one more after it; the handler must

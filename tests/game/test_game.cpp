@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window and the game as the player sees and hears them: the set browser, a whole game
 // click by click, the board of each size, the closing picture, and pictures decoded ahead.
 #include "shell/PreviewImage.h"

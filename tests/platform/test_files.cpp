@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files as Windows-made sets name them.
 #include "platform/FileLookup.h"
 #include "pictures/PictureLoader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real platform's message boxes, its pause, which takes no input and runs nothing
 // until it is over, and its sound without the sound module.
 #include "platform/QtPlatform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound as the player hears it: every promised format decoded at its pitch and length, the
 // SDL backend through SDL's disk driver, which writes what would reach the speaker to a file
 // (16-bit stereo at 22050 Hz), and the files it refuses or cuts short.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hand-made sets broken in every way: the game never crashes, hangs or loses its footing,
 // and tells the player what went wrong only in its own messages. docs/bad-input.md is the
 // catalogue; each of its rows names the test and case that back it.

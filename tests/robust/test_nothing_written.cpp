@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game writes no file: whole games, their error paths and the closing sequence leave
 // the application folder and its data folder byte for byte as they were, and the current
 // directory is given back when the window closes.

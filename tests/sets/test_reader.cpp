@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The set-file reader as set authors meet it: which entry comes back for which bytes, and
 // when the read-error box appears.
 #include "sets/Files.h"

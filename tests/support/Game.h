@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window on the recording platform in a scratch application folder, and what a player
 // sees of its board. Sets are written as Windows writes them: CR LF line ends, backslash

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A platform for tests: a virtual clock, and every sound, beep, message box and wait
 // written down, in order, as short text. Message boxes return at once. Files and pictures

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Scratch folders and the files tests lay out in them: pictures, sounds, and files broken
 // the ways a parent's hand-made set may hold them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main: one offscreen QApplication for every test of the binary.
 #include <gtest/gtest.h>
 

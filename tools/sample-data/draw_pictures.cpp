@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the pictures of the sample sets, the closing sea picture and the window icon.
 //
 // Reads one job per line from standard input, fields separated by tabs:
