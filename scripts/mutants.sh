@@ -4,7 +4,7 @@
 # against the whole test suite: a fault that no test catches shows a test gone missing.
 # Run it before and after changing or trimming tests.
 #
-#   scripts/mutants.sh [fault-pattern]   (only the faults whose description matches)
+#   scripts/mutants.sh [pattern...]      (only the faults whose description holds a pattern)
 #   KAVIMO_MUTANTS_WORK=dir              scratch copy and build (default /tmp/kavimo-mutants)
 #
 # Each line of the table: file | text to find (its first occurrence) | text to put instead |
@@ -12,7 +12,7 @@
 # texts stands for a line end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-only=${1:-}
+patterns=("$@")
 work=${KAVIMO_MUTANTS_WORK:-/tmp/kavimo-mutants}
 
 faults=$(cat <<'TABLE'
@@ -48,8 +48,15 @@ src/shell/Form1.cpp | if (!fs::fileExists(path)) return; | | a missing cue still
 src/shell/Form1.cpp | が見つかりませんでした。"); break;\n    default | が見つかりませんでした"); break;\n    default | error 1 loses its full stop
 src/shell/Startup.cpp | if (!StartDir.isEmpty()) platform_.setCurrentDir(StartDir); | | the start folder is not restored at closing
 src/shell/Startup.cpp | Pause(2); | | the closing picture is not held on screen
-src/shell/PictureBox.cpp | painter.setClipRect(inner()); | | a picture spills over its card's border
 src/shell/SelectionFrame.cpp | painter.fillRect(r.left(), r.top(), line, r.height(), red); | | the frame has no left edge
+src/game/Matching.cpp | || platform_.sndPlaySoundA(entry, SND_ASYNC) == 0) | || (platform_.sndPlaySoundA(entry, SND_ASYNC), false)) | a pair sound that cannot be played gives silence, not the fallback
+src/platform/SoundDecoder.cpp | decoder->framesLeft_ = int64_t{kMaxSeconds} * info.samplerate; | decoder->framesLeft_ = info.frames; | a silence bomb decodes to its end
+src/platform/SdlSound.cpp | std::max(framesOut_, lastBellOnset_ + kBellSpacingFrames) | framesOut_ | three bells in a row sound as one
+src/platform/FileLookup.cpp | withoutTrailingSpacesAndDots(part); | QStringView(part); | "dog.jpg " no longer finds dog.jpg
+src/platform/FileLookup.cpp | bool isRegular(const QByteArray& path) { return typeOf(path) == S_IFREG; } | bool isRegular(const QByteArray& path) { return typeOf(path) != S_IFDIR; } | a device or a named pipe counts as a file
+src/shell/FileListBox.cpp | std::stable_sort(entries_.begin(), entries_.end() | std::stable_sort(entries_.rbegin(), entries_.rend() | the user's sets and the program's are listed out of order
+src/sets/SetBrowser.cpp | platform_.setCurrentDir(SetRoot()); | | a user's set reads its entries from the program's folder
+src/pictures/PictureLoader.cpp | if (turn == QImageIOHandler::TransformationNone || image.isNull()) return image; | return image; | photos taken upright show sideways
 TABLE
 )
 
@@ -79,7 +86,11 @@ for line in sys.stdin.read().splitlines():
 }
 
 while IFS=$'\x1f' read -r -d '' file find replace fault; do
-  if [ -n "$only" ] && [[ "$fault" != *"$only"* ]]; then continue; fi
+  if [ ${#patterns[@]} -gt 0 ]; then
+    wanted=no
+    for p in "${patterns[@]}"; do [[ "$fault" == *"$p"* ]] && wanted=yes; done
+    [ $wanted = yes ] || continue
+  fi
   total=$((total + 1))
   cp "$work/src/$file" "$work/original"
   if ! FIND=$find REPLACE=$replace python3 - "$work/src/$file" <<'PY'

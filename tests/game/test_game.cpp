@@ -200,10 +200,15 @@ TEST_F(Play, AFifteenPairGameOnTheSmallCardsPlaysToTheFinish) {
     std::array<int16_t, board::kCards> inOrder{};
     for (int k = 0; k < board::kCards; ++k) inOrder[k] = int16_t(k / 2);
     EXPECT_NE(form->CardValue, inOrder);
-    // The picture, larger than the card, stops at the card's sunken border.
+    // What the player sees of a small card: its picture inside the sunken border, and the
+    // red frame over it once it is picked.
+    form->Picture1_Click(0);
     const QImage card = form->Picture1[0]->grab().toImage();
     EXPECT_EQ(card.pixel(33, 33), colour(form->CardValue[0]));
-    EXPECT_NE(card.pixel(card.width() - 1, card.height() - 1), colour(form->CardValue[0]));
+    EXPECT_EQ(card.pixel(4, 33), SelectionFrame::kColour);
+    EXPECT_EQ(card.pixel(33, 4), SelectionFrame::kColour);
+    EXPECT_NE(card.pixel(0, 0), colour(form->CardValue[0]));
+    form->Picture1_Click(0);
     for (int p = 0; p < 15; ++p) {
         for (int k : cardsOf(p)) EXPECT_EQ(form->Picture1[k]->size(), QSize(67, 67));
         find(p);
