@@ -10,7 +10,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -110,12 +109,11 @@ QJsonObject toJson(const CheckedSet& set) {
     return object;
 }
 
+// Listed as the game lists them: regular files only, Shift_JIS names from old zips included.
 QStringList setsIn(const QString& folder) {
     QStringList sets;
-    const QDir dir(folder);
-    for (const QString& name :
-         dir.entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name | QDir::IgnoreCase))
-        sets << dir.filePath(name);
+    for (const QString& name : kavimo::fs::listFiles(folder, {QStringLiteral("*.dat")}))
+        sets << folder + u'/' + name;
     return sets;
 }
 
@@ -138,9 +136,10 @@ int check(const QStringList& args) {
     }
     for (const QString& arg : given) {
         // The folder that holds Data stands for its sets too.
-        if (QFileInfo(arg).isDir())
-            sets << (setsIn(arg).isEmpty() ? setsIn(arg + QStringLiteral("/Data")) : setsIn(arg));
-        else if (QFileInfo(arg).isFile())
+        if (QFileInfo(arg).isDir()) {
+            const QStringList here = setsIn(arg);
+            sets << (here.isEmpty() ? setsIn(arg + QStringLiteral("/Data")) : here);
+        } else if (QFileInfo(arg).isFile())
             sets << arg;
         else
             return usageError(Maker::tr("%1 was not found.").arg(arg));
