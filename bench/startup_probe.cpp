@@ -109,10 +109,13 @@ private:
 
 int main(int argc, char** argv) {
     phase("main");
+#ifdef KAVIMO_PROBE_GAME
+    std::jthread fontConfiguration = kavimo::fonts::readConfigurationInBackground();
+#endif
     QApplication app(argc, argv);
     phase("QApplication");
 #ifdef KAVIMO_PROBE_GAME
-    const std::jthread fontLoader = kavimo::fonts::preloadInBackground();
+    const std::jthread fontLoader = kavimo::fonts::preloadInBackground(std::move(fontConfiguration));
     kavimo::QtPlatform platform;
     phase("QtPlatform");
     kavimo::Form1 form(platform);

@@ -9,7 +9,7 @@ set -euo pipefail
 
 play=(
   # build
-  build-essential cmake pkgconf qt6-base-dev libsdl2-dev libsndfile1-dev libpng-dev libexif-dev
+  build-essential cmake pkgconf qt6-base-dev libsdl2-dev libsndfile1-dev libpng-dev libexif-dev libfontconfig-dev
   # the set tool's translations
   qt6-tools-dev qt6-l10n-tools
   # what the game loads at run time: its Japanese font, more picture readers, the bell sound

@@ -7,10 +7,11 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    std::jthread fontConfiguration = kavimo::fonts::readConfigurationInBackground();
     QApplication app(argc, argv);
     // Wayland compositors find the window's icon and menu entry through this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kavimo.kavimo"));
-    const std::jthread fontLoader = kavimo::fonts::preloadInBackground();
+    const std::jthread fontLoader = kavimo::fonts::preloadInBackground(std::move(fontConfiguration));
     kavimo::QtPlatform platform;
     kavimo::Form1 form(platform);
     platform.setUpSoundAfterFirstPaint(form);

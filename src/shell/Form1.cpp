@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <utility>
+
 // Resources of a static library must be registered by hand, outside any namespace.
 static void registerResources() { Q_INIT_RESOURCE(kavimo); }
 
@@ -41,7 +43,6 @@ Form1::Form1(Platform& platform, QWidget* parent) : QWidget(parent), platform_(p
     registerResources();
     setWindowTitle(QStringLiteral("Kavimo"));
     setFont(fonts::window());
-    setWindowIcon(QIcon(QStringLiteral(":/kavimo.png")));
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     createControls();
     setTabOrder();
@@ -134,6 +135,14 @@ void Form1::ShowError(int16_t code) {
     default: message = QStringLiteral("ｴﾗｰが発生しました"); break;
     }
     platform_.messageBox(message, kErrorTitle, MB_OK + MB_ICONSTOP);
+}
+
+void Form1::paintEvent(QPaintEvent* /*event*/) {
+    if (std::exchange(painted_, true)) return;
+    // The icon is read after the first paint, which it would otherwise hold up by a few
+    // milliseconds (Qt looks for icon engine plugins and converts it for the window system).
+    QMetaObject::invokeMethod(
+        this, [this] { setWindowIcon(QIcon(QStringLiteral(":/kavimo.png"))); }, Qt::QueuedConnection);
 }
 
 // Closing always goes ahead, in any state of the game.

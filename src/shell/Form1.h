@@ -76,6 +76,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void createControls();
@@ -83,6 +84,7 @@ private:
 
     Platform& platform_;
     bool unloaded_ = false;
+    bool painted_ = false;
 };
 
 }  // namespace kavimo

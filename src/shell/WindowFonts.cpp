@@ -4,7 +4,10 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QStringList>
+
+#include <fontconfig/fontconfig.h>
 
 #include <mutex>
 
@@ -41,17 +44,25 @@ QFont window() { return windowsFont(kWindowPoints, false); }
 
 QFont browser() { return windowsFont(kBrowserPoints, true); }
 
-std::jthread preloadInBackground() {
+std::jthread readConfigurationInBackground() {
+    // Qt's font database starts from fontconfig's configuration and cache, most of the cost.
+    return std::jthread([] { FcInit(); });
+}
+
+std::jthread preloadInBackground(std::jthread configuration) {
     substituteOnce();
     // The application's font is settled here: the first to ask for it holds a lock that
     // every widget being made waits for, and the thread would ask first.
     QGuiApplication::font();
-    return std::jthread([] {
+    return std::jthread([configuration = std::move(configuration)]() mutable {
+        if (configuration.joinable()) configuration.join();
         // Fresh fonts of this thread's own: a QFont is not to be shared between threads.
         // A font is looked up per script: the captions, and titles in kana, kanji or Latin.
         QFontDatabase::families();
         QFontMetrics(window()).horizontalAdvance(QStringLiteral("スタート かたち 漢字 Aa1"));
         QFontMetrics(browser()).horizontalAdvance(QStringLiteral("<<>>"));
+        // Qt loads every picture plugin for the first picture it reads (the preview).
+        QImageReader::supportedImageFormats();
     });
 }
 

@@ -15,10 +15,14 @@ QFont window();
 // The font of "<<" and ">>": 14.25 points, bold.
 QFont browser();
 
-// Starts loading the font database and both fonts on a thread of their own, so that the
-// window's first paint finds them ready instead of reading the font configuration itself.
-// Call on the user-interface thread once the QApplication exists; the returned thread is
-// waited for when it goes.
-std::jthread preloadInBackground();
+// Starts reading the system's font configuration on a thread of its own, while the
+// application connects to the display. Call first thing in main.
+std::jthread readConfigurationInBackground();
+
+// Then, once the QApplication exists (on the user-interface thread): loads the font database,
+// both fonts and Qt's picture plugins on a thread of their own, after the configuration has
+// been read, so that the window's controls, its preview and its first paint find them ready.
+// The returned thread is waited for when it goes.
+std::jthread preloadInBackground(std::jthread configuration);
 
 }  // namespace kavimo::fonts

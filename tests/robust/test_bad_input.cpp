@@ -24,22 +24,16 @@ TEST(DataFolderWithoutASet, ShowsNoSetAndNoCardAndStartSaysTheSetIsMissing) {
         LayOut layOut;
     } cases[] = {
         {"Missing", [](const TempDir&) {}},
-        {"Empty", [](const TempDir& app) { app.mkdir("Data"); }},
-        {"OnlyAFolderNamedXDat", [](const TempDir& app) { app.mkdir("Data/x.dat"); }},
-        {"OnlyAHiddenSet",
+        {"OnlyAHiddenSetAndAFolderNamedXDat",
          [](const TempDir& app) {
-             app.writePicture("Data/p.png", 60, 60, 0xff808080);
              app.write("Data/.x.dat", "[File]\r\n1\r\n[Picture]\r\nData\\p.png\r\n");
+             app.mkdir("Data/y.dat");
          }},
         // Opening a pipe would wait for a writer for ever.
         {"OnlyANamedPipe",
          [](const TempDir& app) {
              mkfifo(QFile::encodeName(app.mkdir("Data") + "/x.dat").constData(), 0600);
          }},
-        {"OnlyADanglingLink",
-         [](const TempDir& app) { QFile::link(app.mkdir("Data") + "/gone", app.file("Data/x.dat")); }},
-        {"OnlyALinkToItself",
-         [](const TempDir& app) { QFile::link(app.mkdir("Data") + "/x.dat", app.file("Data/x.dat")); }},
         {"DataIsAFile", [](const TempDir& app) { app.write("Data", "[File]\r\n1\r\n"); }},
     };
     for (const auto& c : cases) {
@@ -78,11 +72,11 @@ const QByteArray kPairOneIsB = "[File]\r\n2\r\n[Picture]\r\nData\\a\\p0.png\r\nD
 LayOut b(const QByteArray& bytes) {
     return [bytes](const TempDir& app) { app.write("Data/b.png", bytes); };
 }
-QByteArray cut(const char* format, int keep) {
-    QImage noise(120, 120, QImage::Format_RGB32);
+QByteArray noise() {  // a JPEG of 120 x 120 that no part of repeats
+    QImage image(120, 120, QImage::Format_RGB32);
     for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 120; ++x) noise.setPixel(x, y, 0xff000000u | uint32_t(x * 7919 + y * 104729));
-    return encoded(noise, format).left(keep);
+        for (int x = 0; x < 120; ++x) image.setPixel(x, y, 0xff000000u | uint32_t(x * 7919 + y * 104729));
+    return encoded(image, "JPG");
 }
 QByteArray utf16(const QByteArray& text) {  // Notepad's "Unicode", with its byte-order mark
     const QString s = QChar(QChar::ByteOrderMark) + QString::fromLatin1(text);
@@ -109,7 +103,6 @@ TEST(BadSet, IsReportedInTheGamesOwnWordsAndTheBoardStaysPlayable) {
         Outcome outcome;
     } cases[] = {
         {"Empty", "", nullptr, kUnreadable},
-        {"RandomBytes", randomBytes(64 << 10, 7), nullptr, kUnreadable},
         {"Utf16", utf16(onePair("\r\n")), nullptr, kUnreadable},
         {"NoPictureSection", onePair("\r\n").replace("[Picture]", "[Pictures]"), nullptr, kUnreadable},
         {"Unreadable", onePair("\r\n"), [](const TempDir& app) { makeUnreadable(app.file("Data/b.dat")); },
@@ -121,8 +114,6 @@ TEST(BadSet, IsReportedInTheGamesOwnWordsAndTheBoardStaysPlayable) {
         {"TenMebibyteLineAsThePicture",
          onePair("\r\n").replace("p0.png", "p0.png" + QByteArray(10 << 20, 'x')), nullptr, kNamesNoFile},
         {"NoFileSection", onePair("\r\n").replace("[File]", "[Files]"), nullptr, kNoFileSection},
-        {"TenMebibyteLineBeforeTheSections", QByteArray(10 << 20, '[') + "\r\n" + onePair("\r\n"), nullptr,
-         kPlayed},
         {"MixedLineEnds", "[File]\n1\r[Picture]\r\nData\\a\\p0.png\n\r[Sound]\rData\\a\\s0.wav", nullptr,
          kPlayed},
         {"MorePairsThanPictures", onePair("\r\n").replace("\r\n1\r\n", "\r\n2\r\n"), nullptr, kBadPicture},
@@ -131,25 +122,14 @@ TEST(BadSet, IsReportedInTheGamesOwnWordsAndTheBoardStaysPlayable) {
         {"Count0", count("0"), nullptr, {{}, 0, "preview ", kStartCue, ""}},
         {"Count22", count("22"), nullptr, {{}, 22, "preview " + kAllCards, {"error 2"}, kAllCards}},
         {"PictureMissing", kPairOneIsB, nullptr, kBadPicture},
-        {"PictureIsANamedPipe", kPairOneIsB,
-         [](const TempDir& app) { mkfifo(QFile::encodeName(app.file("Data/b.png")).constData(), 0600); },
-         kBadPicture},
         {"PictureIsNoPicture", kPairOneIsB, b(randomBytes(5000, 3)), kBadPicture},
-        {"PictureIsATruncatedJpegWhoseTopIsShown",
-         kPairOneIsB,
-         b(cut("JPG", 2000)),
+        {"PictureIsATruncatedJpegWhoseTopIsShown", kPairOneIsB, b(noise().left(2000)),
          {{}, 2, "preview ____", kStartCue, "oooo"}},
         {"PictureIsADecompressionBomb", kPairOneIsB, b(pngBomb()), kBadPicture},
-        {"PreviewIsADecompressionBomb",
-         "[File]\r\n1\r\n[Picture]\r\nData\\b.png\r\n",
-         b(pngBomb()),
-         {{}, 1, "__", {"error 1"}, "__"}},
-        {"PictureIsAJpegBomb", kPairOneIsB, b(jpegBomb()), kBadPicture},
         {"PreviewIsNoPicture",
          "[File]\r\n2\r\n[Picture]\r\nData\\b.png\r\nData\\a\\p1.png\r\n",
          b("not a picture"),
          {{}, 2, "____", {"error 1"}, "____"}},
-
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
