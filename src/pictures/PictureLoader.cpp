@@ -205,6 +205,11 @@ bool tooBigToHold(QSize size, QImage::Format format) {
 
 QImage load(const QString& path, const PictureRequest& request) {
     if (!fs::fileExists(path)) return {};
+    const std::unique_ptr<QFile> file = openFile(path);
+    return file ? load(*file, request) : QImage();
+}
+
+QImage load(QFile& file, const PictureRequest& request) {
     static const bool configured = [] {
         QImageReader::setAllocationLimit(kBudgetMB);
         // libjpeg reports the skipped rest of each scan of a cut progressive JPEG as
@@ -214,16 +219,15 @@ QImage load(const QString& path, const PictureRequest& request) {
     }();
     (void)configured;
 
-    const std::unique_ptr<QFile> file = openFile(path);
-    if (!file) return {};
-    std::optional<Picture> picture = inspect(*file);
+    if (!file.seek(0)) return {};
+    std::optional<Picture> picture = inspect(file);
     if (!picture) return {};
 
-    if (!request.scaleTo.isEmpty()) return preview(*file, *picture, request.scaleTo);
-    if (!request.clipTo.isEmpty()) return corner(*file, *picture, request.clipTo);
+    if (!request.scaleTo.isEmpty()) return preview(file, *picture, request.scaleTo);
+    if (!request.clipTo.isEmpty()) return corner(file, *picture, request.clipTo);
     // The whole picture, but never more than the budget.
     if (qint64{picture->stored.width()} * picture->stored.height() * 4 > kBudgetBytes) return {};
-    return corner(*file, *picture, picture->stored.expandedTo(picture->stored.transposed()));
+    return corner(file, *picture, picture->stored.expandedTo(picture->stored.transposed()));
 }
 
 }  // namespace kavimo::pictures

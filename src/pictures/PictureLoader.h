@@ -5,6 +5,7 @@
 // its top rows (PngRows.h, JpegTop.h), a preview from a photo's own thumbnail
 // (ExifThumbnail.h) or a PNG shrunk row by row.
 
+#include <QFile>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -24,6 +25,10 @@ struct PictureRequest {
 // allowed; that rule depends on the picture alone, not on the request, except that the
 // whole of a picture is given only up to 160 MB. Safe to call from several threads at once.
 QImage load(const QString& path, const PictureRequest& request = {});
+
+// The same for a file opened with fs::openRegular(), read from its start: a picture found on
+// one thread can be decoded on another.
+QImage load(QFile& file, const PictureRequest& request = {});
 
 // Whether a picture of this size, held whole in format, is beyond the largest picture
 // shown at all (512 MB, counted as Qt counts it), however little of it is decoded.

@@ -13,6 +13,8 @@
 
 #include <QLabel>
 
+#include <memory>
+
 namespace kavimo {
 
 void Form1::File1_Click() {
@@ -26,8 +28,14 @@ void Form1::File1_Click() {
         Image1->setPicture(QImage());
         return;
     }
-    // Decoded at the size it is shown: a camera photo does not decode whole.
-    Image1->setPicture(pictures::load(preview, {QSize(), Image1->size()}));
+    // Decoded at the size it is shown (a camera photo does not decode whole), on another
+    // thread: a large photo without a thumbnail takes tens of milliseconds, which neither the
+    // window's first paint nor the next click waits for. It is found here, against the set's
+    // own folder, which the next set may change.
+    const std::shared_ptr<QFile> file = fs::openRegular(preview);
+    Image1->setPictureLater([file, box = Image1->size()] {
+        return file ? pictures::load(*file, {QSize(), box}) : QImage();
+    });
 
     const QString countText = Files::ReadSetEntry(SetFilePath(), index, Files::SectionFile, platform_);
     if (const auto count = ParsePairCount(countText)) {

@@ -2,8 +2,13 @@
 #pragma once
 // The preview of the selected set: any picture is stretched to the image's own box.
 
+#include <QFuture>
+#include <QFutureWatcher>
 #include <QImage>
 #include <QWidget>
+
+#include <functional>
+#include <optional>
 
 namespace kavimo {
 
@@ -11,14 +16,22 @@ class PreviewImage : public QWidget {
     Q_OBJECT
 public:
     explicit PreviewImage(QWidget* parent);
-    const QImage& picture() const { return picture_; }
+    // The picture shown, or to be shown: waits for one still being decoded.
+    const QImage& picture() const;
     void setPicture(const QImage& picture);
+    // Shows nothing until decode, run on Qt's thread pool, has given the picture; a picture
+    // set meanwhile takes its place.
+    void setPictureLater(std::function<QImage()> decode);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage picture_;
+    void takeDecoded() const;
+
+    mutable QImage picture_;
+    mutable std::optional<QFuture<QImage>> decoding_;
+    QFutureWatcher<QImage> watcher_;
 };
 
 }  // namespace kavimo
