@@ -57,6 +57,12 @@ src/platform/FileLookup.cpp | bool isRegular(const QByteArray& path) { return ty
 src/shell/FileListBox.cpp | std::stable_sort(entries_.begin(), entries_.end() | std::stable_sort(entries_.rbegin(), entries_.rend() | the user's sets and the program's are listed out of order
 src/sets/SetBrowser.cpp | platform_.setCurrentDir(SetRoot()); | | a user's set reads its entries from the program's folder
 src/pictures/PictureLoader.cpp | if (turn == QImageIOHandler::TransformationNone || image.isNull()) return image; | return image; | photos taken upright show sideways
+src/maker/SetCheck.cpp | *count < 0 || *count > kMaxPairs) { | *count < 0) { | kavimo-set check passes a count over 21
+src/maker/SetWriter.cpp | lines.join(QStringLiteral("\r | lines.join(QStringLiteral(" | kavimo-set make ends the set file's lines with a line feed alone
+src/maker/CardPictures.cpp | return {(upright.width() - side) / 2, (upright.height() - side) / 2, side, side}; | return {0, 0, side, side}; | a made card is cut from the photo's top-left corner, not its centre
+src/maker/SetWriter.cpp | !title.isEmpty() && !plan.force && | !title.isEmpty() && plan.force && | kavimo-set make saves a new set over an existing one
+src/maker/MakerWindow.cpp | else if (cardSide(n) == cardSide(1)) | else if (n <= 11) | the set maker's window calls 11 pairs large cards
+src/maker/MakerWindow.cpp | return soundPlayable(file, &why) ? QString() : why; | return QString(); | the set maker's window takes a sound the game cannot play
 TABLE
 )
 
