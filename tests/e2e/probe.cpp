@@ -9,8 +9,8 @@
 //       bare X server nothing else does ("xdotool windowclose" destroys the window)
 //
 // The game plays one sound at a time at full volume into a device opened at 22050 Hz,
-// signed 16-bit stereo, so a test sound comes out with the sample values it went in with:
-// its level names it. The recording is read in blocks of 10 ms, each named by the median
+// signed 16-bit stereo, so a test tone comes out as it went in, a square wave whose samples
+// are +LEVEL and -LEVEL (with a little ringing): its level names it. The recording is read in blocks of 10 ms, each named by the median
 // magnitude of its samples rounded to a multiple of 1000 (within 150), so that a block that
 // straddles two sounds cannot pass for a third; a sound lasts at least 3 blocks.
 #include <QByteArray>

@@ -54,7 +54,7 @@ shot() { # window $1 into $shot
     import -window "$1" "$shot" 2>/dev/null
 }
 colours() { convert "$1" -format "$(shift && printf '%%[hex:p{%s}] ' "$@")" info:; } # RRGGBB at each X,Y
-sig() { convert "$1" -crop "80x80+$((${2%,*} - 40))+$((${2#*,} - 40))" +repage -format '%#' info:; } # around X,Y
+sig() { convert "$1" -crop "80x80+$((${2%,*} - 40))+$((${2#*,} - 40))" +repage -format '%#\n' info:; } # around X,Y
 click() { xdotool mousemove --window "$1" "${2%,*}" "${2#*,}" click 1; }
 # The game's window is laid out in twips, 15 to a pixel, each value rounded on its own.
 px() { echo $((($1 * 2 + 15) / 30)); }
