@@ -203,6 +203,8 @@ TEST(SdlSound, RefusesWhatItCannotPlayAndTheSoundPlayingGoesOn) {
     mkfifo(QFile::encodeName(tmp.file("pipe.wav")).constData(), 0600);  // opening it would wait for ever
     QByteArray mod = randomBytes(1084 + 1024, 3);  // a tracker module whose only pattern loops
     mod.replace(1080, 4, "M.K.");
+    const QByteArray aiff =
+        writeSound(tmp, "tone.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 8000, 1, std::vector(800, 0.5f));
     const QString files[] = {
         tmp.file("missing.wav"),
         tmp.write("empty.wav", {}),
@@ -210,14 +212,15 @@ TEST(SdlSound, RefusesWhatItCannotPlayAndTheSoundPlayingGoesOn) {
         tmp.write("phone-recording.m4a", QByteArray("\0\0\0\x1c" "ftypM4A ", 12) + randomBytes(4096, 7)),
         tmp.write("endless-note.mid", QByteArray("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\4\0\x90\x3c\x7f", 26)),
         tmp.write("looping.mod", mod),
+        QFile::decodeName(aiff),
         tmp.mkdir("folder.wav"),
         tmp.file("pipe.wav"),
     };
     SdlSound sound;
     ASSERT_TRUE(sound.play(QFile::encodeName(tmp.write("playing.wav", squareWav(5.0, 64)))));
     for (const QString& file : files) {
-        EXPECT_FALSE(sound.play(QFile::encodeName(file))) << file.toStdString();
-        EXPECT_TRUE(sound.isPlaying()) << file.toStdString();
+        EXPECT_FALSE(sound.play(QFile::encodeName(file))) << QFileInfo(file).fileName().toStdString();
+        EXPECT_TRUE(sound.isPlaying()) << QFileInfo(file).fileName().toStdString();
     }
 }
 
