@@ -22,9 +22,9 @@ namespace {
 // Backslashes, any letter case, folder by folder; only visible regular files exist.
 TEST(FileLookup, FindsTheFileAWindowsSetMeansAndCountsOnlyVisibleRegularFiles) {
     TempDir tmp;
-    for (const char* file : {"Data/dog.jpg", "Data/Sounds/Bark@22.wav", "Data/.hidden.wav", "Mixed/CAT.png",
-                             "Mixed/Cat.png", "Mixed/cat.png", "Twin/data/bird.png", "C:/x.wav", "データ/いぬ.jpg"})
-        tmp.write(QString::fromUtf8(file), "x");
+    const char* files[] = {"Data/dog.jpg", "Data/Sounds/Bark@22.wav", "Data/.hidden.wav", "データ/いぬ.jpg",
+                           "C:/x.wav", "Mixed/CAT.png", "Mixed/Cat.png", "Mixed/cat.png", "Twin/data/bird.png"};
+    for (const char* file : files) tmp.write(QString::fromUtf8(file), "x");
     for (const char* folder : {"Data/Folder.wav", "Twin/Data"}) tmp.mkdir(folder);
     QFile::link(tmp.file("Data/Sounds/Bark@22.wav"), tmp.file("link.wav"));
     const CurrentDirGuard cwd;

@@ -143,10 +143,9 @@ TEST(SdlSound, PlaysTheVoicesThatOnceCameOutSilentAndANewSoundCutsOffTheOneStill
     Heard heard;
     {
         SdlSound sound;
-        const auto vorbis = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-        const QByteArray voice =
-            writeSound(heard.tmp, "voice.ogg", vorbis, 48000, 2, speech(heard.tmp, 48000));
-        ASSERT_TRUE(sound.play(voice));
+        const int vorbis = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        const std::vector<float> said = speech(heard.tmp, 48000);
+        ASSERT_TRUE(sound.play(writeSound(heard.tmp, "voice.ogg", vorbis, 48000, 2, said)));
         std::this_thread::sleep_for(300ms);
         ASSERT_TRUE(sound.play(heard.square("long.wav", 3.0, 0.5f)));
         std::this_thread::sleep_for(150ms);
