@@ -179,20 +179,24 @@ TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItHasThePhotosShape) {
     }
 }
 
-// What must be decoded whole to be shown at all (every coefficient of a progressive JPEG)
-// is held to 160 MB; beyond, the picture is refused from its header for the card, the
-// preview and the closing picture alike.
+// What must be decoded whole to be shown at all (every coefficient of a progressive JPEG,
+// all of a BMP) is held to 160 MB; beyond, the picture is refused from its header for the
+// card, the preview and the closing picture alike.
 TEST(PictureBeyondTheBudget, IsRefusedForCardPreviewAndClosingPictureAlike) {
-    // A progressive grey JPEG claiming 9500 x 9500 pixels: 180 MB of coefficients.
-    QByteArray bytes = jpegBomb();
-    bytes.replace(bytes.indexOf("\xff\xc2") + 5, 4, QByteArray("\x25\x1c\x25\x1c", 4));
+    QByteArray jpegBytes = jpegBomb(), bmp = encoded(photo(QImage::Format_RGB32, 8, 8), "BMP");
+    // A progressive grey JPEG of 9500 x 9500 (180 MB of coefficients), a BMP of 7000 x 7000 (196 MB).
+    jpegBytes.replace(jpegBytes.indexOf("\xff\xc2") + 5, 4, QByteArray("\x25\x1c\x25\x1c", 4));
+    for (int i = 0; i < 4; ++i) bmp[18 + i] = bmp[22 + i] = char(7000 >> (8 * i));  // little-endian
     TempDir dir;
-    const QString path = dir.write("picture", bytes);
-    ASSERT_EQ(QImageReader(path).size(), QSize(9500, 9500));
-    ASSERT_FALSE(pictures::tooBigToHold(QImageReader(path).size()));
-    EXPECT_TRUE(pictures::load(path, {QSize(99, 99), QSize()}).isNull());
-    EXPECT_TRUE(pictures::load(path, {QSize(), QSize(49, 49)}).isNull());
-    EXPECT_TRUE(pictures::load(path, {QSize(538, 517), QSize()}).isNull());
+    const std::pair<QByteArray, QSize> cases[] = {{jpegBytes, {9500, 9500}}, {bmp, {7000, 7000}}};
+    for (const auto& [bytes, size] : cases) {
+        const QString path = dir.write("picture", bytes);
+        ASSERT_EQ(QImageReader(path).size(), size);
+        ASSERT_FALSE(pictures::tooBigToHold(size));
+        EXPECT_TRUE(pictures::load(path, {QSize(99, 99), QSize()}).isNull()) << size.width();
+        EXPECT_TRUE(pictures::load(path, {QSize(), QSize(49, 49)}).isNull()) << size.width();
+        EXPECT_TRUE(pictures::load(path, {QSize(538, 517), QSize()}).isNull()) << size.width();
+    }
 }
 
 // An RGBA PNG of side x side in 0.5 MB, written a row at a time: red at the top left, the

@@ -23,7 +23,8 @@ namespace {
 TEST(FileLookup, FindsTheFileAWindowsSetMeansAndCountsOnlyVisibleRegularFiles) {
     TempDir tmp;
     const char* files[] = {"Data/dog.jpg", "Data/Sounds/Bark@22.wav", "Data/.hidden.wav", "データ/いぬ.jpg",
-                           "C:/x.wav", "Mixed/CAT.png", "Mixed/Cat.png", "Mixed/cat.png", "Twin/data/bird.png"};
+                           "C:/x.wav", "Mixed/CAT.png", "Mixed/Cat.png", "Mixed/cat.png",
+                           "Twin/data/bird.png"};
     for (const char* file : files) tmp.write(QString::fromUtf8(file), "x");
     for (const char* folder : {"Data/Folder.wav", "Twin/Data"}) tmp.mkdir(folder);
     QFile::link(tmp.file("Data/Sounds/Bark@22.wav"), tmp.file("link.wav"));

@@ -36,6 +36,7 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
         {.what = "a header without entries", .bytes = "[Sound]"},
         {.what = "small letters", .bytes = "[sound]\r\na\r\n", .box = true},
         {.what = "a space after", .bytes = "[Sound] \r\na\r\n", .box = true},
+        {.what = "a space before", .bytes = " [Sound]\r\na\r\n", .box = true},
         {.what = "a second header", .bytes = "[Sound]\r\na\r\n[Sound]\r\n", .index = 1, .entry = "[Sound]"},
         {.what = "any order", .bytes = "[Sound]\r\ns\r\n[File]\r\n3\r\n", .kind = SectionFile, .entry = "3"},
         {.what = "a blank line is an entry", .bytes = "[Sound]\r\n\r\nb\r\n"},
