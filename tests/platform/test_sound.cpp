@@ -208,6 +208,7 @@ TEST(SdlSound, RefusesWhatItCannotPlayAndTheSoundPlayingGoesOn) {
         tmp.file("missing.wav"),
         tmp.write("empty.wav", {}),
         tmp.write("random.wav", randomBytes(4096, 5)),
+        tmp.write("truncated.wav", squareWav(0.1, 64).left(30)),
         tmp.write("phone-recording.m4a", QByteArray("\0\0\0\x1c" "ftypM4A ", 12) + randomBytes(4096, 7)),
         tmp.write("endless-note.mid", QByteArray("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\4\0\x90\x3c\x7f", 26)),
         tmp.write("looping.mod", mod),
