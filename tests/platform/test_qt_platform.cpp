@@ -23,7 +23,8 @@ TEST(QtPlatform, ShowsAMessageOverTheGameWithOneOkButtonAndTheIconItsStyleAsksFo
     const struct {
         int style;
         QMessageBox::Icon icon;
-    } styles[] = {{MB_OK + MB_ICONSTOP, QMessageBox::Critical}, {MB_OK, QMessageBox::NoIcon}};
+    } styles[] = {{.style = MB_OK + MB_ICONSTOP, .icon = QMessageBox::Critical},
+                  {.style = MB_OK, .icon = QMessageBox::NoIcon}};
     for (const auto& s : styles) {
         game.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&game));
@@ -33,20 +34,15 @@ TEST(QtPlatform, ShowsAMessageOverTheGameWithOneOkButtonAndTheIconItsStyleAsksFo
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return;
             poll.stop();
-            seen = QString("%1 %2 icon %3 buttons %4 over the game %5")
-                       .arg(box->windowTitle(), box->text())
-                       .arg(int(box->icon()))
-                       .arg(int(box->standardButtons()))
-                       .arg(int(box->parentWidget() == &game));
+            const int over = box->parentWidget() == &game;
+            seen = QString("%1 %2 icon %3 buttons %4 over the game %5").arg(box->windowTitle(), box->text());
+            seen = seen.arg(int(box->icon())).arg(int(box->standardButtons())).arg(over);
             box->button(QMessageBox::Ok)->click();
         });
         poll.start(5);
         QtPlatform().messageBox("ﾃﾞｰﾀﾌｧｲﾙが見つかりませんでした。", "ｴﾗｰ", s.style);
-        EXPECT_EQ(seen.toStdString(),
-                  QString("ｴﾗｰ ﾃﾞｰﾀﾌｧｲﾙが見つかりませんでした。 icon %1 buttons %2 over the game 1")
-                      .arg(int(s.icon))
-                      .arg(int(QMessageBox::Ok))
-                      .toStdString());
+        const QString wanted = "ｴﾗｰ ﾃﾞｰﾀﾌｧｲﾙが見つかりませんでした。 icon %1 buttons %2 over the game 1";
+        EXPECT_EQ(seen.toStdString(), wanted.arg(int(s.icon)).arg(int(QMessageBox::Ok)).toStdString());
     }
 }
 
