@@ -29,7 +29,6 @@ TEST(DataFolderWithoutASet, ShowsNoSetAndNoCardAndStartSaysTheSetIsMissing) {
          [](const TempDir& app) {
              mkfifo(QFile::encodeName(app.mkdir("Data") + "/x.dat").constData(), 0600);
          }},
-        {"DataIsAFile", [](const TempDir& app) { app.write("Data", "[File]\r\n1\r\n"); }},
     };
     for (const auto& c : cases) {
         Scene s;

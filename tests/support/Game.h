@@ -70,13 +70,6 @@ public:
         form->Form_Load();
         return *form;
     }
-    // Shows the window; from here on its repaints are logged as "paint".
-    void show() {
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        form->installEventFilter(&paints);
-        platform.log.clear();
-    }
     Log take() { return platform.take(); }
 
     bool shown(int k) const { return form->Picture1[k]->isVisibleTo(form.get()); }
@@ -113,19 +106,9 @@ public:
         return looks.join(' ');
     }
 
-    struct PaintLog : QObject {
-        explicit PaintLog(Log& log) : log(log) {}
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Paint) log.push_back("paint");
-            return false;
-        }
-        Log& log;
-    };
-
     TempDir app;
     CurrentDirGuard cwd;
     RecordingPlatform platform;
-    PaintLog paints{platform.log};
     std::unique_ptr<Form1> form;
 };
 
