@@ -54,10 +54,7 @@ struct Outcome {
     QString started;
 };
 
-QByteArray onePair(const QByteArray& end) {
-    return "[File]" + end + "1" + end + "[Picture]" + end + "Data\\a\\p0.png" + end + "[Sound]" + end +
-           "Data\\a\\s0.wav" + end;
-}
+const QByteArray kOnePair = "[File]\r\n1\r\n[Picture]\r\nData\\a\\p0.png\r\n[Sound]\r\nData\\a\\s0.wav\r\n";
 QByteArray count(const QByteArray& text) {
     return "[File]\r\n" + text + "\r\n[Picture]\r\nData\\a\\p0.png\r\nData\\a\\p1.png\r\n";
 }
@@ -93,16 +90,15 @@ TEST(BadSet, IsReportedInTheGamesOwnWordsAndTheBoardStaysPlayable) {
         Outcome outcome;
     } cases[] = {
         {"Empty", "", nullptr, kUnreadable},
-        {"Utf16", utf16(onePair("\r\n")), nullptr, kUnreadable},
-        {"NoPictureSection", onePair("\r\n").replace("[Picture]", "[Pictures]"), nullptr, kUnreadable},
-        {"Unreadable", onePair("\r\n"), [](const TempDir& app) { makeUnreadable(app.file("Data/b.dat")); },
+        {"Utf16", utf16(kOnePair), nullptr, kUnreadable},
+        {"NoPictureSection", QByteArray(kOnePair).replace("[Picture]", "[Pictures]"), nullptr, kUnreadable},
+        {"Unreadable", kOnePair, [](const TempDir& app) { makeUnreadable(app.file("Data/b.dat")); },
          kUnreadable},
-        {"DeletedBeforeItIsChosen",
-         onePair("\r\n"),
+        {"DeletedBeforeItIsChosen", kOnePair,
          [](const TempDir& app) { QFile::remove(app.file("Data/b.dat")); },
          {{"read error"}, 2, "oooo", {"error 0"}, "oooo"}},
-        {"NoFileSection", onePair("\r\n").replace("[File]", "[Files]"), nullptr, kNoFileSection},
-        {"MorePairsThanPictures", onePair("\r\n").replace("\r\n1\r\n", "\r\n2\r\n"), nullptr, kBadPicture},
+        {"NoFileSection", QByteArray(kOnePair).replace("[File]", "[Files]"), nullptr, kNoFileSection},
+        {"MorePairsThanPictures", QByteArray(kOnePair).replace("\n1\r", "\n2\r"), nullptr, kBadPicture},
         {"CountAbc", count("abc"), nullptr, kNoCount},
         {"CountMinus3", count("-3"), nullptr, {{}, -3, "preview ", {"error 2"}, ""}},
         {"Count0", count("0"), nullptr, {{}, 0, "preview ", kStartCue, ""}},
@@ -112,10 +108,8 @@ TEST(BadSet, IsReportedInTheGamesOwnWordsAndTheBoardStaysPlayable) {
         {"PictureIsATruncatedJpegWhoseTopIsShown", kPairOneIsB, b(noise().left(2000)),
          {{}, 2, "preview ____", kStartCue, "oooo"}},
         {"PictureIsADecompressionBomb", kPairOneIsB, b(pngBomb()), kBadPicture},
-        {"PreviewIsNoPicture",
-         "[File]\r\n2\r\n[Picture]\r\nData\\b.png\r\nData\\a\\p1.png\r\n",
-         b("not a picture"),
-         {{}, 2, "____", {"error 1"}, "____"}},
+        {"PreviewIsNoPicture", "[File]\r\n2\r\n[Picture]\r\nData\\b.png\r\nData\\a\\p1.png\r\n",
+         b("not a picture"), {{}, 2, "____", {"error 1"}, "____"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,7 +141,7 @@ using HugeSetFile = Game;
 
 TEST_F(HugeSetFile, OfAHundredMegabytesIsPlayedWithoutBeingHeldInMemory) {
     fullSet("a.dat", 2);
-    const QString path = app.write("Data/b.dat", onePair("\r\n").replace("[Sound]", "[Other]"));
+    const QString path = app.write("Data/b.dat", QByteArray(kOnePair).replace("[Sound]", "[Other]"));
     {
         QFile file(path);  // a hole of zeros, then the sound section at the very end
         ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.resize(100'000'000) && file.seek(file.size()));

@@ -7,8 +7,6 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include <utility>
-
 namespace kavimo::test {
 
 namespace {
@@ -55,10 +53,6 @@ void RecordingPlatform::sleepUntil(double deadline) {
     if (deadline <= now) return;
     log.push_back(QString("wait %1").arg(deadline - now));
     now = deadline;
-}
-
-std::vector<QString> RecordingPlatform::take() {
-    return std::exchange(log, {});
 }
 
 }  // namespace kavimo::test

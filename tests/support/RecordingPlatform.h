@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 
+#include <utility>
 #include <vector>
 
 namespace kavimo::test {
@@ -30,7 +31,7 @@ public:
     QString userSets;  // the user's own set folder; none by default
 
     // The log so far, which starts anew.
-    std::vector<QString> take();
+    std::vector<QString> take() { return std::exchange(log, {}); }
 };
 
 }  // namespace kavimo::test

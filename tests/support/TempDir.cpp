@@ -75,7 +75,7 @@ static QByteArray bigEndian(quint32 value) {
     return bytes;
 }
 
-QByteArray pngChunk(const char* type, const QByteArray& data) {
+static QByteArray pngChunk(const char* type, const QByteArray& data) {
     const QByteArray body = QByteArray(type, 4) + data;
     quint32 crc = 0xffffffffu;
     for (const char byte : body) {

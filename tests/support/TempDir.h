@@ -42,7 +42,6 @@ QByteArray squareWav(double seconds, int peak);
 QByteArray randomBytes(qsizetype count, uint32_t seed);
 // A PNG file around a zlib stream of its rows; `before` holds chunks (PLTE, tRNS) that
 // go before the data.
-QByteArray pngChunk(const char* type, const QByteArray& data);
 QByteArray png(int width, int height, int depth, int colourType, const QByteArray& zlibRows,
                const QByteArray& before = {}, bool interlaced = false);
 // A 30000 x 30000 grey PNG: 6 MB on disk, 900 MB once inflated.
