@@ -110,10 +110,9 @@ TEST(SetFiles, DevicesPipesAndProcFilesAreNeitherListedNorReadNorShown) {
     app.write("Data/a.dat", "[File]\r\n1\r\n[Picture]\r\nData\\dog.png\r\n");
     for (const char* pipe : {"Data/pipe.dat", "Data/pipe.png"})
         ASSERT_EQ(::mkfifo(QFile::encodeName(app.file(pipe)).constData(), 0644), 0);
-    for (const char* device : {"/dev/zero", "/dev/urandom", "/proc/self/pagemap"}) {
+    for (const char* device : {"/dev/zero", "/dev/urandom", "/proc/self/pagemap"})
         for (const char* suffix : {".dat", ".png"})
             QFile::link(device, app.file("Data/" + QFileInfo(device).fileName() + suffix));
-    }
     const ApplicationDirGuard appDir(app.path());
     EXPECT_EQ(fs::listFiles(app.path() + "\\Data", {"*.dat"}), QStringList({"a.dat", "pagemap.dat"}));
 

@@ -142,11 +142,10 @@ using HugeSetFile = Game;
 TEST_F(HugeSetFile, OfAHundredMegabytesIsPlayedWithoutBeingHeldInMemory) {
     fullSet("a.dat", 2);
     const QString path = app.write("Data/b.dat", QByteArray(kOnePair).replace("[Sound]", "[Other]"));
-    {
-        QFile file(path);  // a hole of zeros, then the sound section at the very end
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.resize(100'000'000) && file.seek(file.size()));
-        file.write("\r\n[Sound]\r\nData\\a\\s1.wav\r\n");
-    }
+    QFile file(path);  // a hole of zeros, then the sound section at the very end
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.resize(100'000'000) && file.seek(file.size()));
+    file.write("\r\n[Sound]\r\nData\\a\\s1.wav\r\n");
+    file.close();
     const int64_t before = peakResidentBytes();
     load().Command3_Click();
     form->Command1_Click();
