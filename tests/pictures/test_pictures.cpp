@@ -32,8 +32,7 @@ QImage photo(QImage::Format format, int width = 150, int height = 100) {
 }
 
 QByteArray jpeg(const QImage& image, bool progressive) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
+    QBuffer buffer;  // opened by the writer
     QImageWriter writer(&buffer, "jpeg");
     writer.setProgressiveScanWrite(progressive);
     writer.write(image);
@@ -45,10 +44,9 @@ QByteArray jpeg(const QImage& image, bool progressive) {
 // the card shows what Qt's decode of the whole file shows there.
 TEST(CardPicture, IsTheCornerOfTheWholePictureHoweverItIsDecoded) {
     const QImage rgb = photo(QImage::Format_RGB32), tall = photo(QImage::Format_RGB32, 333, 517);
-    QByteArray damaged = encoded(rgb, "PNG");
-    damaged[damaged.indexOf("IDAT") + 4] = '\x55';  // no zlib stream
-    QByteArray withRestarts = jpeg(tall, true);
-    withRestarts.insert(withRestarts.indexOf("\xff\xda"), QByteArray("\xff\xdd\x00\x04\x00\x02", 6));
+    const QByteArray damaged = encoded(rgb, "PNG").replace("IDAT\x78", "IDAT\x55");  // no zlib stream
+    const QByteArray restartsThenScan("\xff\xdd\0\4\0\2\xff\xda", 8);  // a restart interval before every scan
+    const QByteArray withRestarts = jpeg(tall, true).replace("\xff\xda", restartsThenScan);
     const struct {
         const char* name;
         QByteArray bytes;
@@ -75,8 +73,7 @@ TEST(CardPicture, IsTheCornerOfTheWholePictureHoweverItIsDecoded) {
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
             std::optional<QImage> top = pictures::readPngPart(file, part);
             if (!top) top = pictures::readProgressiveJpegTop(file, part);
-            EXPECT_EQ(top.has_value(), p.topOnly);
-            EXPECT_EQ(top.value_or(corner), corner);
+            EXPECT_EQ(top, p.topOnly ? std::optional(corner) : std::nullopt);
             const auto shown = QImage::Format_ARGB32_Premultiplied;
             EXPECT_EQ(pictures::load(path, {card, QSize()}).convertToFormat(shown),
                       corner.convertToFormat(shown));
@@ -104,53 +101,40 @@ QByteArray withExif(const QByteArray& jpegBytes, quint16 orientation, const QByt
 
 // Four flat quarters: red top left, green top right, blue bottom left, yellow bottom right.
 enum Colour { red, green, blue, yellow, none };
-constexpr QRgb kQuarters[] = {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffff00};
 
 QImage quarters(QSize size) {
+    constexpr QRgb kQuarters[] = {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffff00};
     return QImage(reinterpret_cast<const uchar*>(kQuarters), 2, 2, QImage::Format_RGB32).scaled(size);
 }
 
-// The quarter's colour nearest to rgb, so that JPEG's small shifts do not matter.
+// Which quarter's colour rgb is, each of red, green and blue on or off, so that JPEG's small
+// shifts do not matter.
 Colour colourOf(QRgb rgb) {
-    for (const Colour c : {red, green, blue, yellow}) {
-        const QRgb q = kQuarters[c];
-        const int distance = std::abs(qRed(rgb) - qRed(q)) + std::abs(qGreen(rgb) - qGreen(q));
-        if (distance + std::abs(qBlue(rgb) - qBlue(q)) < 100) return c;
-    }
-    return none;
+    constexpr Colour kByRgb[] = {none, blue, green, none, red, none, yellow, none};
+    return kByRgb[(qRed(rgb) > 127) * 4 + (qGreen(rgb) > 127) * 2 + (qBlue(rgb) > 127)];
 }
 
 // A phone stores a portrait photo turned and says so in the orientation tag: a card shows
 // the top-left corner of the upright photo, exactly as Qt decodes it upright and whole,
 // and the preview stands upright too.
 TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
-    const struct {
-        quint16 orientation;
-        Colour topLeft;  // the quarter of the stored picture that comes to the top left
-    } cases[] = {
-        {.orientation = 1, .topLeft = red},    {.orientation = 2, .topLeft = green},
-        {.orientation = 3, .topLeft = yellow}, {.orientation = 4, .topLeft = blue},
-        {.orientation = 5, .topLeft = red},    {.orientation = 6, .topLeft = blue},
-        {.orientation = 7, .topLeft = yellow}, {.orientation = 8, .topLeft = green},
-    };
+    // The quarter of the stored picture that comes to the top left, by orientation (1 to 8).
+    const Colour topLeft[] = {none, red, green, yellow, blue, red, blue, yellow, green};
     TempDir dir;
-    for (const auto& c : cases) {
+    for (quint16 orientation = 1; orientation <= 8; ++orientation) {
         for (const bool progressive : {false, true}) {
-            SCOPED_TRACE(std::to_string(c.orientation) + (progressive ? ", progressive" : ""));
+            SCOPED_TRACE(std::to_string(orientation) + (progressive ? ", progressive" : ""));
             const QByteArray stored = jpeg(quarters({320, 200}), progressive);
-            const QString path = dir.write("photo.jpg", withExif(stored, c.orientation));
+            const QString path = dir.write("photo.jpg", withExif(stored, orientation));
             QImageReader qt(path);
             qt.setAutoTransform(true);
             const QImage upright = qt.read().convertToFormat(QImage::Format_RGB32);
-            for (const QSize card : {QSize(99, 99), QSize(400, 60)}) {
-                const QImage shown = pictures::load(path, {card, QSize()});
-                EXPECT_EQ(shown, upright.copy(QRect({0, 0}, upright.size().boundedTo(card)))) << card.width();
-            }
+            // Wider than the upright photo and lower: its corner is cut on both sides.
+            const QImage shown = pictures::load(path, {QSize(400, 60), QSize()});
+            EXPECT_EQ(shown, upright.copy(QRect({0, 0}, upright.size().boundedTo({400, 60}))));
             const QImage preview = pictures::load(path, {QSize(), QSize(49, 49)});
             ASSERT_EQ(preview.size(), QSize(49, 49));
-            EXPECT_EQ(colourOf(preview.pixel(3, 3)), c.topLeft);
-            const QRgb bottomRight = upright.pixel(upright.width() - 1, upright.height() - 1);
-            EXPECT_EQ(colourOf(preview.pixel(45, 45)), colourOf(bottomRight));
+            EXPECT_EQ(colourOf(preview.pixel(3, 3)), topLeft[orientation]);
         }
     }
 }
@@ -160,28 +144,26 @@ TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
 // passed over.
 TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItHasThePhotosShape) {
     const struct {
-        QSize photo;
-        quint16 orientation;
+        QSize photo;  // turned a quarter (orientation 6) as the thumbnail is
         Colour topLeft;
     } cases[] = {
-        {.photo = {400, 300}, .orientation = 6, .topLeft = blue},    // the same shape, turned
-        {.photo = {400, 225}, .orientation = 1, .topLeft = yellow},  // letterboxed
+        {.photo = {400, 300}, .topLeft = blue},    // the same shape: the thumbnail's corner
+        {.photo = {400, 225}, .topLeft = yellow},  // letterboxed: the photo's
     };
     TempDir dir;
+    const QByteArray thumbnail = jpeg(quarters({160, 120}), false);
     for (const auto& c : cases) {
         QImage photo(c.photo, QImage::Format_RGB32);
         photo.fill(Qt::yellow);
-        const QByteArray thumbnail = jpeg(quarters({160, 120}), false);
-        const QString path = dir.write("photo.jpg", withExif(jpeg(photo, false), c.orientation, thumbnail));
-        const QImage preview = pictures::load(path, {QSize(), QSize(49, 49)});
-        ASSERT_EQ(preview.size(), QSize(49, 49)) << c.orientation;
-        EXPECT_EQ(colourOf(preview.pixel(3, 3)), c.topLeft) << c.orientation;
+        const QString path = dir.write("photo.jpg", withExif(jpeg(photo, false), 6, thumbnail));
+        EXPECT_EQ(colourOf(pictures::load(path, {QSize(), QSize(49, 49)}).pixel(3, 3)), c.topLeft);
     }
 }
 
 // What must be decoded whole to be shown at all (every coefficient of a progressive JPEG,
 // all of a BMP) is held to 160 MB; beyond, the picture is refused from its header for the
-// card, the preview and the closing picture alike.
+// card, the preview and the closing picture alike (the closing picture is loaded as a card
+// of the window's size).
 TEST(PictureBeyondTheBudget, IsRefusedForCardPreviewAndClosingPictureAlike) {
     QByteArray jpegBytes = jpegBomb(), bmp = encoded(photo(QImage::Format_RGB32, 8, 8), "BMP");
     // A progressive grey JPEG of 9500 x 9500 (180 MB of coefficients), a BMP of 7000 x 7000 (196 MB).
@@ -192,30 +174,24 @@ TEST(PictureBeyondTheBudget, IsRefusedForCardPreviewAndClosingPictureAlike) {
     for (const auto& [bytes, size] : cases) {
         const QString path = dir.write("picture", bytes);
         ASSERT_EQ(QImageReader(path).size(), size);
-        ASSERT_FALSE(pictures::tooBigToHold(size));
         EXPECT_TRUE(pictures::load(path, {QSize(99, 99), QSize()}).isNull()) << size.width();
         EXPECT_TRUE(pictures::load(path, {QSize(), QSize(49, 49)}).isNull()) << size.width();
-        EXPECT_TRUE(pictures::load(path, {QSize(538, 517), QSize()}).isNull()) << size.width();
     }
 }
 
-// An RGBA PNG of side x side in 0.5 MB, written a row at a time: red at the top left, the
-// rest blue. Each half's first row in full, the rows below it "same as above" (filter Up).
-QByteArray hugePng(int side) {
+// An RGBA PNG of side x side in 0.5 MB, written a row at a time: its left half red, its right
+// half blue. The first row in full, the rows below it "same as above" (filter Up).
+QByteArray hugePng(size_t side) {
+    std::vector<uchar> first(side * 4 + 1), up(first.size()), buffer(1 << 16);
+    up[0] = 2;
+    // Red or blue, and opaque.
+    for (size_t x = 0; x < side; ++x) first[x * 4 + (x < side / 2 ? 1 : 3)] = first[x * 4 + 4] = 255;
     z_stream zlib{};
     deflateInit(&zlib, Z_BEST_SPEED);
     QByteArray out;
-    std::vector<uchar> row(size_t(side) * 4 + 1), buffer(1 << 16);
-    for (int y = 0; y < side; ++y) {
-        const bool first = y == 0 || y == side / 2;
-        row[0] = first ? 0 : 2;
-        for (int x = 0; x < side; ++x) {
-            const bool isRed = y == 0 && x < side / 2;
-            const uchar rgba[4] = {uchar(isRed ? 255 : 0), 0, uchar(isRed ? 0 : 255), 255};
-            for (int i = 0; i < 4; ++i) row[size_t(x) * 4 + 1 + size_t(i)] = first ? rgba[i] : 0;
-        }
-        zlib.next_in = row.data();
-        zlib.avail_in = uInt(row.size());
+    for (size_t y = 0; y < side; ++y) {
+        zlib.next_in = (y == 0 ? first : up).data();
+        zlib.avail_in = uInt(first.size());
         do {
             zlib.next_out = buffer.data();
             zlib.avail_out = uInt(buffer.size());
@@ -225,7 +201,7 @@ QByteArray hugePng(int side) {
         } while (zlib.avail_out == 0);
     }
     deflateEnd(&zlib);
-    return png(side, side, 8, 6, out);
+    return png(int(side), int(side), 8, 6, out);
 }
 
 // Just under the largest picture shown (529 MB once inflated): shown as preview, card and

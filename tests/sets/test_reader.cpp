@@ -28,17 +28,13 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
         bool box = false;
     } cases[] = {
         {.what = "a sound", .bytes = kExample, .index = 1, .entry = "Data\\cat.wav"},
-        {.what = "past the section", .bytes = kExample, .kind = SectionPicture, .index = 2,
-         .entry = "[Sound]"},
+        {.what = "into the next", .bytes = kExample, .kind = SectionPicture, .index = 2, .entry = "[Sound]"},
         {.what = "the count, any index", .bytes = kExample, .kind = SectionFile, .index = 7, .entry = "2"},
         {.what = "past the file's end", .bytes = kExample, .index = 2},
-        {.what = "a negative index", .bytes = kExample, .index = -1},
-        {.what = "a header without entries", .bytes = "[Sound]"},
         {.what = "small letters", .bytes = "[sound]\r\na\r\n", .box = true},
         {.what = "a space after", .bytes = "[Sound] \r\na\r\n", .box = true},
         {.what = "a space before", .bytes = " [Sound]\r\na\r\n", .box = true},
         {.what = "a second header", .bytes = "[Sound]\r\na\r\n[Sound]\r\n", .index = 1, .entry = "[Sound]"},
-        {.what = "any order", .bytes = "[Sound]\r\ns\r\n[File]\r\n3\r\n", .kind = SectionFile, .entry = "3"},
         {.what = "a blank line is an entry", .bytes = "[Sound]\r\n\r\nb\r\n"},
         {.what = "entries unchanged", .bytes = "[Sound]\r\n a ;b\t\r\n", .entry = " a ;b\t"},
         {.what = "kind 3", .bytes = kExample, .kind = 3, .box = true},
@@ -48,13 +44,11 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
         {.what = "LF then CR ends two lines", .bytes = "[Sound]\na\n\rb", .index = 2, .entry = "b"},
         {.what = "CR LF split between two reads", .bytes = "[Sound]\r\n" + QByteArray(65526, 'x') + "\r\nb",
          .index = 1, .entry = "b"},
-        {.what = "a byte-order mark", .bytes = "\xEF\xBB\xBF[File]\r\n5\r\n", .kind = SectionFile,
-         .entry = "5"},
+        {.what = "a byte-order mark", .bytes = "\xEF\xBB\xBF[File]\r\n5", .kind = SectionFile, .entry = "5"},
         {.what = "half a byte-order mark", .bytes = "\xEF\xBB[File]\r\n5", .kind = SectionFile, .box = true},
         {.what = "Shift_JIS", .bytes = "[Sound]\r\n\x93\xae\x95\xa8\\\xb2\xc7\r\n", .entry = "動物\\ｲﾇ"},
         {.what = "UTF-8", .bytes = "[Sound]\r\n\xe5\x8b\x95\xe7\x89\xa9.jpg", .entry = "動物.jpg"},
-        {.what = "a mark inside a line", .bytes = "[Sound]\r\n\xEF\xBB\xBF\xe5\x8b\x95",
-         .entry = QStringLiteral("\uFEFF動")},
+        {.what = "a mark later on", .bytes = "[Sound]\r\n\xEF\xBB\xBFx", .entry = QStringLiteral("\uFEFFx")},
         {.what = "invalid Shift_JIS", .bytes = "[Sound]\r\na\x81\xff" "b", .entry = "a\x1a\x1a" "b"},
         {.what = "a NUL", .bytes = QByteArray("[Sound]\r\na\0b", 12), .entry = QString("a") + QChar(0) + "b"},
         {.what = "a header line cut at its length is no header",
@@ -63,16 +57,12 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
          .index = 32767, .entry = "last"},
         {.what = "a huge entry is cut at 1 MiB", .bytes = "[Sound]\r\n" + QByteArray(3 << 20, 'z') + "\r\nb",
          .entry = QString(1 << 20, 'z')},
-        {.what = "a folder", .bytes = "<folder>", .box = true},
     };
     TempDir dir;
     int n = 0;
     for (const auto& c : cases) {
         const QString name = QString("Data/%1.dat").arg(++n);
-        if (c.bytes == "<folder>")
-            dir.mkdir(name);
-        else
-            dir.write(name, c.bytes);
+        dir.write(name, c.bytes);
         RecordingPlatform platform;
         int16_t index = c.index;
         const QString path = dir.path() + "\\Data\\" + QString::number(n) + ".dat";  // as the list gives it
