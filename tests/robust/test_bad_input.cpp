@@ -68,10 +68,6 @@ QByteArray noise() {  // a JPEG of 120 x 120 random pixels
     const QImage image(reinterpret_cast<const uchar*>(pixels.constData()), 120, 120, QImage::Format_RGB32);
     return encoded(image, "JPG");
 }
-QByteArray utf16(const QByteArray& text) {  // Notepad's "Unicode", with its byte-order mark
-    const QString s = QChar(QChar::ByteOrderMark) + QString::fromLatin1(text);
-    return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
-}
 
 const Log kStartCue{"sound HajimeA@08.wav"};
 // As an empty set file: the reader's box, and the game shown before stays.
@@ -90,7 +86,6 @@ TEST(BadSet, IsReportedInTheGamesOwnWordsAndTheBoardStaysPlayable) {
         Outcome outcome;
     } cases[] = {
         {"Empty", "", nullptr, kUnreadable},
-        {"Utf16", utf16(kOnePair), nullptr, kUnreadable},
         {"NoPictureSection", QByteArray(kOnePair).replace("[Picture]", "[Pictures]"), nullptr, kUnreadable},
         {"Unreadable", kOnePair, [](const TempDir& app) { makeUnreadable(app.file("Data/b.dat")); },
          kUnreadable},

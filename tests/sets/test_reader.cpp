@@ -46,6 +46,8 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
          .index = 1, .entry = "b"},
         {.what = "a byte-order mark", .bytes = "\xEF\xBB\xBF[File]\r\n5", .kind = SectionFile, .entry = "5"},
         {.what = "half a byte-order mark", .bytes = "\xEF\xBB[File]\r\n5", .kind = SectionFile, .box = true},
+        {.what = "UTF-16", .bytes = QByteArray("\xFF\xFE[\0F\0i\0l\0e\0]\0", 14), .kind = SectionFile,
+         .box = true},
         {.what = "Shift_JIS", .bytes = "[Sound]\r\n\x93\xae\x95\xa8\\\xb2\xc7\r\n", .entry = "動物\\ｲﾇ"},
         {.what = "UTF-8", .bytes = "[Sound]\r\n\xe5\x8b\x95\xe7\x89\xa9.jpg", .entry = "動物.jpg"},
         {.what = "a mark later on", .bytes = "[Sound]\r\n\xEF\xBB\xBFx", .entry = QStringLiteral("\uFEFFx")},
