@@ -87,9 +87,8 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWrites) {
     // The same choices through make.
     TempDir made;
     SetPlan plan = planFromPictures({photos}, "Zoo", made.path() + "/Data", false);
-    ASSERT_EQ(plan.pairs.size(), 3u);
-    plan.pairs[1].cut = QRect(60, 0, 100, 100);
-    plan.pairs[2].sound = {.kind = SoundChoice::Kind::Spoken, .file = {}, .spokenText = "cat"};
+    plan.pairs.at(1).cut = QRect(60, 0, 100, 100);
+    plan.pairs.at(2).sound = {.kind = SoundChoice::Kind::Spoken, .file = {}, .spokenText = "cat"};
     ASSERT_TRUE(writeSet(plan).ok);
     const auto ours = filesUnder(scene.app.path() + "/Data");
     EXPECT_TRUE(ours == filesUnder(made.path() + "/Data")) << ours.keys().join(' ').toStdString();
@@ -123,13 +122,12 @@ TEST_F(MakerWindowTest, CardsFollowTheListOrderAndRemovalAndTheSmallGrid) {
 TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
     const struct {
         int photos;        // more photos in Zoo
-        const char* file;  // a sound chosen for the first pair, or a file beside the photos
+        const char* file;  // a sound chosen for the first pair, or a file beside Zoo
         QByteArray bytes;
         const char* said;
         size_t pairs;
     } rows[] = {
         {.photos = 19, .file = "notes.txt", .bytes = "", .said = "1 more not added", .pairs = 21},
-        {.photos = 0, .file = "Zoo/broken.png", .bytes = "not a picture", .said = "broken.png", .pairs = 3},
         {.photos = 0, .file = "noise.wav", .bytes = "RIFF, but no sound", .said = "noise.wav", .pairs = 3},
     };
     for (const auto& row : rows) {
@@ -141,9 +139,8 @@ TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
         ASSERT_TRUE(t.settle());
         if (file.endsWith(".wav")) t.window.chooseSoundFile(0, file);
         ASSERT_TRUE(t.settle());
-        const SetPlan plan = t.window.plan();
-        EXPECT_TRUE(t.window.message().contains(row.said) && plan.pairs.size() == row.pairs &&
-                    plan.pairs[0].sound.kind == SoundChoice::Kind::None)
+        EXPECT_TRUE(t.window.message().contains(row.said) && t.window.plan().pairs.size() == row.pairs &&
+                    t.window.plan().pairs[0].sound.kind == SoundChoice::Kind::None)
             << t.window.message().toStdString();
         t.window.save();
         ASSERT_TRUE(t.settle());
