@@ -10,9 +10,10 @@
 //
 // The game plays one sound at a time at full volume into a device opened at 22050 Hz,
 // signed 16-bit stereo, so a test tone comes out as it went in, a square wave whose samples
-// are +LEVEL and -LEVEL (with a little ringing): its level names it. The recording is read in blocks of 10 ms, each named by the median
-// magnitude of its samples rounded to a multiple of 1000 (within 150), so that a block that
-// straddles two sounds cannot pass for a third; a sound lasts at least 3 blocks.
+// are +LEVEL and -LEVEL (with a little ringing): its level names it. The recording is read in
+// blocks of 10 ms, each named by the median magnitude of its samples rounded to a multiple of
+// 1000 (within 150), so that a block that straddles two sounds cannot pass for a third; a
+// sound lasts at least 3 blocks.
 #include <QByteArray>
 #include <QFile>
 #include <algorithm>
@@ -26,8 +27,6 @@
 
 namespace {
 
-constexpr int kRate = 22050;
-
 // Blocks of 10 ms: the level each is named by (as above), or -1, and its loudest sample.
 struct Block {
     int level;
@@ -39,7 +38,7 @@ std::vector<Block> blocks(const char* path) {
     if (!in.open(QIODevice::ReadOnly)) return {};
     const QByteArray bytes = in.readAll();
     const auto* samples = reinterpret_cast<const qint16*>(bytes.constData());
-    const qsizetype block = kRate / 100 * 2;
+    const qsizetype block = 22050 / 100 * 2;  // stereo samples
     std::vector<Block> result;
     std::vector<int> magnitudes(block);
     for (qsizetype at = 0; at + block <= bytes.size() / 2; at += block) {

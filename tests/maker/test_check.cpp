@@ -2,7 +2,6 @@
 // kavimo-set check: for each broken set, what the checker calls an error or a warning is
 // what the game does with it; and the command speaks the desktop's language.
 #include <QProcess>
-#include <QProcessEnvironment>
 
 #include "maker/SetMaker.h"
 #include "support/Game.h"
@@ -11,8 +10,7 @@ namespace kavimo::test {
 namespace {
 
 using maker::Finding;
-enum class Outcome { Clean, Warning, Error };
-using enum Outcome;
+enum Outcome { Clean, Warning, Error };
 
 struct Row {
     QByteArray text;  // the set file; "~" stands for "Data\s\" below
@@ -42,14 +40,10 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = with("\r\n", "\n"), .outcome = Warning, .says = "line feed alone", .line = 0},
         {.text = with("p1.png", "いぬ.png"), .outcome = Warning, .says = "UTF-8", .line = 0},
     };
-    writeSet("s/x", {});
-    app.writePicture("Data/s/p0.png", 90, 90, colour(0));
-    app.writePicture("Data/s/p1.png", 90, 90, colour(1));
-    app.writePicture("Data/s/いぬ.png", 90, 90, colour(1));
+    for (const QString name : {"p0", "p1", "いぬ"})
+        app.writePicture("Data/s/" + name + ".png", 90, 90, colour(1));
     app.writePicture("Data/s/big.png", 400, 300, colour(1));
-    app.writeWav("Data/s/s0.wav");
-    app.writeWav("Data/s/s1.wav");
-    cues({"puu002@22.wav"});
+    for (const QString name : {"s0", "s1"}) app.writeWav("Data/s/" + name + ".wav");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.says);
         const QString dat = app.write("Data/s.dat", QByteArray(row.text).replace("~", "Data\\s\\"));
@@ -66,16 +60,11 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         load().Command1_Click();
         find(0);
         const Log log = take();
-        const bool boxed = std::any_of(log.begin(), log.end(), [](const QString& e) {
-            return e.startsWith("error") || e == "read error";
-        });
+        const bool boxed = std::ranges::any_of(log, [](const QString& e) { return e.contains("error"); });
         const bool dealt = board().count('_') == 2 && board().count('o') == 2;
         EXPECT_EQ(row.outcome == Error, boxed || !dealt) << board().toStdString();
-        if (dealt && !boxed) {
-            EXPECT_EQ(std::find(log.begin(), log.end(), "sound s0.wav") != log.end(),
-                      !any([](const Finding& f) { return f.line == 7; }));
-        }
-        form.reset();
+        const bool pairSounded = std::ranges::find(log, "sound s0.wav") != log.end();
+        EXPECT_TRUE(boxed || !dealt || pairSounded == !any([](const Finding& f) { return f.line == 7; }));
     }
 }
 
@@ -83,9 +72,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
 TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
     TempDir dir;
     dir.write("Data/s.dat", "[file]\r\n1\r\n");
-    dir.mkdir("empty");
     const QStringList check{"check", dir.file("Data")};
-    const QStringList make{"make", "--data", dir.file("Data"), dir.file("empty")};
     const struct {
         const char* lang;
         QStringList args;
@@ -93,23 +80,20 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         const char* says;
     } runs[] = {
         {.lang = "ja_JP.UTF-8", .args = check, .exit = 1, .says = "「[File]」と書いてください。"},
-        {.lang = "C.UTF-8", .args = check, .exit = 1, .says = "\"[file]\" is not a header; write \"[File]\""},
-        {.lang = "ja_JP.UTF-8", .args = make, .exit = 1, .says = "セットにする絵がありません。"},
-        {.lang = "en_GB.UTF-8", .args = make, .exit = 1, .says = "There are no pictures"},
+        {.lang = "en_GB.UTF-8", .args = check, .exit = 1, .says = "is not a header; write \"[File]\""},
         {.lang = "ja_JP.UTF-8", .args = {"make"}, .exit = 2, .says = "使い方:"},
         {.lang = "C.UTF-8", .args = {"--help"}, .exit = 0, .says = "Usage:"},
     };
     for (const auto& run : runs) {
         QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"}) env.remove(name);
+        QProcessEnvironment env;  // nothing but the language: no LC_ALL or LANGUAGE of ours to outrank it
         env.insert("LANG", run.lang);
         program.setProcessEnvironment(env);
         program.start(KAVIMO_SET_PROGRAM, run.args);
         ASSERT_TRUE(program.waitForFinished(30000));
         const QString output = program.readAllStandardOutput() + program.readAllStandardError();
-        EXPECT_EQ(program.exitCode(), run.exit) << run.lang << " " << run.args.join(' ').toStdString();
-        EXPECT_TRUE(output.contains(QString::fromUtf8(run.says))) << output.toStdString();
+        EXPECT_TRUE(program.exitCode() == run.exit && output.contains(QString::fromUtf8(run.says)))
+            << run.lang << " exit " << program.exitCode() << ": " << output.toStdString();
     }
 }
 
