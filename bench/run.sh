@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks and runs them all under Xvfb, then prints the figures as a table.
-# Never part of the test run. Takes about five minutes (the first run also makes the
+# Never part of the test run. Takes about three minutes (the first run also makes the
 # benchmark pictures, about 600 MB, once, in BUILD_DIR/bench/pictures).
 #
 # usage: bench/run.sh [BUILD_DIR]   (default: build; configured as Release if new)
