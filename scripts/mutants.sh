@@ -70,7 +70,7 @@ TABLE
 mkdir -p "$work"
 rm -rf "$work/src"
 mkdir -p "$work/src"
-git ls-files -z | tar --null -T - -cf - | tar -xf - -C "$work/src"
+git ls-files -z | tar --null -T - -cf - | tar -xmf - -C "$work/src"  # -m: a build left from an older copy rebuilds what changed
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$work/src" -B "$work/build" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
