@@ -20,6 +20,7 @@ test=(
   # real-window tests, test data and the sample-data generator
   xvfb xauth xdotool imagemagick x11-apps libx11-dev sox espeak-ng fonts-noto-color-emoji
   desktop-base  # pictures for the set maker window's real-window test
+  dbus-daemon   # the benchmarks' session bus, as on a desktop
   # sanitizers, fuzzing and static checks
   clang libclang-rt-dev clang-tidy cppcheck
   # the Debian package and its checks
