@@ -40,7 +40,6 @@ void PreviewImage::setPictureLater(std::function<QImage()> decode) {
 }
 
 void PreviewImage::paintEvent(QPaintEvent*) {
-    if (decoding_ && decoding_->isFinished()) takeDecoded();
     if (picture_.isNull()) return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
