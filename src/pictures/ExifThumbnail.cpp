@@ -30,6 +30,7 @@ std::optional<QImage> exifThumbnail(const QByteArray& head) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "jpeg");
+    reader.setAutoDetectImageFormat(false);  // else Qt loads every picture plugin first
     reader.setAutoTransform(false);
     const QSize size = reader.size();
     if (size.isEmpty() || size.width() > kLargestSide || size.height() > kLargestSide) return std::nullopt;

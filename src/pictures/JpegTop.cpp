@@ -182,6 +182,7 @@ std::optional<QImage> readProgressiveJpegTop(QIODevice& device, QRect part) {
     QBuffer buffer(&cut->bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "jpeg");
+    reader.setAutoDetectImageFormat(false);  // else Qt loads every picture plugin first
     reader.setAutoTransform(false);
     const QSize size = reader.size();
     if (!size.isValid() || !QRect(QPoint(0, 0), size).contains(part)) return std::nullopt;

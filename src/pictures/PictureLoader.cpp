@@ -73,8 +73,14 @@ std::optional<Picture> inspect(QFile& file) {
     const QByteArray head = file.peek(kPngHeadBytes);
     const std::optional<JpegFrame> frame = head.startsWith("\xff\xd8") ? jpegFrame(file) : std::nullopt;
     if (!file.seek(0)) return std::nullopt;
-    picture.reader = std::make_unique<QImageReader>(&file);
+    // The usual kinds are named from their signature: to recognise a file itself, Qt loads
+    // every picture plugin it has, and the libraries behind them, even for a PNG.
+    const QByteArray known = head.startsWith("\xff\xd8")          ? QByteArrayLiteral("jpeg")
+                             : head.startsWith("\x89PNG\r\n\x1a\n") ? QByteArrayLiteral("png")
+                                                                     : QByteArray();
+    picture.reader = std::make_unique<QImageReader>(&file, known);
     QImageReader& reader = *picture.reader;
+    reader.setAutoDetectImageFormat(known.isEmpty());
     reader.setAutoTransform(false);
     picture.stored = reader.size();
     // Refused from the header: to show even a corner or a thumbnail of a progressive JPEG
@@ -137,6 +143,7 @@ QImage readWithQt(QFile& file, Picture& picture, SetUp setUp) {
     if (!reader || file.pos() != picture.readerAt) {
         if (!file.seek(0)) return {};
         reader = std::make_unique<QImageReader>(&file, picture.format);
+        reader->setAutoDetectImageFormat(false);
         reader->setAutoTransform(false);
     }
     setUp(*reader);

@@ -13,7 +13,9 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 
 #include <utility>
@@ -141,8 +143,15 @@ void Form1::paintEvent(QPaintEvent* /*event*/) {
     if (std::exchange(painted_, true)) return;
     // The icon is read after the first paint, which it would otherwise hold up by a few
     // milliseconds (Qt looks for icon engine plugins and converts it for the window system).
+    // Read as the PNG it is: to recognise it, Qt would load every picture plugin it has.
     QMetaObject::invokeMethod(
-        this, [this] { setWindowIcon(QIcon(QStringLiteral(":/kavimo.png"))); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            QImageReader icon(QStringLiteral(":/kavimo.png"), "png");
+            icon.setAutoDetectImageFormat(false);
+            setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
+        },
+        Qt::QueuedConnection);
 }
 
 // Closing always goes ahead, in any state of the game.
