@@ -57,6 +57,9 @@ src/platform/FileLookup.cpp | bool isRegular(const QByteArray& path) { return ty
 src/shell/FileListBox.cpp | std::stable_sort(entries_.begin(), entries_.end() | std::stable_sort(entries_.rbegin(), entries_.rend() | the user's sets and the program's are listed out of order
 src/sets/SetBrowser.cpp | platform_.setCurrentDir(SetRoot()); | | a user's set reads its entries from the program's folder
 src/pictures/PictureLoader.cpp | if (turn == QImageIOHandler::TransformationNone || image.isNull()) return image; | return image; | photos taken upright show sideways
+src/pictures/PictureLoader.cpp | reader.setAutoDetectImageFormat(known.isEmpty()); | | reading a PNG or a JPEG loads every picture plugin Qt has
+src/shell/Form1.cpp | Frame1->setStyle(frameStyle); | | the first paint of the set browser's frame loads every picture plugin
+src/shell/FrameStyle.cpp | constexpr int kTopMargin = 3; | constexpr int kTopMargin = 2; | the set browser's frame stands a pixel higher than Fusion draws it
 src/maker/SetCheck.cpp | *count < 0 || *count > kMaxPairs) { | *count < 0) { | kavimo-set check passes a count over 21
 src/maker/SetWriter.cpp | lines.join(QStringLiteral("\r | lines.join(QStringLiteral(" | kavimo-set make ends the set file's lines with a line feed alone
 src/maker/CardPictures.cpp | return {(upright.width() - side) / 2, (upright.height() - side) / 2, side, side}; | return {0, 0, side, side}; | a made card is cut from the photo's top-left corner, not its centre

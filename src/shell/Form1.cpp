@@ -4,6 +4,7 @@
 #include "platform/FileLookup.h"
 #include "platform/Platform.h"
 #include "shell/FileListBox.h"
+#include "shell/FrameStyle.h"
 #include "shell/PictureBox.h"
 #include "shell/PreviewImage.h"
 #include "shell/SelectionFrame.h"
@@ -74,6 +75,9 @@ void Form1::createControls() {
 
     Frame1 = new QGroupBox(this);
     Frame1->setFocusPolicy(Qt::NoFocus);
+    auto* frameStyle = new FrameStyle;
+    frameStyle->setParent(Frame1);
+    Frame1->setStyle(frameStyle);
     Frame1->setGeometry(twipsRect(3000, 6720, 5055, 975));
 
     Command3 = makeButton(QStringLiteral(">>"), {4320, 360, 615, 375}, Frame1);

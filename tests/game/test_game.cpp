@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window and the game as the player sees and hears them: the set browser, a whole game
 // click by click, the board of each size, the fallback sound and the closing picture.
+#include "shell/FrameStyle.h"
 #include "shell/PreviewImage.h"
 #include "support/Game.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -180,6 +182,72 @@ TEST_F(Play, ElevenToTwentyOnePairsAreDealtOnSmallCardsUpToTenOnLargeOnes) {
     form->Command1_Click();
     EXPECT_EQ(pairs(), QStringList(21, "oo").join(' '));
     EXPECT_EQ(form->Picture1[7]->geometry(), QRect(16, 91, 67, 67));
+}
+
+// The set browser's frame is drawn from Fusion's own picture without Qt's format
+// detection; every group box still looks exactly as Fusion draws it.
+TEST(SetFrame, LooksExactlyAsTheStylesOwnGroupBox) {
+    ASSERT_EQ(QApplication::style()->name(), "fusion");
+    const struct {
+        const char* title;
+        bool checkable;
+    } rows[] = {
+        {.title = "", .checkable = false},  // the set browser's
+        {.title = "Sets", .checkable = false},
+        {.title = "", .checkable = true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.title);
+        QImage shots[2];
+        for (QImage& shot : shots) {
+            QGroupBox box(row.title);
+            box.setCheckable(row.checkable);
+            box.resize(337, 65);
+            if (&shot == &shots[1]) {
+                auto* style = new FrameStyle;
+                style->setParent(&box);
+                box.setStyle(style);
+            }
+            shot = box.grab().toImage();
+        }
+        EXPECT_EQ(shots[1], shots[0]);
+    }
+}
+
+// Qt's picture plugins mapped into this process, by file name.
+QStringList picturePlugins() {
+    QFile maps("/proc/self/maps");
+    if (!maps.open(QIODevice::ReadOnly)) return {"unreadable"};
+    QStringList plugins;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        if (!line.contains("/imageformats/")) continue;
+        const QString name = QFileInfo(QString::fromUtf8(line.trimmed())).fileName();
+        if (!plugins.contains(name)) plugins << name;
+    }
+    return plugins;
+}
+
+// To recognise a picture, Qt loads every picture plugin it has and the libraries behind
+// them (TIFF, WebP, MNG, ...). Start-up, the first paint with its frame and icon, a deal of
+// a PNG and a JPEG and the closing picture name their format and load the JPEG plugin alone.
+// The pictures are copied from the sources, as writing one would load the plugins.
+TEST_F(Play, LoadsNoPicturePluginButJpegFromStartToClosing) {
+    if (!picturePlugins().isEmpty()) GTEST_SKIP() << "another test in this process read a picture first";
+    const QString sources = KAVIMO_SOURCE_DIR;
+    app.mkdir("Data/a");
+    ASSERT_TRUE(QFile::copy(sources + "/src/shell/kavimo.png", app.file("Data/a/p.png")));
+    ASSERT_TRUE(QFile::copy(sources + "/Data/sea.jpg", app.file("Data/a/j.jpg")));
+    ASSERT_TRUE(QFile::copy(sources + "/Data/sea.jpg", app.file("Data/sea.jpg")));
+    writeSet("a.dat", {"[File]", "2", "[Picture]", "Data\\a\\p.png", "Data\\a\\j.jpg"});
+    cues({"Icq01@11.wav"});
+    load().grab();
+    QCoreApplication::processEvents();  // the icon, after the first paint
+    form->Command1_Click();
+    form->grab();
+    EXPECT_EQ(board(), "oooo");
+    form->close();
+    EXPECT_FALSE(form->Picture1[0]->picture().isNull());  // the closing picture
+    EXPECT_EQ(picturePlugins(), QStringList{"libqjpeg.so"});
 }
 
 // Closing shows the closing picture alone in card 0, grown to its size, for the two
