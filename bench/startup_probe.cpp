@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     phase("QApplication");
 #ifdef KAVIMO_PROBE_GAME
-    const std::jthread fontLoader = kavimo::fonts::preloadInBackground(std::move(fontConfiguration));
+    const std::jthread fontLoader = kavimo::fonts::loadDatabaseInBackground(std::move(fontConfiguration));
     kavimo::QtPlatform platform;
     phase("QtPlatform");
     kavimo::Form1 form(platform);

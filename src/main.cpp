@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Wayland compositors find the window's icon and menu entry through this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kavimo.kavimo"));
-    const std::jthread fontLoader = kavimo::fonts::preloadInBackground(std::move(fontConfiguration));
+    const std::jthread fontLoader = kavimo::fonts::loadDatabaseInBackground(std::move(fontConfiguration));
     kavimo::QtPlatform platform;
     kavimo::Form1 form(platform);
     platform.setUpSoundAfterFirstPaint(form);

@@ -2,9 +2,6 @@
 #include "shell/WindowFonts.h"
 
 #include <QFontDatabase>
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QImageReader>
 #include <QStringList>
 
 #include <fontconfig/fontconfig.h>
@@ -20,8 +17,7 @@ const QString kStandIn = QStringLiteral("IPAPGothic");
 constexpr double kWindowPoints = 9;
 constexpr double kBrowserPoints = 14.25;
 
-// Qt's table of substitutes is not guarded, so it is written once, before any other thread
-// can look a font up.
+// Qt's table of substitutes is written once, when the first window font is made.
 void substituteOnce() {
     static std::once_flag done;
     std::call_once(done, [] { QFont::insertSubstitution(kWindowsFamily, kStandIn); });
@@ -49,20 +45,12 @@ std::jthread readConfigurationInBackground() {
     return std::jthread([] { FcInit(); });
 }
 
-std::jthread preloadInBackground(std::jthread configuration) {
-    substituteOnce();
-    // The application's font is settled here: the first to ask for it holds a lock that
-    // every widget being made waits for, and the thread would ask first.
-    QGuiApplication::font();
+std::jthread loadDatabaseInBackground(std::jthread configuration) {
     return std::jthread([configuration = std::move(configuration)]() mutable {
         if (configuration.joinable()) configuration.join();
-        // Fresh fonts of this thread's own: a QFont is not to be shared between threads.
-        // A font is looked up per script: the captions, and titles in kana, kanji or Latin.
+        // Only what all threads share: a thread's fonts and glyphs are its own, so loading
+        // the window's fonts here would be done again for the first paint.
         QFontDatabase::families();
-        QFontMetrics(window()).horizontalAdvance(QStringLiteral("スタート かたち 漢字 Aa1"));
-        QFontMetrics(browser()).horizontalAdvance(QStringLiteral("<<>>"));
-        // Qt loads every picture plugin for the first picture it reads (the preview).
-        QImageReader::supportedImageFormats();
     });
 }
 

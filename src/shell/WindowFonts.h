@@ -19,10 +19,9 @@ QFont browser();
 // application connects to the display. Call first thing in main.
 std::jthread readConfigurationInBackground();
 
-// Then, once the QApplication exists (on the user-interface thread): loads the font database,
-// both fonts and Qt's picture plugins on a thread of their own, after the configuration has
-// been read, so that the window's controls, its preview and its first paint find them ready.
-// The returned thread is waited for when it goes.
-std::jthread preloadInBackground(std::jthread configuration);
+// Then, once the QApplication exists: lists the system's fonts into Qt's font database on
+// a thread of its own, after the configuration has been read. The returned thread is
+// waited for when it goes.
+std::jthread loadDatabaseInBackground(std::jthread configuration);
 
 }  // namespace kavimo::fonts
