@@ -51,7 +51,7 @@ run endurance "$bin/bench_endurance" 200
 # copied into an application folder whose Data is the deal's 4000 x 3000 baseline JPEGs.
 photo_app=$runtime/photo-app
 mkdir -p "$photo_app"
-cp "$bin"/bench_startup "$bin"/bench_startup_game "$bin"/bench_startup_empty "$photo_app/"
+cp "$bin"/bench_startup "$bin"/bench_startup_game "$bin"/bench_startup_empty "$bin"/bench_startup_caption "$photo_app/"
 ln -s "$build/bench/pictures/baseline/Data" "$photo_app/Data"
 run startup-photo env SDL_AUDIODRIVER=dummy "$photo_app/bench_startup" 15
 # The same two with a session bus, as every desktop has: there Qt's accessibility bridge,
@@ -88,6 +88,10 @@ for variant in startup startup-dummy startup-photo startup-session startup-photo
     "| $(field game_ms "$l") ms ($(field game_min "$l")-$(field game_max "$l")) /" \
     "$(field empty_ms "$l") ms ($(field empty_min "$l")-$(field empty_max "$l")) = $(printf '%.2f' "$r")" \
     "| <= $goal | $(yes_no "$r" $goal) |"
+  c=$(field caption_ratio "$l")
+  echo "| start-up to first paint ($note): the empty window with the start button alone / empty Qt window" \
+    "| $(field caption_ms "$l") ms ($(field caption_min "$l")-$(field caption_max "$l")) = $(printf '%.2f' "$c")" \
+    "| - | - |"
   echo "| start-up until the first set's preview is painted too ($note)" \
     "| $(field preview_ms "$l") ms ($(field preview_min "$l")-$(field preview_max "$l")) | - | - |"
   extra=$(awk -v a="$(field game_mb "$l")" -v b="$(field empty_mb "$l")" 'BEGIN { printf "%.1f", a - b }')

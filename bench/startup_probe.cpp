@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up probe: starts exactly as src/main.cpp does (or, built as the empty-window probe,
-// shows a plain QWidget instead), and at the end of the window's first paint prints the
+// shows a plain QWidget instead; built as the caption probe, that QWidget with the start
+// button alone, in the game's font). At the end of the window's first paint it prints the
 // milliseconds since the process was started and its peak resident memory, then ends.
 //
 // The start is the moment the launcher (bench_startup) took just before exec, passed in
 // KAVIMO_BENCH_T0_NS (CLOCK_MONOTONIC), so dynamic loading counts. Without it the process
 // start time from /proc/self/stat is used (10 ms steps).
+#ifdef KAVIMO_PROBE_CAPTION
+#include "shell/WindowFonts.h"
+
+#include <QPushButton>
+#endif
 #ifdef KAVIMO_PROBE_GAME
 #include "platform/QtPlatform.h"
 #include "shell/Form1.h"
@@ -142,6 +148,11 @@ int main(int argc, char** argv) {
     QWidget form;
     form.setWindowTitle(QStringLiteral("Kavimo"));
     form.setFixedSize(538, 517);  // the game's client area
+#ifdef KAVIMO_PROBE_CAPTION
+    form.setFont(kavimo::fonts::window());
+    QPushButton start(QStringLiteral("スタート"), &form);
+    start.setGeometry(40, 456, 129, 49);  // where the game has it
+#endif
     FirstPaint probe(form);
     form.show();
 #endif
