@@ -57,6 +57,7 @@ src/platform/FileLookup.cpp | bool isRegular(const QByteArray& path) { return ty
 src/shell/FileListBox.cpp | std::stable_sort(entries_.begin(), entries_.end() | std::stable_sort(entries_.rbegin(), entries_.rend() | the user's sets and the program's are listed out of order
 src/sets/SetBrowser.cpp | platform_.setCurrentDir(SetRoot()); | | a user's set reads its entries from the program's folder
 src/pictures/PictureLoader.cpp | if (turn == QImageIOHandler::TransformationNone || image.isNull()) return image; | return image; | photos taken upright show sideways
+src/sets/Files.cpp | ok_(file_ != nullptr) {} | ok_(file_ != nullptr) { if (file_) fs::openRegular(path).release(); } | every read of a set file keeps the file open
 src/pictures/PictureLoader.cpp | reader.setAutoDetectImageFormat(known.isEmpty()); | | reading a PNG or a JPEG loads every picture plugin Qt has
 src/shell/Form1.cpp | Frame1->setStyle(frameStyle); | | the first paint of the set browser's frame loads every picture plugin
 src/shell/FrameStyle.cpp | constexpr int kTopMargin = 3; | constexpr int kTopMargin = 2; | the set browser's frame stands a pixel higher than Fusion draws it

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 namespace kavimo::test {
 namespace {
@@ -71,21 +70,6 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
         EXPECT_EQ(ReadSetEntry(path, index, c.kind, platform), c.entry) << c.what;
         EXPECT_EQ(platform.log, std::vector<QString>(c.box ? 1 : 0, "read error")) << c.what;
     }
-}
-
-// A set is read thousands of times in a long session: every read gives its file back.
-TEST(SetFileReader, LetsGoOfTheFileAfterEveryRead) {
-    TempDir dir;
-    const QString set = dir.write("set.dat", "[Sound]\r\na\r\n");
-    auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
-    const auto before = openFiles();
-    RecordingPlatform platform;
-    for (int i = 0; i < 1000; ++i) {
-        int16_t index = 0;
-        ReadSetEntry(set, index, i % 2 ? SectionSound : SectionPicture, platform);
-    }
-    EXPECT_EQ(platform.log.size(), 500u);
-    EXPECT_EQ(openFiles(), before);
 }
 
 TEST(PairCount, IsAWholeSixteenBitNumberWithSpacesAroundItAllowed) {
