@@ -30,7 +30,6 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2 && tail -n 20 "$work"/*.log >&2 2>/dev/null; exit 1; }
-for t in xdotool import convert identify sox "$probe"; do command -v "$t" >/dev/null || fail "$t is missing"; done
 install -D -t "$app" "$build/kavimo" "$build/kavimo-set" "$build/kavimo_sound.so"
 cd "$work" # the programs' start directory
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
@@ -120,8 +119,6 @@ game_part() {
     click "$G" "$(card_at "$b" 51)"
     expect_board mismatch
     expect_heard bell bell bell
-    "$probe" sounds audio.raw | awk '$1 == "bell" { t[++n] = $2 } END { exit !(t[2] - t[1] >= 0.2 &&
-        t[3] - t[2] >= 0.2 && t[3] - t[1] <= 1.5) }' || fail "the three bells are not spaced apart"
 
     # The pairs out of order: both marks stay through the one-second pause, then both cards are
     # blank. A click on a third card right after the first pair (both marks are seen after it, so

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -38,11 +39,12 @@ TEST_F(Browser, StepsThroughTheSetsInNameOrderShowingTitlePreviewAndCount) {
         QRgb preview;
         const char* board;
     } steps[] = {
-        {'<', "apple", 1, colour(0), "oo"},  // at an end nothing is chosen anew: the game stays
-        {'>', "b", 2, colour(0), "____"},
-        {'>', "Zoo.x", 3, 0xff0000ff, "______"},
-        {'>', "Zoo.x", 3, 0xff0000ff, "oooooo"},
-        {'<', "b", 2, colour(0), "____"},
+        // At an end nothing is chosen anew: the game stays.
+        {.button = '<', .title = "apple", .count = 1, .preview = colour(0), .board = "oo"},
+        {.button = '>', .title = "b", .count = 2, .preview = colour(0), .board = "____"},
+        {.button = '>', .title = "Zoo.x", .count = 3, .preview = 0xff0000ff, .board = "______"},
+        {.button = '>', .title = "Zoo.x", .count = 3, .preview = 0xff0000ff, .board = "oooooo"},
+        {.button = '<', .title = "b", .count = 2, .preview = colour(0), .board = "____"},
     };
     for (const auto& s : steps) {
         form->Command1_Click();
@@ -114,30 +116,35 @@ TEST_F(Play, AWholeGameLooksAndSoundsAsThePlayerClicksIt) {
     load();
     EXPECT_EQ(take(), Log{"sound Asonde00@22.wav"});
     const Log removed = {"read error", "sound puu002@22.wav", "wait 1"};  // the set file is gone
+    // s: Start; c: a click on the pair's first or second card; >: the next set; d: Start once
+    // the set file is gone.
     const struct {
         char action;
-        int pair, card;
-        Log log;
+        int pair = 0, card = 0;
+        Log log = {};
         const char* pairs;
     } steps[] = {
-        {'s', 0, 0, {"sound HajimeA@08.wav"}, "oo oo oo"},
-        {'c', 0, 0, {}, "*o oo oo"},
-        {'c', 0, 0, {}, "oo oo oo"},  // the marked card again: unmarked
-        {'c', 0, 0, {}, "*o oo oo"},
-        {'c', 1, 0, {"beep", "beep", "beep"}, "oo oo oo"},
-        {'c', 1, 1, {}, "oo o* oo"},
-        {'c', 1, 0, {"sound s1.wav", "wait 1"}, "oo __ oo"},
-        {'c', 2, 1, {}, "oo __ o*"},
-        {'s', 0, 0, {"sound HajimeA@08.wav"}, "oo oo oo"},  // dealt anew, the pick forgotten
-        {'c', 2, 1, {}, "oo oo o*"},
-        {'>', 0, 0, {}, "oo oo o*"},  // a set without its preview: the game goes on, with its sounds
-        {'c', 2, 0, {"sound b2.wav (unplayable)", "sound puu002@22.wav", "wait 1"}, "oo oo __"},
-        {'c', 0, 1, {}, "o* oo __"},
-        {'d', 0, 0, {"error 0"}, "o* oo __"},  // Start once the set file is gone
-        {'c', 0, 0, removed, "__ oo __"},
-        {'c', 1, 0, {}, "__ *o __"},
-        {'c', 1, 1, {"read error", "sound puu002@22.wav", "wait 1", "wait 1", "sound GongC@08.wav", "wait 1",
-                     "sound Omedeto00@11.wav"}, "__ __ __"},
+        {.action = 's', .log = {"sound HajimeA@08.wav"}, .pairs = "oo oo oo"},
+        {.action = 'c', .pairs = "*o oo oo"},
+        {.action = 'c', .pairs = "oo oo oo"},  // the marked card again: unmarked
+        {.action = 'c', .pairs = "*o oo oo"},
+        {.action = 'c', .pair = 1, .log = {"beep", "beep", "beep"}, .pairs = "oo oo oo"},
+        {.action = 'c', .pair = 1, .card = 1, .pairs = "oo o* oo"},
+        {.action = 'c', .pair = 1, .log = {"sound s1.wav", "wait 1"}, .pairs = "oo __ oo"},
+        {.action = 'c', .pair = 2, .card = 1, .pairs = "oo __ o*"},
+        // Dealt anew, the pick forgotten.
+        {.action = 's', .log = {"sound HajimeA@08.wav"}, .pairs = "oo oo oo"},
+        {.action = 'c', .pair = 2, .card = 1, .pairs = "oo oo o*"},
+        // A set without its preview: the game goes on, with its sounds.
+        {.action = '>', .pairs = "oo oo o*"},
+        {.action = 'c', .pair = 2, .log = {"sound b2.wav (unplayable)", "sound puu002@22.wav", "wait 1"},
+         .pairs = "oo oo __"},
+        {.action = 'c', .card = 1, .pairs = "o* oo __"},
+        {.action = 'd', .log = {"error 0"}, .pairs = "o* oo __"},
+        {.action = 'c', .log = removed, .pairs = "__ oo __"},
+        {.action = 'c', .pair = 1, .pairs = "__ *o __"},
+        {.action = 'c', .pair = 1, .card = 1, .log = {"read error", "sound puu002@22.wav", "wait 1", "wait 1",
+         "sound GongC@08.wav", "wait 1", "sound Omedeto00@11.wav"}, .pairs = "__ __ __"},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(QString("%1 %2 %3").arg(s.action).arg(s.pair).arg(s.card).toStdString());
@@ -184,70 +191,47 @@ TEST_F(Play, ElevenToTwentyOnePairsAreDealtOnSmallCardsUpToTenOnLargeOnes) {
     EXPECT_EQ(form->Picture1[7]->geometry(), QRect(16, 91, 67, 67));
 }
 
-// The set browser's frame is drawn from Fusion's own picture without Qt's format
-// detection; every group box still looks exactly as Fusion draws it.
+// The set browser's frame is drawn from Fusion's own picture, read without Qt's format
+// detection, exactly as Fusion draws it.
 TEST(SetFrame, LooksExactlyAsTheStylesOwnGroupBox) {
     ASSERT_EQ(QApplication::style()->name(), "fusion");
-    const struct {
-        const char* title;
-        bool checkable;
-    } rows[] = {
-        {.title = "", .checkable = false},  // the set browser's
-        {.title = "Sets", .checkable = false},
-        {.title = "", .checkable = true},
+    QImage shots[2];
+    for (QImage& shot : shots) {
+        FrameStyle style;
+        QGroupBox box;
+        box.resize(337, 65);
+        if (&shot == &shots[1]) box.setStyle(&style);
+        shot = box.grab().toImage();
+    }
+    EXPECT_EQ(shots[1], shots[0]);
+}
+
+// To recognise a picture, Qt loads every picture plugin it has, and the libraries behind
+// them. Start-up, the first paint with its frame and icon and a deal of a PNG and a JPEG
+// load the JPEG plugin alone. (Pictures are copied from the sources: writing one would
+// load the plugins.)
+TEST_F(Play, LoadsNoPicturePluginButJpegFromStartToADeal) {
+    const auto plugins = [] {
+        QFile maps("/proc/self/maps");
+        QStringList names;
+        if (maps.open(QIODevice::ReadOnly))
+            for (const auto& m : QRegularExpression("/imageformats/(\\S+)").globalMatch(maps.readAll()))
+                names << m.captured(1);
+        names.removeDuplicates();
+        return names;
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.title);
-        QImage shots[2];
-        for (QImage& shot : shots) {
-            QGroupBox box(row.title);
-            box.setCheckable(row.checkable);
-            box.resize(337, 65);
-            if (&shot == &shots[1]) {
-                auto* style = new FrameStyle;
-                style->setParent(&box);
-                box.setStyle(style);
-            }
-            shot = box.grab().toImage();
-        }
-        EXPECT_EQ(shots[1], shots[0]);
-    }
-}
-
-// Qt's picture plugins mapped into this process, by file name.
-QStringList picturePlugins() {
-    QFile maps("/proc/self/maps");
-    if (!maps.open(QIODevice::ReadOnly)) return {"unreadable"};
-    QStringList plugins;
-    for (const QByteArray& line : maps.readAll().split('\n')) {
-        if (!line.contains("/imageformats/")) continue;
-        const QString name = QFileInfo(QString::fromUtf8(line.trimmed())).fileName();
-        if (!plugins.contains(name)) plugins << name;
-    }
-    return plugins;
-}
-
-// To recognise a picture, Qt loads every picture plugin it has and the libraries behind
-// them (TIFF, WebP, MNG, ...). Start-up, the first paint with its frame and icon, a deal of
-// a PNG and a JPEG and the closing picture name their format and load the JPEG plugin alone.
-// The pictures are copied from the sources, as writing one would load the plugins.
-TEST_F(Play, LoadsNoPicturePluginButJpegFromStartToClosing) {
-    if (!picturePlugins().isEmpty()) GTEST_SKIP() << "another test in this process read a picture first";
-    const QString sources = KAVIMO_SOURCE_DIR;
+    if (!plugins().isEmpty()) GTEST_SKIP() << "another test in this process read a picture first";
     app.mkdir("Data/a");
-    ASSERT_TRUE(QFile::copy(sources + "/src/shell/kavimo.png", app.file("Data/a/p.png")));
-    ASSERT_TRUE(QFile::copy(sources + "/Data/sea.jpg", app.file("Data/a/j.jpg")));
-    ASSERT_TRUE(QFile::copy(sources + "/Data/sea.jpg", app.file("Data/sea.jpg")));
+    const QString png = KAVIMO_SOURCE_DIR "/src/shell/kavimo.png", jpeg = KAVIMO_SOURCE_DIR "/Data/sea.jpg";
+    for (const QString to : {"Data/a/p.png", "Data/a/j.jpg"})
+        QFile::copy(to.endsWith("png") ? png : jpeg, app.file(to));
     writeSet("a.dat", {"[File]", "2", "[Picture]", "Data\\a\\p.png", "Data\\a\\j.jpg"});
-    cues({"Icq01@11.wav"});
     load().grab();
     QCoreApplication::processEvents();  // the icon, after the first paint
     form->Command1_Click();
     form->grab();
     EXPECT_EQ(board(), "oooo");
-    form->close();
-    EXPECT_FALSE(form->Picture1[0]->picture().isNull());  // the closing picture
-    EXPECT_EQ(picturePlugins(), QStringList{"libqjpeg.so"});
+    EXPECT_EQ(plugins(), QStringList{"libqjpeg.so"});
 }
 
 // Closing shows the closing picture alone in card 0, grown to its size, for the two
@@ -257,13 +241,14 @@ TEST(Closing, ShowsTheClosingPictureWithItsSoundOnlyWhenBothCanBeHad) {
     const struct {
         const char* name;
         QStringList files;
-        const char* broken;
-        Log log;
+        const char* broken = nullptr;
+        Log log = {};
     } cases[] = {
-        {"Both", {"sea.jpg", "Icq01@11.wav"}, nullptr, {"sound Icq01@11.wav", "wait 2"}},
-        {"OnlyThePicture", {"sea.jpg"}, nullptr, {}},
-        {"APictureThatIsNoPicture", {"Icq01@11.wav"}, "sea.jpg", {}},
-        {"ASoundThatIsNoSound", {"sea.jpg"}, "Icq01@11.wav", {"sound Icq01@11.wav (unplayable)", "wait 2"}},
+        {.name = "Both", .files = {"sea.jpg", "Icq01@11.wav"}, .log = {"sound Icq01@11.wav", "wait 2"}},
+        {.name = "OnlyThePicture", .files = {"sea.jpg"}},
+        {.name = "APictureThatIsNoPicture", .files = {"Icq01@11.wav"}, .broken = "sea.jpg"},
+        {.name = "ASoundThatIsNoSound", .files = {"sea.jpg"}, .broken = "Icq01@11.wav",
+         .log = {"sound Icq01@11.wav (unplayable)", "wait 2"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

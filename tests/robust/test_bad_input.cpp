@@ -11,47 +11,33 @@
 
 #include <functional>
 
-#include <sys/stat.h>
 
 namespace kavimo::test {
 namespace {
 
 using LayOut = std::function<void(const TempDir&)>;
 
-TEST(DataFolderWithoutASet, ShowsNoSetAndNoCardAndStartSaysTheSetIsMissing) {
-    const struct {
-        const char* name;
-        LayOut layOut;
-    } cases[] = {
-        {"Missing", [](const TempDir&) {}},
-        // Opening a pipe would wait for a writer for ever.
-        {"OnlyANamedPipe",
-         [](const TempDir& app) {
-             mkfifo(QFile::encodeName(app.mkdir("Data") + "/x.dat").constData(), 0600);
-         }},
-    };
-    for (const auto& c : cases) {
-        Scene s;
-        c.layOut(s.app);
-        s.load();
-        s.form->Command3->click();
-        s.form->Command2->click();
-        EXPECT_EQ(s.take(), Log{}) << c.name;
-        EXPECT_EQ(s.form->Label1->text() + s.board(), "") << c.name;
-        EXPECT_TRUE(s.form->Image1->picture().isNull()) << c.name;
-        s.form->Command1->click();
-        EXPECT_EQ(s.take(), Log{"error 0"}) << c.name;
-        EXPECT_EQ(s.board(), "") << c.name;
-    }
+using DataFolderWithoutASet = Game;
+
+TEST_F(DataFolderWithoutASet, ShowsNoSetAndNoCardAndStartSaysTheSetIsMissing) {
+    load();
+    form->Command3->click();
+    form->Command2->click();
+    EXPECT_EQ(take(), Log{});
+    EXPECT_EQ(form->Label1->text() + board(), "");
+    EXPECT_TRUE(form->Image1->picture().isNull());
+    form->Command1->click();
+    EXPECT_EQ(take(), Log{"error 0"});
+    EXPECT_EQ(board(), "");
 }
 
 // What the player sees on choosing set "b" and then on pressing Start.
 struct Outcome {
-    Log onChoosing;
+    Log onChoosing = {};
     int16_t count;
     QString chosen;  // "preview " when one is shown, then the board
-    Log onStart;
-    QString started;
+    Log onStart = {};
+    QString started = {};
 };
 
 const QByteArray kOnePair = "[File]\r\n1\r\n[Picture]\r\nData\\a\\p0.png\r\n[Sound]\r\nData\\a\\s0.wav\r\n";
@@ -71,10 +57,12 @@ QByteArray noise() {  // a JPEG of 120 x 120 random pixels
 
 const Log kStartCue{"sound HajimeA@08.wav"};
 // As an empty set file: the reader's box, and the game shown before stays.
-const Outcome kUnreadable{{"read error"}, 2, "oooo", {"read error", "error 1"}, "____"};
-const Outcome kNoCount{{"error 2"}, 0, "preview ", kStartCue, ""};
-const Outcome kNoFileSection{{"read error", "error 2"}, 0, "preview ", kStartCue, ""};
-const Outcome kBadPicture{{}, 2, "preview ____", {"error 1"}, "____"};
+const Outcome kUnreadable{.onChoosing = {"read error"}, .count = 2, .chosen = "oooo",
+                          .onStart = {"read error", "error 1"}, .started = "____"};
+const Outcome kNoCount{.onChoosing = {"error 2"}, .count = 0, .chosen = "preview ", .onStart = kStartCue};
+const Outcome kNoFileSection{
+    .onChoosing = {"read error", "error 2"}, .count = 0, .chosen = "preview ", .onStart = kStartCue};
+const Outcome kBadPicture{.count = 2, .chosen = "preview ____", .onStart = {"error 1"}, .started = "____"};
 const QString kAllCards(42, '_');
 
 // Set "a" (two pairs) is dealt; then ">>" chooses set "b", and Start is pressed.
@@ -82,29 +70,42 @@ TEST(BadSet, IsReportedInTheGamesOwnWordsAndTheBoardStaysPlayable) {
     const struct {
         const char* name;
         QByteArray set;
-        LayOut spoil;
+        LayOut spoil = {};
         Outcome outcome;
     } cases[] = {
-        {"Empty", "", nullptr, kUnreadable},
-        {"NoPictureSection", QByteArray(kOnePair).replace("[Picture]", "[Pictures]"), nullptr, kUnreadable},
-        {"Unreadable", kOnePair, [](const TempDir& app) { makeUnreadable(app.file("Data/b.dat")); },
-         kUnreadable},
-        {"DeletedBeforeItIsChosen", kOnePair,
-         [](const TempDir& app) { QFile::remove(app.file("Data/b.dat")); },
-         {{"read error"}, 2, "oooo", {"error 0"}, "oooo"}},
-        {"NoFileSection", QByteArray(kOnePair).replace("[File]", "[Files]"), nullptr, kNoFileSection},
-        {"MorePairsThanPictures", QByteArray(kOnePair).replace("\n1\r", "\n2\r"), nullptr, kBadPicture},
-        {"CountAbc", count("abc"), nullptr, kNoCount},
-        {"CountMinus3", count("-3"), nullptr, {{}, -3, "preview ", {"error 2"}, ""}},
-        {"Count0", count("0"), nullptr, {{}, 0, "preview ", kStartCue, ""}},
-        {"Count22", count("22"), nullptr, {{}, 22, "preview " + kAllCards, {"error 2"}, kAllCards}},
-        {"PictureMissing", kPairOneIsB, nullptr, kBadPicture},
-        {"PictureIsNoPicture", kPairOneIsB, b(randomBytes(5000, 3)), kBadPicture},
-        {"PictureIsATruncatedJpegWhoseTopIsShown", kPairOneIsB, b(noise().left(2000)),
-         {{}, 2, "preview ____", kStartCue, "oooo"}},
-        {"PictureIsADecompressionBomb", kPairOneIsB, b(pngBomb()), kBadPicture},
-        {"PreviewIsNoPicture", "[File]\r\n2\r\n[Picture]\r\nData\\b.png\r\nData\\a\\p1.png\r\n",
-         b("not a picture"), {{}, 2, "____", {"error 1"}, "____"}},
+        {.name = "Empty", .set = "", .outcome = kUnreadable},
+        {.name = "NoPictureSection", .set = QByteArray(kOnePair).replace("[Picture]", "[Pictures]"),
+         .outcome = kUnreadable},
+        {.name = "Unreadable", .set = kOnePair,
+         .spoil = [](const TempDir& app) { makeUnreadable(app.file("Data/b.dat")); }, .outcome = kUnreadable},
+        {.name = "DeletedBeforeItIsChosen", .set = kOnePair,
+         .spoil = [](const TempDir& app) { QFile::remove(app.file("Data/b.dat")); },
+         .outcome = {.onChoosing = {"read error"}, .count = 2, .chosen = "oooo", .onStart = {"error 0"},
+                     .started = "oooo"}},
+        {.name = "NoFileSection", .set = QByteArray(kOnePair).replace("[File]", "[Files]"),
+         .outcome = kNoFileSection},
+        {.name = "MorePairsThanPictures", .set = QByteArray(kOnePair).replace("\n1\r", "\n2\r"),
+         .outcome = kBadPicture},
+        {.name = "CountAbc", .set = count("abc"), .outcome = kNoCount},
+        {.name = "CountMinus3", .set = count("-3"),
+         .outcome = {.count = -3, .chosen = "preview ", .onStart = {"error 2"}}},
+        {.name = "Count0", .set = count("0"),
+         .outcome = {.count = 0, .chosen = "preview ", .onStart = kStartCue}},
+        {.name = "Count22", .set = count("22"),
+         .outcome = {.count = 22, .chosen = "preview " + kAllCards, .onStart = {"error 2"},
+                     .started = kAllCards}},
+        {.name = "PictureMissing", .set = kPairOneIsB, .outcome = kBadPicture},
+        {.name = "PictureIsNoPicture", .set = kPairOneIsB, .spoil = b(randomBytes(5000, 3)),
+         .outcome = kBadPicture},
+        {.name = "PictureIsATruncatedJpegWhoseTopIsShown", .set = kPairOneIsB,
+         .spoil = b(noise().left(2000)),
+         .outcome = {.count = 2, .chosen = "preview ____", .onStart = kStartCue, .started = "oooo"}},
+        {.name = "PictureIsADecompressionBomb", .set = kPairOneIsB, .spoil = b(pngBomb()),
+         .outcome = kBadPicture},
+        {.name = "PreviewIsNoPicture",
+         .set = "[File]\r\n2\r\n[Picture]\r\nData\\b.png\r\nData\\a\\p1.png\r\n",
+         .spoil = b("not a picture"),
+         .outcome = {.count = 2, .chosen = "____", .onStart = {"error 1"}, .started = "____"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -11,6 +11,7 @@
 
 #include <sys/resource.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace kavimo::test {
 
@@ -77,12 +78,8 @@ static QByteArray bigEndian(quint32 value) {
 
 static QByteArray pngChunk(const char* type, const QByteArray& data) {
     const QByteArray body = QByteArray(type, 4) + data;
-    quint32 crc = 0xffffffffu;
-    for (const char byte : body) {
-        crc ^= static_cast<quint8>(byte);
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    return bigEndian(quint32(data.size())) + body + bigEndian(~crc);
+    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()));
+    return bigEndian(quint32(data.size())) + body + bigEndian(quint32(crc));
 }
 
 QByteArray png(int width, int height, int depth, int colourType, const QByteArray& zlibRows,
