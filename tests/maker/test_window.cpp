@@ -122,12 +122,14 @@ TEST_F(MakerWindowTest, CardsFollowTheListOrderAndRemovalAndTheSmallGrid) {
 TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
     const struct {
         int photos;        // more photos in Zoo
-        const char* file;  // a sound chosen for the first pair, or a file beside Zoo
+        const char* file;  // a sound chosen for the first pair, or a file beside or in Zoo
         QByteArray bytes;
         const char* said;
         size_t pairs;
     } rows[] = {
         {.photos = 19, .file = "notes.txt", .bytes = "", .said = "1 more not added", .pairs = 21},
+        // Named, and the next photo takes its place.
+        {.photos = 19, .file = "Zoo/0-broken.png", .bytes = "no picture", .said = "0-broken.png", .pairs = 21},
         {.photos = 0, .file = "noise.wav", .bytes = "RIFF, but no sound", .said = "noise.wav", .pairs = 3},
     };
     for (const auto& row : rows) {
