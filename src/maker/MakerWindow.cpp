@@ -343,26 +343,26 @@ void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> pla
                 Pair pair;
                 QString error;
             };
+            const auto decode = [](const PairPlan& plan) {
+                Decoded d;
+                d.pair.plan = plan;
+                const QImage upright = uprightPicture(plan.picture, &d.error);
+                if (upright.isNull()) return d;
+                d.pair.upright = upright.size();
+                d.pair.preview = upright.width() > kPreviewSide || upright.height() > kPreviewSide
+                                     ? upright.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio,
+                                                      Qt::SmoothTransformation)
+                                     : upright;
+                return d;
+            };
             // In order, as many as there is room for: a picture that does not decode is named
             // and the next one takes its place; only what was never needed is left out.
             size_t next = 0;
             while (int(result->pairs.size()) < room && next < wanted.size()) {
                 const size_t batch = std::min(wanted.size() - next, size_t(room) - result->pairs.size());
-                const QList<Decoded> decoded = QtConcurrent::blockingMapped<QList<Decoded>>(
-                    QList<PairPlan>(wanted.begin() + qsizetype(next), wanted.begin() + qsizetype(next + batch)),
-                    [](const PairPlan& plan) {
-                        Decoded d;
-                        d.pair.plan = plan;
-                        const QImage upright = uprightPicture(plan.picture, &d.error);
-                        if (upright.isNull()) return d;
-                        d.pair.upright = upright.size();
-                        d.pair.preview = upright.width() > kPreviewSide || upright.height() > kPreviewSide
-                                             ? upright.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio,
-                                                              Qt::SmoothTransformation)
-                                             : upright;
-                        return d;
-                    });
-                for (const Decoded& d : decoded) {
+                const auto from = wanted.begin() + qsizetype(next);
+                const QList<PairPlan> plans(from, from + qsizetype(batch));
+                for (const Decoded& d : QtConcurrent::blockingMapped<QList<Decoded>>(plans, decode)) {
                     if (d.pair.preview.isNull())
                         result->refused << d.error;
                     else

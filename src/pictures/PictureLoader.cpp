@@ -71,11 +71,12 @@ qint64 wholeDecodeBytes(QSize size, QImage::Format format) {
 std::optional<Picture> inspect(QFile& file) {
     Picture picture;
     const QByteArray head = file.peek(kPngHeadBytes);
-    const std::optional<JpegFrame> frame = head.startsWith("\xff\xd8") ? jpegFrame(file) : std::nullopt;
+    const bool jpeg = head.startsWith("\xff\xd8");
+    const std::optional<JpegFrame> frame = jpeg ? jpegFrame(file) : std::nullopt;
     if (!file.seek(0)) return std::nullopt;
     // The usual kinds are named from their signature: to recognise a file itself, Qt loads
     // every picture plugin it has, and the libraries behind them, even for a PNG.
-    const QByteArray known = head.startsWith("\xff\xd8")          ? QByteArrayLiteral("jpeg")
+    const QByteArray known = jpeg                                  ? QByteArrayLiteral("jpeg")
                              : head.startsWith("\x89PNG\r\n\x1a\n") ? QByteArrayLiteral("png")
                                                                      : QByteArray();
     picture.reader = std::make_unique<QImageReader>(&file, known);
