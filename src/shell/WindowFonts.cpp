@@ -6,8 +6,6 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include <mutex>
-
 namespace kavimo::fonts {
 
 namespace {
@@ -17,15 +15,16 @@ const QString kStandIn = QStringLiteral("IPAPGothic");
 constexpr double kWindowPoints = 9;
 constexpr double kBrowserPoints = 14.25;
 
-// Qt's table of substitutes is written once, when the first window font is made.
-void substituteOnce() {
-    static std::once_flag done;
-    std::call_once(done, [] { QFont::insertSubstitution(kWindowsFamily, kStandIn); });
+// The Windows family where it is installed, otherwise its stand-in, named directly: Qt
+// looks a family that is not installed up among all fonts (fontconfig's sort) before it
+// tries a substitute, a few milliseconds at the first paint.
+const QString& family() {
+    static const QString chosen = QFontDatabase::hasFamily(kWindowsFamily) ? kWindowsFamily : kStandIn;
+    return chosen;
 }
 
 QFont windowsFont(double points, bool bold) {
-    substituteOnce();
-    QFont font(kWindowsFamily);
+    QFont font(family());
     font.setPointSizeF(points);
     font.setBold(bold);
     // Kana, kanji and Latin need no shaping (Qt still shapes the scripts that do), and

@@ -3,11 +3,13 @@
 // click by click, the board of each size, the fallback sound and the closing picture.
 #include "shell/FrameStyle.h"
 #include "shell/PreviewImage.h"
+#include "shell/WindowFonts.h"
 #include "support/Game.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -204,6 +206,12 @@ TEST(SetFrame, LooksExactlyAsTheStylesOwnGroupBox) {
         shot = box.grab().toImage();
     }
     EXPECT_EQ(shots[1], shots[0]);
+}
+
+// The window's fonts name a family that is installed: for any other, Qt first searches
+// all fonts for a fallback, before the first paint.
+TEST(WindowFonts, AreInstalledFamilies) {
+    for (const QFont& font : {fonts::window(), fonts::browser()}) EXPECT_TRUE(QFontInfo(font).exactMatch());
 }
 
 // To recognise a picture, Qt loads every picture plugin it has, and the libraries behind
