@@ -62,7 +62,7 @@ run startup-photo-session dbus-run-session -- env SDL_AUDIODRIVER=dummy "$photo_
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # field NAME LINE: the value of NAME=... in a RESULT line.
-field() { grep -o "$1=[^ ]*" <<<"$2" | cut -d= -f2; }
+field() { grep -o " $1=[^ ]*" <<<"$2" | cut -d= -f2; }
 line() { printf '%s\n' "${results[@]}" | grep "^$1 "; }
 yes_no() { awk -v v="$1" -v g="$2" 'BEGIN { print (v + 0 <= g + 0) ? "yes" : "no" }'; }
 
