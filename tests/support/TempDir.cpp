@@ -2,6 +2,7 @@
 #include "support/TempDir.h"
 
 #include <QBuffer>
+#include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -115,6 +116,22 @@ QByteArray jpegBomb() {
         "ODdASFxOQERXRTc4UG1RV19iZ2hnPk1xeXBkeFxlZ2P/wgALCHgYiAABAREA/8QAFAABAAAAAAAA"
         "AAAAAAAAAAAABf/aAAgBAQAAAAEh6HUQAQEAAAAAAAAAAAAAAAAAAAAT2ggAAf8BAAEFApppvwE7"
         "/+EQAQAQAAMAAAAAAAAAAAAAAAAAAAAQcf9O9wgBAQABPxApV//Z");
+}
+
+QByteArray withExif(const QByteArray& jpeg, quint16 orientation, const QByteArray& thumbnail) {
+    QByteArray tiff;
+    QDataStream out(&tiff, QIODevice::WriteOnly);  // big-endian, as "MM" says
+    const quint32 second = thumbnail.isEmpty() ? 0 : 8 + 2 + 12 + 4;  // the second directory's start
+    out << quint16(0x4d4d) << quint16(42) << quint32(8);
+    out << quint16(1) << quint16(0x0112) << quint16(3) << quint32(1) << orientation << quint16(0) << second;
+    if (second != 0) {  // where the thumbnail is and its length
+        out << quint16(2) << quint16(0x0201) << quint16(4) << quint32(1) << quint32(second + 2 + 24 + 4);
+        out << quint16(0x0202) << quint16(4) << quint32(1) << quint32(thumbnail.size()) << quint32(0);
+        out.writeRawData(thumbnail.constData(), int(thumbnail.size()));
+    }
+    QByteArray marker;
+    QDataStream(&marker, QIODevice::WriteOnly) << quint16(0xffe1) << quint16(2 + 6 + tiff.size());
+    return jpeg.left(2) + marker + QByteArray("Exif\0\0", 6) + tiff + jpeg.mid(2);
 }
 
 void makeUnreadable(const QString& path) {

@@ -48,6 +48,9 @@ QByteArray png(int width, int height, int depth, int colourType, const QByteArra
 QByteArray pngBomb();
 // 210 bytes of progressive JPEG that claim 34816 x 30744 pixels (found by fuzz_picture).
 QByteArray jpegBomb();
+// A JPEG with an Exif segment after its start: the orientation tag and, when given, an
+// embedded thumbnail, as a phone writes them.
+QByteArray withExif(const QByteArray& jpeg, quint16 orientation, const QByteArray& thumbnail = {});
 // A file that cannot be read: no permission, or, for root, one whose reading fails.
 void makeUnreadable(const QString& path);
 // The most memory this process has held so far.
