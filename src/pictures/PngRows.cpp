@@ -149,6 +149,7 @@ bool decodePart(PngRead& r, QRect part) {
     const QImage::Format format = prepare(r.png, r.info);
     if (format == QImage::Format_Invalid) return false;
     const QSize size = checkedSize(r, format);
+    if (part.isNull()) part = QRect(QPoint(0, 0), size);  // the whole picture
     if (size.isEmpty() || !QRect(QPoint(0, 0), size).contains(part)) return false;
     png_read_update_info(r.png, r.info);
 
@@ -280,6 +281,12 @@ std::optional<QImage> readPngPart(QIODevice& device, QRect part) {
     if (part.isEmpty() || part.left() < 0 || part.top() < 0) return std::nullopt;
     auto read = open(device);
     if (!read || !decodePart(*read, part)) return std::nullopt;
+    return std::move(read->image);
+}
+
+std::optional<QImage> readPng(QIODevice& device) {
+    auto read = open(device);
+    if (!read || !decodePart(*read, QRect())) return std::nullopt;
     return std::move(read->image);
 }
 

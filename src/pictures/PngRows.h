@@ -26,6 +26,9 @@ bool readsByRows(const QByteArray& head);
 // outside the picture, and when libpng meets an error: the caller decodes those with Qt.
 std::optional<QImage> readPngPart(QIODevice& device, QRect part);
 
+// The whole PNG on device, as readPngPart gives a part of it.
+std::optional<QImage> readPng(QIODevice& device);
+
 // The whole PNG on device averaged down to at most box (each side only where it is longer),
 // as ARGB32_Premultiplied, holding one row and one row of sums at a time. Same refusals
 // as readPngPart, also for an error below the top rows.

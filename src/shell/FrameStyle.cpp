@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/FrameStyle.h"
 
+#include "pictures/PngRows.h"
+
+#include <QFile>
 #include <QGroupBox>
-#include <QImageReader>
 #include <QStyleOption>
 #include <qdrawutil.h>
 
@@ -19,9 +21,10 @@ constexpr QMargins kCorners(6, 6, 6, 6);
 
 FrameStyle::FrameStyle() {
     if (baseStyle()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) != 0) return;
-    QImageReader picture(kFusionFrame, "png");
-    picture.setAutoDetectImageFormat(false);
-    frame_ = QPixmap::fromImage(picture.read());
+    // Straight through libpng: Qt's picture reader lists every picture plugin first.
+    QFile picture(kFusionFrame);
+    if (const auto frame = picture.open(QIODevice::ReadOnly) ? pictures::readPng(picture) : std::nullopt)
+        frame_ = QPixmap::fromImage(*frame);
 }
 
 void FrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,

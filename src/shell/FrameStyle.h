@@ -7,9 +7,9 @@
 namespace kavimo {
 
 // The style of a frame without a caption (Frame1): the application's own style, except that
-// under Fusion it draws the frame from Fusion's own picture, read as the PNG it is. Fusion
-// reads that picture through Qt's format detection, which loads every picture plugin Qt
-// has, and the libraries behind them, in the middle of the window's first paint.
+// under Fusion it draws the frame from Fusion's own picture, read straight through libpng.
+// Fusion reads that picture through Qt's format detection, which loads every picture plugin
+// Qt has, and the libraries behind them, in the middle of the window's first paint.
 class FrameStyle : public QProxyStyle {
 public:
     FrameStyle();
