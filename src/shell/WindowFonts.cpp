@@ -15,9 +15,9 @@ const QString kStandIn = QStringLiteral("IPAPGothic");
 constexpr double kWindowPoints = 9;
 constexpr double kBrowserPoints = 14.25;
 
-// The Windows family where it is installed, otherwise its stand-in, named directly: Qt
-// looks a family that is not installed up among all fonts (fontconfig's sort) before it
-// tries a substitute, a few milliseconds at the first paint.
+// The Windows family where it is installed, otherwise its stand-in, named directly: for a
+// family that is not installed, Qt first sorts all fonts by likeness (fontconfig's
+// FcFontSort) and only then tries a substitute, a few milliseconds at the first paint.
 const QString& family() {
     static const QString chosen = QFontDatabase::hasFamily(kWindowsFamily) ? kWindowsFamily : kStandIn;
     return chosen;
