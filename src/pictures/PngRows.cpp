@@ -3,6 +3,8 @@
 
 #include "pictures/PictureLoader.h"
 
+#include <QFile>
+
 #include <png.h>
 
 #include <algorithm>
@@ -288,6 +290,11 @@ std::optional<QImage> readPng(QIODevice& device) {
     auto read = open(device);
     if (!read || !decodePart(*read, QRect())) return std::nullopt;
     return std::move(read->image);
+}
+
+std::optional<QImage> readPng(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? readPng(file) : std::nullopt;
 }
 
 std::optional<QImage> readPngShrunk(QIODevice& device, QSize box) {

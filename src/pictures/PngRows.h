@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 #include <optional>
 
@@ -28,6 +29,9 @@ std::optional<QImage> readPngPart(QIODevice& device, QRect part);
 
 // The whole PNG on device, as readPngPart gives a part of it.
 std::optional<QImage> readPng(QIODevice& device);
+// The same for the file or resource at path: the program's own pictures, read without the
+// listing of every picture plugin that Qt's reader does first.
+std::optional<QImage> readPng(const QString& path);
 
 // The whole PNG on device averaged down to at most box (each side only where it is longer),
 // as ARGB32_Premultiplied, holding one row and one row of sums at a time. Same refusals

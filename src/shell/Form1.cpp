@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/Form1.h"
 
+#include "pictures/PngRows.h"
 #include "platform/FileLookup.h"
 #include "platform/Platform.h"
 #include "shell/FileListBox.h"
@@ -14,7 +15,6 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QIcon>
-#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -147,13 +147,12 @@ void Form1::paintEvent(QPaintEvent* /*event*/) {
     if (std::exchange(painted_, true)) return;
     // The icon is read after the first paint, which it would otherwise hold up by a few
     // milliseconds (Qt looks for icon engine plugins and converts it for the window system).
-    // Read as the PNG it is: to recognise it, Qt would load every picture plugin it has.
+    // Read straight through libpng: Qt's reader would first list every picture plugin.
     QMetaObject::invokeMethod(
         this,
         [this] {
-            QImageReader icon(QStringLiteral(":/kavimo.png"), "png");
-            icon.setAutoDetectImageFormat(false);
-            setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
+            if (const auto icon = pictures::readPng(QStringLiteral(":/kavimo.png")))
+                setWindowIcon(QIcon(QPixmap::fromImage(*icon)));
         },
         Qt::QueuedConnection);
 }

@@ -3,7 +3,6 @@
 
 #include "pictures/PngRows.h"
 
-#include <QFile>
 #include <QGroupBox>
 #include <QStyleOption>
 #include <qdrawutil.h>
@@ -21,10 +20,7 @@ constexpr QMargins kCorners(6, 6, 6, 6);
 
 FrameStyle::FrameStyle() {
     if (baseStyle()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) != 0) return;
-    // Straight through libpng: Qt's picture reader lists every picture plugin first.
-    QFile picture(kFusionFrame);
-    if (const auto frame = picture.open(QIODevice::ReadOnly) ? pictures::readPng(picture) : std::nullopt)
-        frame_ = QPixmap::fromImage(*frame);
+    if (const auto frame = pictures::readPng(kFusionFrame)) frame_ = QPixmap::fromImage(*frame);
 }
 
 void FrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
