@@ -108,7 +108,8 @@ private:
         double previewMs = ms;
 #ifdef KAVIMO_PROBE_GAME
         if (auto* preview = qobject_cast<kavimo::PreviewImage*>(preview_)) {
-            preview->picture();  // waits for the decode
+            QCoreApplication::processEvents();  // the decode starts after the first paint
+            preview->picture();  // waits for it
             preview->repaint();
             previewMs = msSinceStart();
         }

@@ -62,6 +62,7 @@ src/pictures/PictureLoader.cpp | reader.setAutoDetectImageFormat(known.isEmpty()
 src/shell/Form1.cpp | Frame1->setStyle(frameStyle); | | the first paint of the set browser's frame loads every picture plugin
 src/shell/FrameStyle.cpp | constexpr int kTopMargin = 3; | constexpr int kTopMargin = 2; | the set browser's frame stands a pixel higher than Fusion draws it
 src/shell/FrameStyle.cpp | pictures::readPng(kFusionFrame) | std::optional<QImage>() | the set browser's frame is left to Fusion, which lists every picture plugin to read it
+src/shell/PreviewImage.cpp | if (painted_) startDecoding(); | startDecoding(); | the first set's preview is decoded while the window has its first paint to do
 src/shell/WindowFonts.cpp | QFontDatabase::hasFamily(kWindowsFamily) ? kWindowsFamily : kStandIn | kWindowsFamily | the window's fonts name a family that is not installed, so Qt searches all fonts first
 src/maker/SetCheck.cpp | *count < 0 || *count > kMaxPairs) { | *count < 0) { | kavimo-set check passes a count over 21
 src/maker/SetWriter.cpp | lines.join(QStringLiteral("\r | lines.join(QStringLiteral(" | kavimo-set make ends the set file's lines with a line feed alone

@@ -21,6 +21,11 @@ const QImage& PreviewImage::picture() const {
 }
 
 void PreviewImage::takeDecoded() const {
+    if (waiting_) {
+        picture_ = waiting_();
+        waiting_ = nullptr;
+        return;
+    }
     if (!decoding_) return;
     picture_ = decoding_->result();
     decoding_.reset();
@@ -28,6 +33,7 @@ void PreviewImage::takeDecoded() const {
 
 void PreviewImage::setPicture(const QImage& picture) {
     watcher_.setFuture({});
+    waiting_ = nullptr;
     decoding_.reset();
     picture_ = picture;
     update();
@@ -35,11 +41,23 @@ void PreviewImage::setPicture(const QImage& picture) {
 
 void PreviewImage::setPictureLater(std::function<QImage()> decode) {
     setPicture(QImage());
-    decoding_ = QtConcurrent::run(std::move(decode));
+    waiting_ = std::move(decode);
+    if (painted_) startDecoding();
+}
+
+void PreviewImage::startDecoding() {
+    if (!waiting_) return;
+    decoding_ = QtConcurrent::run(std::move(waiting_));
+    waiting_ = nullptr;
     watcher_.setFuture(*decoding_);
 }
 
 void PreviewImage::paintEvent(QPaintEvent*) {
+    if (!painted_) {
+        painted_ = true;
+        // Queued: the rest of the window's paint comes first.
+        QMetaObject::invokeMethod(this, &PreviewImage::startDecoding, Qt::QueuedConnection);
+    }
     if (picture_.isNull()) return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -20,7 +20,8 @@ public:
     const QImage& picture() const;
     void setPicture(const QImage& picture);
     // Shows nothing until decode, run on Qt's thread pool, has given the picture; a picture
-    // set meanwhile takes its place.
+    // set meanwhile takes its place. Before the image is first painted, the decode waits
+    // for that paint, so that it does not slow the window's first paint down.
     void setPictureLater(std::function<QImage()> decode);
 
 protected:
@@ -28,9 +29,12 @@ protected:
 
 private:
     void takeDecoded() const;
+    void startDecoding();
 
     mutable QImage picture_;
+    mutable std::function<QImage()> waiting_;  // until the first paint
     mutable std::optional<QFuture<QImage>> decoding_;
+    bool painted_ = false;
     QFutureWatcher<QImage> watcher_;
 };
 

@@ -14,8 +14,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
+#include <atomic>
 
 namespace kavimo::test {
 namespace {
@@ -212,6 +215,26 @@ TEST(SetFrame, LooksExactlyAsTheStylesOwnGroupBox) {
 // all fonts for a fallback, before the first paint.
 TEST(WindowFonts, AreInstalledFamilies) {
     for (const QFont& font : {fonts::window(), fonts::browser()}) EXPECT_TRUE(QFontInfo(font).exactMatch());
+}
+
+// The first preview, a camera photo perhaps, is decoded only once the window has been
+// painted, so as not to hold that paint up, and then on another thread.
+TEST(Preview, IsDecodedAfterTheWindowsFirstPaintOnAnotherThread) {
+    QWidget window;
+    PreviewImage preview(&window);
+    std::atomic<QThread*> decodedOn = nullptr;
+    preview.setPictureLater([&] {
+        decodedOn = QThread::currentThread();
+        return QImage(1, 1, QImage::Format_RGB32);
+    });
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(decodedOn, nullptr);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return decodedOn != nullptr; }, 5000));
+    EXPECT_NE(decodedOn, QThread::currentThread());
+    EXPECT_FALSE(preview.picture().isNull());
 }
 
 // To recognise a picture, Qt loads every picture plugin it has, and the libraries behind
