@@ -53,12 +53,9 @@ public:
     }
     // Fixed files of the data folder; the closing picture is 200 x 150.
     void cues(const QStringList& names) const {
-        for (const QString& n : names) {
-            if (n.endsWith(".jpg"))
-                app.writePicture("Data/" + n, 200, 150, 0xff3060c0);
-            else
-                app.writeWav("Data/" + n);
-        }
+        for (const QString& n : names)
+            n.endsWith(".jpg") ? app.writePicture("Data/" + n, 200, 150, 0xff3060c0)
+                               : app.writeWav("Data/" + n);
     }
     static inline const QStringList kAllCues = {"Asonde00@22.wav", "HajimeA@08.wav",   "puu002@22.wav",
                                                 "GongC@08.wav",    "Omedeto00@11.wav", "sea.jpg",
