@@ -16,7 +16,8 @@ class PreviewImage : public QWidget {
     Q_OBJECT
 public:
     explicit PreviewImage(QWidget* parent);
-    // The picture shown, or to be shown: waits for one still being decoded.
+    // The picture shown, or to be shown: waits for one still being decoded, or decodes one
+    // still waiting for the first paint here.
     const QImage& picture() const;
     void setPicture(const QImage& picture);
     // Shows nothing until decode, run on Qt's thread pool, has given the picture; a picture
