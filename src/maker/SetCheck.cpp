@@ -257,7 +257,8 @@ private:
             }
             const QString name = entry(Files::SectionSound, p);
             if (name.isEmpty()) {
-                if (entriesFollow(line))
+                if (entriesFollow(lineOf(Files::SectionSound, *count_ - 1)))
+                    // More sounds than pairs: the blank line has pushed them down.
                     warning(line, Maker::tr("a blank line inside the \"[Sound]\" section: pair %1 has no "
                                             "sound, and the sounds below it belong to the next pairs; %2")
                                       .arg(p + 1)
@@ -278,8 +279,10 @@ private:
             }
             if (!existsAsWritten(path)) caseOnly(line, name, fs::resolve(path));
         }
+        // Blank lines that stand for pairs without a sound of their own, as make writes them.
+        const int firstSilent = silent.isEmpty() ? 0 : lineOf(Files::SectionSound, silent.first().toInt() - 1);
         if (!silent.isEmpty())
-            warning(text_.header[Files::SectionSound],
+            warning(firstSilent <= text_.lines.size() ? firstSilent : text_.header[Files::SectionSound],
                     silent.size() == 1
                         ? Maker::tr("no sound of its own for pair %1: the fallback sound plays instead.")
                               .arg(silent.first())

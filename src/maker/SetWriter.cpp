@@ -9,18 +9,26 @@
 #include "sets/Files.h"
 #include "sets/PairCount.h"
 
+#include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <map>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace kavimo::maker {
 
@@ -51,6 +59,10 @@ std::optional<QString> soundBeside(const QFileInfo& picture) {
     }
     return best;
 }
+
+// Titles and file names: well within the 255 bytes a file name may have, also in UTF-8 and
+// with a "-2" and an extension added.
+constexpr qsizetype kMaxNameLength = 60;
 
 QString entryName(const QString& title, const QString& file) {
     return QStringLiteral("Data\\") + title + u'\\' + file;
@@ -113,6 +125,96 @@ private:
     std::vector<std::pair<QString, QString>> done_;
 };
 
+// Whole-file writes that fail when the disk is full: QImage::save and, in Qt 6.4, QSaveFile
+// lose the error of a buffered write that reaches the disk only when the file is closed.
+bool writeWhole(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+    const bool written = file.write(bytes) == bytes.size();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+bool copyWhole(const QString& from, const QString& to) {
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+    for (QByteArray block; !(block = in.read(qint64{1} << 16)).isEmpty();)
+        if (out.write(block) != block.size()) return false;
+    out.close();
+    return in.error() == QFileDevice::NoError && out.error() == QFileDevice::NoError;
+}
+
+// A WAV written by another program (espeak-ng, libsndfile) is whole when its RIFF size is
+// the file's: a write that failed part-way leaves it shorter.
+bool wavWhole(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = file.read(12);
+    if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE") return false;
+    const auto* b = reinterpret_cast<const uchar*>(head.constData()) + 4;
+    const qint64 riffSize = qint64(b[0]) | qint64(b[1]) << 8 | qint64(b[2]) << 16 | qint64(b[3]) << 24;
+    return riffSize + 8 == file.size();
+}
+
+// Each set folder lists the files kavimo-set made in it, with their hashes. Replacing the
+// set deletes only those, unchanged; a parent's own photos or another set's files beside
+// them stay.
+const QString kMadeList = QStringLiteral(".kavimo-set");
+
+QByteArray hashOf(const QString& path) {
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result().toHex() : QByteArray();
+}
+
+std::map<QString, QByteArray> madeList(const QDir& folder) {
+    std::map<QString, QByteArray> made;
+    QFile list(folder.filePath(kMadeList));
+    if (!list.open(QIODevice::ReadOnly) || list.size() > (qint64{1} << 20)) return made;
+    for (const QByteArray& line : list.readAll().split('\n'))
+        if (const qsizetype space = line.indexOf(' '); space > 0)
+            made[QString::fromUtf8(line.mid(space + 1))] = line.left(space);
+    return made;
+}
+
+bool writeMadeList(const QDir& folder) {
+    QByteArray text;
+    for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
+        text += hashOf(folder.filePath(name)) + ' ' + name.toUtf8() + '\n';
+    return writeWhole(folder.filePath(kMadeList), text);
+}
+
+// What an existing set folder holds that kavimo-set did not make, or that was changed since:
+// these stay when the set is replaced.
+QStringList notMadeHere(const QDir& folder) {
+    QStringList kept;
+    if (!folder.exists()) return kept;
+    const auto made = madeList(folder);
+    for (const QString& name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (name == kMadeList) continue;
+        const auto found = made.find(name);
+        if (found == made.end() || found->second != hashOf(folder.filePath(name))) kept << name;
+    }
+    return kept;
+}
+
+// A work folder is named after its process, so that one left by a killed run can be told
+// from one in use and removed. One that holds a set moved aside is left for the parent.
+const QString kWorkPrefix = QStringLiteral(".kavimo-set-");
+
+void removeAbandonedWork(const QDir& dataDir) {
+    for (const QString& name : dataDir.entryList({kWorkPrefix + u'*'}, QDir::Dirs | QDir::Hidden)) {
+        bool number = false;
+        const qint64 pid = name.mid(kWorkPrefix.size()).section(u'-', 0, 0).toLongLong(&number);
+        if (!number || pid <= 0 || pid == getpid() || pid > 0x7fffffff) continue;
+        if (kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;  // still running
+        QDir work(dataDir.filePath(name));
+        if (work.exists(QStringLiteral(".old")) || work.exists(QStringLiteral(".old.dat"))) continue;
+        work.removeRecursively();
+    }
+}
+
 }  // namespace
 
 namespace detail {
@@ -168,7 +270,7 @@ SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& ti
         const QFileInfo info(picture);
         PairPlan pair;
         pair.picture = picture;
-        const QString base = detail::safeName(info.completeBaseName());
+        const QString base = detail::safeName(info.completeBaseName()).left(kMaxNameLength);
         pair.name = base.isEmpty() ? QStringLiteral("picture") : base;
         for (int n = 2; taken.contains(pair.name.toLower()); ++n)
             pair.name = base + u'-' + QString::number(n);
@@ -200,12 +302,21 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
                       .arg(pairs)
                       .arg(kMaxPairs));
     if (title.isEmpty()) error({}, Maker::tr("The set has no title."));
+    if (title.size() > kMaxNameLength)
+        error({}, Maker::tr("The title is too long: at most %1 characters.").arg(kMaxNameLength));
     const QDir dir(plan.dataDir);
     const QString datPath = dir.filePath(title + QStringLiteral(".dat"));
-    if (!title.isEmpty() && !plan.force &&
-        (QFileInfo::exists(datPath) || QFileInfo::exists(dir.filePath(title))))
+    const QFileInfo datInfo(datPath), folderInfo(dir.filePath(title));
+    if (!title.isEmpty() && ((datInfo.exists() && !datInfo.isFile()) || (folderInfo.exists() && !folderInfo.isDir())))
+        error(datPath, Maker::tr("Something that is not a set is called \"%1\" in %2. Choose another title.")
+                           .arg(title, plan.dataDir));
+    else if (!title.isEmpty() && !plan.force && datInfo.exists())
         error(datPath, Maker::tr("A set called \"%1\" already exists in %2. Choose another title, or "
-                                 "replace it (--force).")
+                                 "replace it.")
+                           .arg(title, plan.dataDir));
+    else if (!title.isEmpty() && !plan.force && folderInfo.exists())
+        error(datPath, Maker::tr("A folder called \"%1\" is already in %2. Choose another title, or put "
+                                 "the set's files beside what it holds, which stays.")
                            .arg(title, plan.dataDir));
     if (QFileInfo(plan.dataDir).exists() && !QFileInfo(plan.dataDir).isDir())
         error(plan.dataDir, Maker::tr("%1 is not a folder.").arg(plan.dataDir));
@@ -236,6 +347,11 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
         if (pair.sound.kind == SoundChoice::Kind::Spoken) {
             if (pair.sound.spokenText.trimmed().isEmpty())
                 error(pair.picture, Maker::tr("The spoken name for %1 is empty.").arg(name));
+            else if (detail::hasKanji(pair.sound.spokenText))
+                error(pair.picture, Maker::tr("The spoken name \"%1\" has kanji, which espeak-ng cannot read "
+                                              "(it would say \"Chinese letter\"). Write it in kana, for "
+                                              "example いぬ.")
+                                        .arg(pair.sound.spokenText));
             else if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty())
                 error(pair.picture, Maker::tr("espeak-ng is not installed, so names cannot be spoken. "
                                               "Install it with: sudo apt install espeak-ng"));
@@ -278,16 +394,36 @@ MakeResult writeSet(const SetPlan& given) {
     if (!QDir().mkpath(plan.dataDir))
         return fail(Maker::tr("The folder %1 cannot be made.").arg(plan.dataDir));
     const QDir dir(plan.dataDir);
+    removeAbandonedWork(dir);
     // A hidden folder beside the sets: the game lists only .dat files, and a rename within
     // one file system is atomic.
-    QTemporaryDir work(dir.filePath(QStringLiteral(".kavimo-set-XXXXXX")));
+    QTemporaryDir work(dir.filePath(kWorkPrefix + QString::number(getpid()) + QStringLiteral("-XXXXXX")));
     if (!work.isValid()) return fail(Maker::tr("Nothing can be written in %1.").arg(plan.dataDir));
     const QDir folder(work.filePath(plan.title));
     if (!QDir().mkpath(folder.path()))
         return fail(Maker::tr("Nothing can be written in %1.").arg(plan.dataDir));
 
+    // What stays in the set's folder when it is replaced; the new files take other names.
+    const QStringList kept = notMadeHere(QDir(dir.filePath(plan.title)));
+    QSet<QString> taken;  // by letter case too: the game's look-up ignores it
+    for (const QString& name : kept) taken.insert(name.toLower());
+    for (PairPlan& pair : plan.pairs) {
+        const QString base = pair.name;
+        const auto free = [&] {
+            const QString sound = soundFile(plan, pair).toLower();
+            return !taken.contains(pictureFile(plan, pair).toLower()) && (sound.isEmpty() || !taken.contains(sound));
+        };
+        for (int n = 2; !free(); ++n) pair.name = base + u'-' + QString::number(n);
+        taken << pictureFile(plan, pair).toLower();
+        if (!soundFile(plan, pair).isEmpty()) taken << soundFile(plan, pair).toLower();
+    }
+
     const int side = cardSide(int(plan.pairs.size()));
     const QString cancelled = Maker::tr("Cancelled; nothing was written.");
+    const QString noRoom =
+        Maker::tr("The set cannot be written in %1: the disk is full, or a file there cannot be written. "
+                  "Nothing was changed.")
+            .arg(plan.dataDir);
     for (const PairPlan& pair : plan.pairs) {
         if (detail::cancelled()) return fail(cancelled);
         QString error;
@@ -302,8 +438,12 @@ MakeResult writeSet(const SetPlan& given) {
             card = flat;
         }
         const QString picturePath = folder.filePath(pictureFile(plan, pair));
-        if (!card.save(picturePath, plan.windows ? "JPEG" : "PNG", plan.windows ? 95 : -1))
-            return fail(Maker::tr("%1 cannot be written.").arg(picturePath));
+        QByteArray encoded;
+        QBuffer buffer(&encoded);
+        if (!buffer.open(QIODevice::WriteOnly) ||
+            !card.save(&buffer, plan.windows ? "JPEG" : "PNG", plan.windows ? 95 : -1) ||
+            !writeWhole(picturePath, encoded))
+            return fail(noRoom);
 
         const QString soundPath = folder.filePath(soundFile(plan, pair));
         switch (pair.sound.kind) {
@@ -314,12 +454,16 @@ MakeResult writeSet(const SetPlan& given) {
                     if (!detail::convertToPcmWav(pair.sound.file, soundPath, &error))
                         return fail(Maker::tr("%1 cannot be converted to WAV: %2")
                                         .arg(QFileInfo(pair.sound.file).fileName(), error));
-                } else if (!QFile::copy(pair.sound.file, soundPath)) {
+                    if (!wavWhole(soundPath)) return fail(noRoom);
+                } else if (!QFileInfo(pair.sound.file).isReadable()) {
                     return fail(Maker::tr("%1 cannot be copied.").arg(pair.sound.file));
+                } else if (!copyWhole(pair.sound.file, soundPath)) {
+                    return fail(noRoom);
                 }
                 break;
             case SoundChoice::Kind::Spoken:
                 if (!speakToWav(pair.sound.spokenText, soundPath, &error)) return fail(error);
+                if (!wavWhole(soundPath)) return fail(noRoom);
                 break;
         }
     }
@@ -333,19 +477,21 @@ MakeResult writeSet(const SetPlan& given) {
         bytes = text.toUtf8();
     }
     const QString workDat = work.filePath(plan.title + QStringLiteral(".dat"));
-    QSaveFile datFile(workDat);
-    if (!datFile.open(QIODevice::WriteOnly) || datFile.write(bytes) != bytes.size() || !datFile.commit())
-        return fail(Maker::tr("%1 cannot be written.").arg(workDat));
+    if (!writeWhole(workDat, bytes) || !writeMadeList(QDir(folder.path()))) return fail(noRoom);
 
     // Into place: an old set of that title moves aside first, the set file comes last, so
     // the game never lists a set whose pictures are not all there.
     const QString finalFolder = dir.filePath(plan.title);
     const QString finalDat = dir.filePath(plan.title + QStringLiteral(".dat"));
     Moves moves;
+    const QString old = work.filePath(QStringLiteral(".old"));
     const bool placed =
         (!QFileInfo::exists(finalDat) || moves.move(finalDat, work.filePath(QStringLiteral(".old.dat")))) &&
-        (!QFileInfo::exists(finalFolder) || moves.move(finalFolder, work.filePath(QStringLiteral(".old")))) &&
-        moves.move(folder.path(), finalFolder) && moves.move(workDat, finalDat);
+        (!QFileInfo::exists(finalFolder) || moves.move(finalFolder, old)) &&
+        moves.move(folder.path(), finalFolder) &&
+        std::all_of(kept.begin(), kept.end(),
+                    [&](const QString& name) { return moves.move(old + u'/' + name, finalFolder + u'/' + name); }) &&
+        moves.move(workDat, finalDat);
     if (!placed) {
         moves.undo();
         return fail(Maker::tr("The set cannot be moved into %1.").arg(plan.dataDir));

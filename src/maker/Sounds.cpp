@@ -13,6 +13,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -49,9 +50,12 @@ bool soundPlayable(const QString& file, QString* why) {
     const SndFilePtr sound = openForReading(file, info, &error);
     // The game's own decoder decides, so that what is refused here is what the game refuses.
     if (!sound || !SoundDecoder::open(fs::nativePath(file)))
-        return fail(Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, FLAC and MP3). "
+        return fail(Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). "
                               "Convert it to WAV, for example with: ffmpeg -i \"%1\" \"%2.wav\"")
-                        .arg(name, QFileInfo(file).completeBaseName()));
+                        .arg(name, QFileInfo(file).completeBaseName() +
+                                       (QFileInfo(file).suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive)
+                                            ? QString()
+                                            : QStringLiteral("-converted"))));
     if (info.frames <= 0 || info.samplerate <= 0 || info.channels <= 0)
         return fail(Maker::tr("%1 holds no sound.").arg(name));
     return true;
@@ -120,6 +124,13 @@ bool convertToPcmWav(const QString& from, const QString& to, QString* error) {
         left -= got;
     }
     return true;
+}
+
+bool hasKanji(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x3400 && u <= 0x4dbf) || (u >= 0x4e00 && u <= 0x9fff);
+    });
 }
 
 bool hasKanaOrKanji(const QString& text) {

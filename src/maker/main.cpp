@@ -10,6 +10,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -195,6 +196,8 @@ int make(const QStringList& args) {
     std::signal(SIGTERM, SIG_DFL);
     if (!result.ok) {
         print(result.message, stderr);
+        if (!plan.force && QFileInfo::exists(QDir(plan.dataDir).filePath(plan.title + QStringLiteral(".dat"))))
+            print(Maker::tr("To replace the set, add --force."), stderr);
         return kErrors;
     }
     print(result.message);

@@ -34,6 +34,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = with("~p1.png\r\n", ""), .outcome = Error, .says = "into the \"[Sound]\"", .line = 5},
         {.text = with("p1.png", "big.png"), .outcome = Warning, .says = "top-left 99 x 99 pixels", .line = 5},
         {.text = with("~s0", "\r\n~s0"), .outcome = Warning, .says = "blank line inside", .line = 7},
+        {.text = with("~s0.wav", ""), .outcome = Warning, .says = "no sound of its own for pair 1:", .line = 7},
         {.text = with("s0.wav", "s9.wav"), .outcome = Warning, .says = "fallback", .line = 7},
         {.text = with("s0.wav", "p1.png"), .outcome = Warning, .says = "cannot be played", .line = 7},
         {.text = with("p1.png", "P1.PNG"), .outcome = Warning, .says = "only when letter case", .line = 5},

@@ -3,6 +3,9 @@
 // centre of its photo the right way up; bad input is refused with nothing written.
 #include <QFile>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include "maker/SetMaker.h"
 #include "support/Game.h"
 
@@ -66,6 +69,8 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         int pictures = 2;
         const char* extra = nullptr;  // one more file in the folder
         QByteArray bytes = {};
+        bool speak = false, force = false;
+        rlim_t room = RLIM_INFINITY;  // the largest file that can be written
         const char* says;
     } rows[] = {
         {.input = "many", .pictures = 22, .says = "11 to 21 pairs give small cards"},
@@ -73,6 +78,9 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         {.input = "many", .extra = "9.png", .bytes = "\x89PNG\r\n\x1a\n", .says = "9.png"},
         {.input = "many", .extra = "1.m4a", .bytes = "....ftypM4A ", .says = "ffmpeg -i \"1.m4a\""},
         {.input = "old", .says = "already exists"},
+        {.input = "old", .force = true, .room = 64, .says = "the disk is full"},
+        {.input = "many", .extra = "犬.png", .bytes = encoded(photo(9, 9), "PNG"), .speak = true, .says = "kana"},
+        {.input = "a title longer than sixty characters, which no child reads under a card", .says = "too long"},
     };
     for (const auto& row : rows) {
         TempDir dir;
@@ -80,13 +88,46 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         for (int i = 0; i < row.pictures; ++i)
             dir.writePicture(QString("%1/%2.png").arg(row.input).arg(i), 60, 40, kTop);
         if (row.extra) dir.write(QString(row.input) + "/" + row.extra, row.bytes);
-        const auto made = writeSet(planFromPictures({dir.file(row.input)}, {}, dir.file("Data"), false));
+        auto plan = planFromPictures({dir.file(row.input)}, {}, dir.file("Data"), row.speak);
+        plan.force = row.force;
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY}, room{row.room, RLIM_INFINITY};
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails as on a full disk
+        setrlimit(RLIMIT_FSIZE, &room);
+        const auto made = writeSet(plan);
+        setrlimit(RLIMIT_FSIZE, &unlimited);
         EXPECT_TRUE(!made.ok && made.message.contains(row.says)) << made.message.toStdString();
+        QFile old(dir.file("Data/old.dat"));
+        EXPECT_TRUE(old.open(QIODevice::ReadOnly) && old.readAll() == "[File]\r\n1\r\n") << row.says;
         // Anything written, even in part, would show beside the set that was there.
         EXPECT_EQ(QDir(dir.file("Data")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                   QStringList{"old.dat"})
             << row.says;
     }
+}
+
+// Replacing a set, as --force and saving an opened set do, deletes only the files that
+// kavimo-set made there, unchanged; and what a killed run left goes.
+TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
+    TempDir dir;
+    const QByteArray parentsPhoto = encoded(photo(800, 600), "JPEG");
+    dir.write("Data/pets/dog.jpg", parentsPhoto);
+    dir.writePicture("Data/pets/dog.png", 99, 99, kTop);
+    dir.write("Data/pets.dat", "[File]\r\n1\r\n[Picture]\r\nData\\pets\\dog.jpg\r\n[Sound]\r\n\r\n");
+    dir.write("Data/.kavimo-set-999999999-x/dog.png", "left by a killed run");
+    auto plan = planFromPictures({dir.file("Data/pets/dog.jpg")}, "pets", dir.file("Data"), false);
+    for (int save = 0; save < 3; ++save) {  // made, then opened and saved again twice
+        plan.force = true;
+        ASSERT_TRUE(writeSet(plan).ok);
+        plan = *readSet(dir.file("Data/pets.dat"), nullptr);
+    }
+    const auto entries = [&](const char* folder) {
+        return QDir(dir.file(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    EXPECT_EQ(entries("Data/pets"), QStringList({".kavimo-set", "dog-2.png", "dog.jpg", "dog.png"}));
+    EXPECT_EQ(entries("Data"), QStringList({"pets", "pets.dat"}));
+    QFile kept(dir.file("Data/pets/dog.jpg"));
+    EXPECT_TRUE(kept.open(QIODevice::ReadOnly) && kept.readAll() == parentsPhoto);
+    EXPECT_EQ(plan.pairs.at(0).picture, dir.file("Data/pets/dog-2.png"));
 }
 
 }  // namespace

@@ -5,22 +5,22 @@
     <name>Maker</name>
     <message>
         <location filename="../CardPictures.cpp" line="73"/>
-        <location filename="../SetWriter.cpp" line="227"/>
-        <location filename="../Sounds.cpp" line="44"/>
-        <location filename="../main.cpp" line="145"/>
-        <location filename="../main.cpp" line="181"/>
+        <location filename="../SetWriter.cpp" line="336"/>
+        <location filename="../Sounds.cpp" line="47"/>
+        <location filename="../main.cpp" line="146"/>
+        <location filename="../main.cpp" line="182"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="76"/>
-        <location filename="../SetWriter.cpp" line="229"/>
+        <location filename="../SetWriter.cpp" line="338"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="78"/>
-        <location filename="../SetWriter.cpp" line="231"/>
+        <location filename="../SetWriter.cpp" line="340"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
@@ -66,7 +66,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="158"/>
-        <location filename="../SetWriter.cpp" line="219"/>
+        <location filename="../SetWriter.cpp" line="328"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -131,160 +131,179 @@
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="261"/>
+        <location filename="../SetCheck.cpp" line="262"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="271"/>
+        <location filename="../SetCheck.cpp" line="272"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="276"/>
+        <location filename="../SetCheck.cpp" line="277"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="284"/>
+        <location filename="../SetCheck.cpp" line="287"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="286"/>
+        <location filename="../SetCheck.cpp" line="289"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="301"/>
+        <location filename="../SetCheck.cpp" line="304"/>
         <source>%1 matches the file %2 only when letter case is ignored; write it as the file is named.</source>
         <translation>%1 は大文字と小文字を区別しないときだけファイル %2 に当たります。ファイル名のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="198"/>
+        <location filename="../SetWriter.cpp" line="298"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="200"/>
+        <location filename="../SetWriter.cpp" line="300"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="204"/>
+        <location filename="../SetWriter.cpp" line="304"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="209"/>
-        <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it (--force).</source>
-        <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください（--force）。</translation>
+        <location filename="../SetWriter.cpp" line="306"/>
+        <source>The title is too long: at most %1 characters.</source>
+        <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="213"/>
+        <location filename="../SetWriter.cpp" line="311"/>
+        <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
+        <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="314"/>
+        <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
+        <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="318"/>
+        <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
+        <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="322"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="217"/>
+        <location filename="../SetWriter.cpp" line="326"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="240"/>
+        <location filename="../SetWriter.cpp" line="349"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="242"/>
-        <location filename="../Sounds.cpp" line="70"/>
+        <location filename="../SetWriter.cpp" line="351"/>
+        <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
+        <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="356"/>
+        <location filename="../Sounds.cpp" line="72"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="247"/>
+        <location filename="../SetWriter.cpp" line="361"/>
         <source>A name cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>Windows の日本語の文字コード（Shift_JIS）で書けない名前があります。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="280"/>
+        <location filename="../SetWriter.cpp" line="395"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="285"/>
-        <location filename="../SetWriter.cpp" line="288"/>
+        <location filename="../SetWriter.cpp" line="401"/>
+        <location filename="../SetWriter.cpp" line="404"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="291"/>
+        <location filename="../SetWriter.cpp" line="422"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="307"/>
-        <location filename="../SetWriter.cpp" line="339"/>
-        <source>%1 cannot be written.</source>
-        <translation>%1 を書き込めません。</translation>
+        <location filename="../SetWriter.cpp" line="424"/>
+        <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
+        <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="316"/>
+        <location filename="../SetWriter.cpp" line="455"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="319"/>
+        <location filename="../SetWriter.cpp" line="459"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="352"/>
+        <location filename="../SetWriter.cpp" line="497"/>
         <source>The set cannot be moved into %1.</source>
         <translation>セットを %1 に置けません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="357"/>
+        <location filename="../SetWriter.cpp" line="502"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="370"/>
+        <location filename="../SetWriter.cpp" line="515"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="382"/>
+        <location filename="../SetWriter.cpp" line="527"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="392"/>
+        <location filename="../SetWriter.cpp" line="537"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="54"/>
-        <source>%1 is not a sound the game can play (it plays WAV, OGG, FLAC and MP3). Convert it to WAV, for example with: ffmpeg -i &quot;%1&quot; &quot;%2.wav&quot;</source>
-        <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: ffmpeg -i &quot;%1&quot; &quot;%2.wav&quot;</translation>
+        <location filename="../Sounds.cpp" line="53"/>
+        <source>%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). Convert it to WAV, for example with: ffmpeg -i &quot;%1&quot; &quot;%2.wav&quot;</source>
+        <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、Opus、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: ffmpeg -i &quot;%1&quot; &quot;%2.wav&quot;</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="58"/>
+        <location filename="../Sounds.cpp" line="60"/>
         <source>%1 holds no sound.</source>
         <translation>%1 には音が入っていません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="77"/>
+        <location filename="../Sounds.cpp" line="79"/>
         <source>espeak-ng could not be started.</source>
         <translation>espeak-ng を起動できません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="84"/>
+        <location filename="../Sounds.cpp" line="86"/>
         <source>espeak-ng could not speak &quot;%1&quot;: %2</source>
         <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="34"/>
+        <location filename="../main.cpp" line="35"/>
         <source>Usage:
   kavimo-set make [--title TITLE] [--data DIR] [--speak] [--windows] [--force] PICTURE|FOLDER...
       Makes a set of the pictures (the first one is the preview). A sound with the same name
@@ -313,77 +332,82 @@
       セットづくりの画面を開きます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="83"/>
+        <location filename="../main.cpp" line="84"/>
         <source>1 pair</source>
         <translation>1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="83"/>
+        <location filename="../main.cpp" line="84"/>
         <source>%1 pairs</source>
         <translation>%1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="84"/>
+        <location filename="../main.cpp" line="85"/>
         <source>large cards</source>
         <translation>大きいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="84"/>
+        <location filename="../main.cpp" line="85"/>
         <source>small cards</source>
         <translation>小さいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="85"/>
+        <location filename="../main.cpp" line="86"/>
         <source>plays cleanly</source>
         <translation>問題なく遊べます</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="86"/>
+        <location filename="../main.cpp" line="87"/>
         <source>1 error</source>
         <translation>エラー 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="86"/>
+        <location filename="../main.cpp" line="87"/>
         <source>%1 errors</source>
         <translation>エラー %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="87"/>
+        <location filename="../main.cpp" line="88"/>
         <source>1 warning</source>
         <translation>注意 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="87"/>
+        <location filename="../main.cpp" line="88"/>
         <source>%1 warnings</source>
         <translation>注意 %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="93"/>
+        <location filename="../main.cpp" line="94"/>
         <source>error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="93"/>
+        <location filename="../main.cpp" line="94"/>
         <source>warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="157"/>
+        <location filename="../main.cpp" line="158"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="179"/>
+        <location filename="../main.cpp" line="180"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="188"/>
+        <location filename="../main.cpp" line="189"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="225"/>
+        <location filename="../main.cpp" line="200"/>
+        <source>To replace the set, add --force.</source>
+        <translation>セットを置き換えるには --force を付けてください。</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="230"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
@@ -401,204 +425,204 @@
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="178"/>
+        <location filename="../MakerWindow.cpp" line="182"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="179"/>
+        <location filename="../MakerWindow.cpp" line="183"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="180"/>
+        <location filename="../MakerWindow.cpp" line="184"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="181"/>
+        <location filename="../MakerWindow.cpp" line="185"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="182"/>
+        <location filename="../MakerWindow.cpp" line="186"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="183"/>
+        <location filename="../MakerWindow.cpp" line="187"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="184"/>
+        <location filename="../MakerWindow.cpp" line="188"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="185"/>
+        <location filename="../MakerWindow.cpp" line="189"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="186"/>
+        <location filename="../MakerWindow.cpp" line="190"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="187"/>
+        <location filename="../MakerWindow.cpp" line="191"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="188"/>
+        <location filename="../MakerWindow.cpp" line="193"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="189"/>
+        <location filename="../MakerWindow.cpp" line="194"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="190"/>
+        <location filename="../MakerWindow.cpp" line="195"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="191"/>
+        <location filename="../MakerWindow.cpp" line="196"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="192"/>
+        <location filename="../MakerWindow.cpp" line="197"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="193"/>
-        <location filename="../MakerWindow.cpp" line="642"/>
+        <location filename="../MakerWindow.cpp" line="198"/>
+        <location filename="../MakerWindow.cpp" line="678"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="194"/>
+        <location filename="../MakerWindow.cpp" line="199"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="210"/>
+        <location filename="../MakerWindow.cpp" line="214"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="210"/>
+        <location filename="../MakerWindow.cpp" line="215"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="215"/>
+        <location filename="../MakerWindow.cpp" line="220"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="215"/>
+        <location filename="../MakerWindow.cpp" line="220"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="246"/>
+        <location filename="../MakerWindow.cpp" line="251"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="247"/>
+        <location filename="../MakerWindow.cpp" line="252"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="261"/>
+        <location filename="../MakerWindow.cpp" line="268"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="324"/>
+        <location filename="../MakerWindow.cpp" line="337"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="380"/>
+        <location filename="../MakerWindow.cpp" line="404"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="382"/>
+        <location filename="../MakerWindow.cpp" line="406"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="432"/>
+        <location filename="../MakerWindow.cpp" line="457"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="434"/>
+        <location filename="../MakerWindow.cpp" line="459"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="436"/>
+        <location filename="../MakerWindow.cpp" line="461"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="438"/>
+        <location filename="../MakerWindow.cpp" line="463"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="457"/>
-        <location filename="../MakerWindow.cpp" line="475"/>
+        <location filename="../MakerWindow.cpp" line="488"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="524"/>
+        <location filename="../MakerWindow.cpp" line="192"/>
+        <location filename="../MakerWindow.cpp" line="557"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="606"/>
+        <location filename="../MakerWindow.cpp" line="641"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="618"/>
+        <location filename="../MakerWindow.cpp" line="654"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="673"/>
+        <location filename="../MakerWindow.cpp" line="707"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="681"/>
+        <location filename="../MakerWindow.cpp" line="715"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="686"/>
+        <location filename="../MakerWindow.cpp" line="721"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="693"/>
+        <location filename="../MakerWindow.cpp" line="727"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="701"/>
+        <location filename="../MakerWindow.cpp" line="735"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
