@@ -12,6 +12,8 @@ play=(
   build-essential cmake pkgconf qt6-base-dev libsdl2-dev libsndfile1-dev libpng-dev libexif-dev libfontconfig-dev
   # the set tool's translations
   qt6-tools-dev qt6-l10n-tools
+  # the Japanese of Qt's own file dialogs and message boxes in the set tool
+  qt6-translations-l10n
   # what the game loads at run time: its Japanese font, more picture readers, the bell sound
   fonts-ipafont-gothic qt6-image-formats-plugins sound-theme-freedesktop
 )

@@ -2,6 +2,7 @@
 #include "maker/MakerWindow.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
@@ -29,6 +31,7 @@
 
 #include "maker/CutGeometry.h"
 #include "maker/CutView.h"
+#include "maker/Internal.h"
 #include "maker/PairList.h"
 #include "platform/Platform.h"
 
@@ -79,9 +82,22 @@ MakerWindow::MakerWindow(Platform& platform, QWidget* parent)
     rebuildCards();
     showSelected();
     scheduleCheck();
+    modified_ = false;
+    confirm = [this](const QString& question) {
+        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
+    };
 }
 
 MakerWindow::~MakerWindow() = default;
+
+bool MakerWindow::mayDiscard(const QString& question) {
+    return !modified_ || pairs_.empty() || confirm(question);
+}
+
+void MakerWindow::closeEvent(QCloseEvent* event) {
+    if (!mayDiscard(tr("Close without saving? The pairs you made here are not saved yet.")))
+        event->ignore();
+}
 
 void MakerWindow::buildControls() {
     addButton = new QPushButton(this);
@@ -123,6 +139,10 @@ void MakerWindow::buildControls() {
     busyBar->setTextVisible(false);
     busyBar->hide();
     findingsList->setMaximumHeight(5 * fontMetrics().height());
+    // A long message wraps, and a long path in it does not widen the window.
+    findingsList->setWordWrap(true);
+    findingsList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    messageLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     cutSlider->setEnabled(false);
     saveButton->setDefault(true);
     playGameButton->setEnabled(false);
@@ -218,7 +238,9 @@ void MakerWindow::wire() {
     connect(openButton, &QPushButton::clicked, this, [this] {
         const QString file =
             QFileDialog::getOpenFileName(this, tr("Open a set"), dataDir_, tr("Sets (*.dat)"));
-        if (!file.isEmpty()) openSet(file);
+        if (!file.isEmpty() &&
+            mayDiscard(tr("Open another set without saving? The pairs you made here are not saved yet.")))
+            openSet(file);
     });
     connect(titleEdit, &QLineEdit::textEdited, this, [this] { titleEdited_ = true; });
     connect(titleEdit, &QLineEdit::textChanged, this, &MakerWindow::scheduleCheck);
@@ -388,6 +410,7 @@ void MakerWindow::loaded(const Loaded& result, bool replace) {
         setDataDir(result.plan.dataDir);
         own_.emplace(result.plan.title, result.plan.dataDir);
     }
+    const bool wasModified = modified_;
     int leftOut = result.leftOut;
     for (Pair pair : result.pairs) {
         // Another drop may have filled the set while this one was decoding.
@@ -408,6 +431,7 @@ void MakerWindow::loaded(const Loaded& result, bool replace) {
     rebuildCards();
     if (selectedPair() < 0 && !pairs_.empty()) selectPair(0);
     scheduleCheck();
+    modified_ = !replace && (wasModified || !result.pairs.empty());
 }
 
 QString MakerWindow::uniqueName(const QString& name) const {
@@ -680,17 +704,32 @@ void MakerWindow::setDataDir(const QString& dataDir) {
 }
 
 void MakerWindow::scheduleCheck() {
+    modified_ = true;
     checkDue_ = true;
     ++checkGeneration_;
     checkTimer_.start();
     updateControls();
 }
 
+// A set of another title that is there already is replaced when the parent says so on saving.
+bool MakerWindow::replacesAnother(const SetPlan& plan) const {
+    return !plan.force && QFileInfo(QDir(plan.dataDir).filePath(detail::safeName(plan.title) + ".dat")).isFile();
+}
+
 void MakerWindow::runCheck() {
     const int generation = checkGeneration_;
-    const SetPlan current = plan();
+    SetPlan current = plan();
+    const bool replaces = replacesAnother(current);
+    current.force = true;
     inBackground<std::vector<Finding>>(
-        [current] { return checkPlan(current); },
+        [current, replaces] {
+            std::vector<Finding> findings = checkPlan(current);
+            if (replaces)
+                findings.push_back({Finding::Severity::Warning, {}, 0,
+                                    tr("Saving replaces the set \"%1\" that is there already.")
+                                        .arg(detail::safeName(current.title))});
+            return findings;
+        },
         [this, generation](const std::vector<Finding>& findings) {
             if (generation != checkGeneration_) return;  // edited since
             checkDue_ = false;
@@ -710,8 +749,15 @@ void MakerWindow::runCheck() {
 
 void MakerWindow::save() {
     if (busy() || errors_ > 0 || pairs_.empty()) return;
+    SetPlan current = plan();
+    if (replacesAnother(current)) {
+        if (!confirm(tr("Replace the set \"%1\" that is there already? What the set maker did not make in its "
+                        "folder stays.")
+                         .arg(detail::safeName(current.title))))
+            return;
+        current.force = true;
+    }
     saving_ = true;
-    const SetPlan current = plan();
     say(tr("Saving…"));
     inBackground<MakeResult>(
         [current] { return writeSet(current); },
@@ -726,6 +772,7 @@ void MakerWindow::save() {
             playGameButton->setEnabled(true);
             say(tr("Saved as %1.").arg(QDir::toNativeSeparators(result.datPath)));
             scheduleCheck();  // the title now exists
+            modified_ = false;
         });
 }
 

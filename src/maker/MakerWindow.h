@@ -65,6 +65,9 @@ public:
     QPushButton* saveButton = nullptr;
     QPushButton* playGameButton = nullptr;
 
+    // Asks the parent a yes-or-no question (a message box; tests answer it themselves).
+    std::function<bool(const QString& question)> confirm;
+
     // What the buttons, drops and dialogs do; each returns at once and finishes in the
     // background where it decodes, speaks or writes.
     void addPictures(const QStringList& picturesOrFolders);
@@ -96,6 +99,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct Pair {
@@ -118,6 +122,7 @@ private:
     void load(std::function<std::optional<SetPlan>(QString* error)> planner, bool replace);
     void loaded(const Loaded& result, bool replace);
     void scheduleCheck();
+    bool replacesAnother(const SetPlan& plan) const;
     void runCheck();
 
     // Showing the set.
@@ -146,6 +151,9 @@ private:
     QString savedDat_;
     int working_ = 0;
     bool saving_ = false;
+    bool modified_ = false;  // since the last save or open
+    // Whether the pairs may go unsaved: there are none, they are saved, or the parent says so.
+    bool mayDiscard(const QString& question);
     bool checkDue_ = false;
     int checkGeneration_ = 0;
     int errors_ = 0;

@@ -119,6 +119,25 @@ TEST_F(MakerWindowTest, CardsFollowTheListOrderAndRemovalAndTheSmallGrid) {
     EXPECT_EQ(window.cards->iconSize(), QSize(63, 63));
 }
 
+// Nothing goes without a question: unsaved pairs when the window closes, another set of
+// the same title when saving.
+TEST_F(MakerWindowTest, AsksBeforeUnsavedPairsOrAnotherSetAreLost) {
+    QStringList asked;
+    bool yes = false;
+    window.confirm = [&](const QString& question) { return asked << question, yes; };
+    const QString someones = scene.app.write("Data/Zoo.dat", "[File]\r\n1\r\n");
+    window.addPictures({photos});
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(window.close());
+    window.save();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(asked.size() == 2 && filesUnder(scene.app.path()).keys() == QStringList{"Data/Zoo.dat"});
+    yes = true;
+    window.save();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(window.savedDat() == someones && window.close() && asked.size() == 3) << asked.join('|').toStdString();
+}
+
 TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
     const struct {
         int photos;        // more photos in Zoo
@@ -134,6 +153,7 @@ TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
     };
     for (const auto& row : rows) {
         Maker t;
+        t.window.confirm = [](const QString&) { return false; };
         t.scene.app.write("Data/Zoo.dat", "[File]\r\n1\r\n");  // someone's set, not to be saved over
         for (int i = 0; i < row.photos; ++i) writePhoto(t.source, QString("Zoo/%1.png").arg(i), {40, 40});
         const QString file = t.source.write(row.file, row.bytes);

@@ -415,214 +415,234 @@
 <context>
     <name>kavimo::maker::MakerWindow</name>
     <message>
-        <location filename="../MakerWindow.cpp" line="54"/>
+        <location filename="../MakerWindow.cpp" line="57"/>
         <source>Error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="54"/>
+        <location filename="../MakerWindow.cpp" line="57"/>
         <source>Warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="182"/>
+        <location filename="../MakerWindow.cpp" line="98"/>
+        <source>Close without saving? The pairs you made here are not saved yet.</source>
+        <translation>保存しないで閉じますか？ここで作ったペアはまだ保存されていません。</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="202"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="183"/>
+        <location filename="../MakerWindow.cpp" line="203"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="184"/>
+        <location filename="../MakerWindow.cpp" line="204"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="185"/>
+        <location filename="../MakerWindow.cpp" line="205"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="186"/>
+        <location filename="../MakerWindow.cpp" line="206"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="187"/>
+        <location filename="../MakerWindow.cpp" line="207"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="188"/>
+        <location filename="../MakerWindow.cpp" line="208"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="189"/>
+        <location filename="../MakerWindow.cpp" line="209"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="190"/>
+        <location filename="../MakerWindow.cpp" line="210"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="191"/>
+        <location filename="../MakerWindow.cpp" line="211"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="193"/>
+        <location filename="../MakerWindow.cpp" line="213"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="194"/>
+        <location filename="../MakerWindow.cpp" line="214"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="195"/>
+        <location filename="../MakerWindow.cpp" line="215"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="196"/>
+        <location filename="../MakerWindow.cpp" line="216"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="197"/>
+        <location filename="../MakerWindow.cpp" line="217"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="198"/>
-        <location filename="../MakerWindow.cpp" line="678"/>
+        <location filename="../MakerWindow.cpp" line="218"/>
+        <location filename="../MakerWindow.cpp" line="702"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="199"/>
+        <location filename="../MakerWindow.cpp" line="219"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="214"/>
+        <location filename="../MakerWindow.cpp" line="234"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="215"/>
+        <location filename="../MakerWindow.cpp" line="235"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="220"/>
+        <location filename="../MakerWindow.cpp" line="240"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="220"/>
+        <location filename="../MakerWindow.cpp" line="240"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="251"/>
+        <location filename="../MakerWindow.cpp" line="242"/>
+        <source>Open another set without saving? The pairs you made here are not saved yet.</source>
+        <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="273"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="252"/>
+        <location filename="../MakerWindow.cpp" line="274"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="268"/>
+        <location filename="../MakerWindow.cpp" line="290"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="337"/>
+        <location filename="../MakerWindow.cpp" line="359"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="404"/>
+        <location filename="../MakerWindow.cpp" line="427"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="406"/>
+        <location filename="../MakerWindow.cpp" line="429"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="457"/>
+        <location filename="../MakerWindow.cpp" line="481"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="459"/>
+        <location filename="../MakerWindow.cpp" line="483"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="461"/>
+        <location filename="../MakerWindow.cpp" line="485"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="463"/>
+        <location filename="../MakerWindow.cpp" line="487"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="488"/>
+        <location filename="../MakerWindow.cpp" line="512"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="192"/>
-        <location filename="../MakerWindow.cpp" line="557"/>
+        <location filename="../MakerWindow.cpp" line="212"/>
+        <location filename="../MakerWindow.cpp" line="581"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="641"/>
+        <location filename="../MakerWindow.cpp" line="665"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="654"/>
+        <location filename="../MakerWindow.cpp" line="678"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="707"/>
+        <location filename="../MakerWindow.cpp" line="729"/>
+        <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
+        <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="746"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="715"/>
+        <location filename="../MakerWindow.cpp" line="754"/>
+        <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
+        <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="761"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="721"/>
+        <location filename="../MakerWindow.cpp" line="767"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="727"/>
+        <location filename="../MakerWindow.cpp" line="773"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="735"/>
+        <location filename="../MakerWindow.cpp" line="782"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
