@@ -2,6 +2,7 @@
 // From a photo to a card's picture: upright, the square cut, scaled down smoothly.
 #include "maker/SetMaker.h"
 #include "maker/Tr.h"
+#include "platform/FileLookup.h"
 #include "pictures/PictureLoader.h"
 
 #include <QCollator>
@@ -50,15 +51,9 @@ QStringList picturesIn(const QString& folder) {
     QStringList patterns;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
         patterns << QStringLiteral("*.") + QString::fromLatin1(format);
-    QDir dir(folder);
-    dir.setNameFilters(patterns);
-    dir.setFilter(QDir::Files | QDir::Readable);
+    // Listed as the game lists sets: Shift_JIS names from a Windows zip too, regular files only.
     QStringList pictures;
-    for (const QString& name : naturalOrder(dir.entryList())) {
-        const QFileInfo info(dir.filePath(name));
-        // QDir::Files lets a link to a device or a FIFO through.
-        if (QFileInfo(info.canonicalFilePath()).isFile()) pictures << info.filePath();
-    }
+    for (const QString& name : naturalOrder(fs::listFiles(folder, patterns))) pictures << folder + u'/' + name;
     return pictures;
 }
 
@@ -70,8 +65,9 @@ QImage uprightPicture(const QString& file, QString* error) {
     if (QImageReader::allocationLimit() < kAllocationLimitMB)
         QImageReader::setAllocationLimit(kAllocationLimitMB);
     const QString name = QFileInfo(file).fileName();
-    if (!QFileInfo(file).isFile()) return fail(Maker::tr("%1 was not found.").arg(file));
-    QImageReader reader(file);
+    const std::unique_ptr<QFile> opened = fs::openRegular(file);
+    if (!opened) return fail(Maker::tr("%1 was not found.").arg(file));
+    QImageReader reader(opened.get());
     reader.setAutoTransform(true);
     if (!reader.canRead()) return fail(Maker::tr("%1 is not a picture that can be read.").arg(name));
     if (pictures::tooBigToHold(reader.size(), reader.imageFormat()))

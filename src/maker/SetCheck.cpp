@@ -40,6 +40,7 @@ struct SetText {
     QStringList lines;  // as the game splits them
     bool loneLineFeeds = false;
     bool utf8 = false;
+    bool utf16 = false;  // Notepad's "Unicode", which the game does not read
     std::array<int, 3> header{0, 0, 0};  // line number of each section's header, 0: none
 };
 
@@ -49,7 +50,8 @@ SetText readText(const QByteArray& bytes) {
     splitter.feed(bytes);
     while (auto line = splitter.next()) text.lines << settext::decodeLine(line->bytes);
     if (auto last = splitter.finish()) text.lines << settext::decodeLine(last->bytes);
-    for (qsizetype i = 0; i < bytes.size(); ++i)
+    text.utf16 = bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff");
+    for (qsizetype i = 0; i < bytes.size() && !text.utf16; ++i)
         if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) text.loneLineFeeds = true;
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
     QStringDecoder utf8(QStringConverter::Utf8);
@@ -73,9 +75,15 @@ int nearHeader(const SetText& text, const QString& header) {
     return 0;
 }
 
+// Whether the entry names its file with the file's own letter case, the name compared in the
+// bytes it has on disk: UTF-8, or Shift_JIS from a Windows zip.
 bool existsAsWritten(const QString& path) {
     QString local = path;
-    return QFileInfo(local.replace(u'\\', u'/')).isFile();
+    if (QFileInfo(local.replace(u'\\', u'/')).isFile()) return true;
+    const QByteArray found = fs::nativePath(path);
+    const QByteArray name = found.mid(found.lastIndexOf('/') + 1);
+    QStringEncoder shiftJis("windows-31j");
+    return name == QByteArray(shiftJis.encode(QFileInfo(local).fileName())) && !shiftJis.hasError();
 }
 
 class Checker {
@@ -83,13 +91,13 @@ public:
     Checker(const QString& datPath, const QString& root) : dat_(datPath), root_(root) {}
 
     std::vector<Finding> run() {
-        QFile file(dat_);
-        const QFileInfo info(dat_);
-        if (!info.isFile() || info.size() > kMaxSetFileBytes || !file.open(QIODevice::ReadOnly)) {
+        // Through the game's look-up: a set file's name may be Shift_JIS bytes.
+        const std::unique_ptr<QFile> file = fs::openRegular(dat_);
+        if (!file || file->size() > kMaxSetFileBytes) {
             error(0, Maker::tr("the set file cannot be read: the game cannot show this set."));
             return std::move(findings_);
         }
-        text_ = readText(file.readAll());
+        text_ = readText(file->readAll());
         checkText();
         checkCount();
         if (count_) {
@@ -132,6 +140,9 @@ private:
                 error(0, Maker::tr("there is no \"%1\" section; the game shows \"ﾌｧｲﾙ読み込みエラー\".")
                              .arg(header));
         }
+        if (text_.utf16)
+            error(0, Maker::tr("the file is written in UTF-16 (Notepad's \"Unicode\"), which the game cannot "
+                               "read: it shows \"ﾌｧｲﾙ読み込みエラー\". Save it as ANSI (Shift_JIS) or UTF-8."));
         if (text_.loneLineFeeds)
             warning(0, Maker::tr("lines end with a line feed alone: Windows reads the whole file as "
                                  "one line and finds no section. Save it with CR LF line ends."));
@@ -204,7 +215,8 @@ private:
                 continue;
             }
             const QString file = fs::resolve(path);
-            QImageReader reader(file);
+            const std::unique_ptr<QFile> opened = fs::openRegular(path);
+            QImageReader reader(opened.get());
             reader.setAutoTransform(false);  // the game shows pictures as stored
             const QSize size = reader.size();
             if (pictures::load(path, {QSize(side, side), QSize()}).isNull()) {
@@ -273,7 +285,7 @@ private:
                 continue;
             }
             QString why;
-            if (!soundPlayable(fs::resolve(path), &why)) {
+            if (!soundPlayable(path, &why)) {
                 warning(line, Maker::tr("the sound %1 cannot be played (%2): %3").arg(name, why, fallback));
                 continue;
             }

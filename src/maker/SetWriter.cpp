@@ -47,7 +47,8 @@ std::optional<QString> soundBeside(const QFileInfo& picture) {
     const QString base = picture.completeBaseName();
     std::optional<QString> best;
     qsizetype bestRank = 0;
-    for (const QFileInfo& file : picture.dir().entryInfoList(QDir::Files, QDir::Name)) {
+    for (const QString& listed : fs::listFiles(picture.absolutePath(), {QStringLiteral("*")})) {
+        const QFileInfo file(picture.absolutePath() + u'/' + listed);
         if (file.completeBaseName().compare(base, Qt::CaseInsensitive) != 0) continue;
         const QString suffix = file.suffix().toLower();
         qsizetype rank = kPlayableSounds.indexOf(suffix);
@@ -136,13 +137,13 @@ bool writeWhole(const QString& path, const QByteArray& bytes) {
 }
 
 bool copyWhole(const QString& from, const QString& to) {
-    QFile in(from);
+    const std::unique_ptr<QFile> in = fs::openRegular(from);
     QFile out(to);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-    for (QByteArray block; !(block = in.read(qint64{1} << 16)).isEmpty();)
+    if (!in || !out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+    for (QByteArray block; !(block = in->read(qint64{1} << 16)).isEmpty();)
         if (out.write(block) != block.size()) return false;
     out.close();
-    return in.error() == QFileDevice::NoError && out.error() == QFileDevice::NoError;
+    return in->error() == QFileDevice::NoError && out.error() == QFileDevice::NoError;
 }
 
 // A WAV written by another program (espeak-ng, libsndfile) is whole when its RIFF size is
@@ -331,8 +332,9 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
 
     for (const PairPlan& pair : plan.pairs) {
         const QString name = QFileInfo(pair.picture).fileName();
-        QImageReader reader(pair.picture);
-        if (!QFileInfo(pair.picture).isFile())
+        const std::unique_ptr<QFile> opened = fs::openRegular(pair.picture);
+        QImageReader reader(opened.get());
+        if (!opened)
             error(pair.picture, Maker::tr("%1 was not found.").arg(pair.picture));
         else if (!reader.canRead())
             error(pair.picture, Maker::tr("%1 is not a picture that can be read.").arg(name));
@@ -455,7 +457,7 @@ MakeResult writeSet(const SetPlan& given) {
                         return fail(Maker::tr("%1 cannot be converted to WAV: %2")
                                         .arg(QFileInfo(pair.sound.file).fileName(), error));
                     if (!wavWhole(soundPath)) return fail(noRoom);
-                } else if (!QFileInfo(pair.sound.file).isReadable()) {
+                } else if (!fs::openRegular(pair.sound.file)) {
                     return fail(Maker::tr("%1 cannot be copied.").arg(pair.sound.file));
                 } else if (!copyWhole(pair.sound.file, soundPath)) {
                     return fail(noRoom);

@@ -28,7 +28,7 @@ using SndFilePtr = std::unique_ptr<SNDFILE, SndFileCloser>;
 
 SndFilePtr openForReading(const QString& file, SF_INFO& info, QString* error) {
     info = {};
-    SndFilePtr sound(sf_open(QFile::encodeName(file).constData(), SFM_READ, &info));
+    SndFilePtr sound(sf_open(fs::nativePath(file).constData(), SFM_READ, &info));
     if (!sound && error) *error = QString::fromLocal8Bit(sf_strerror(nullptr));
     return sound;
 }
@@ -44,7 +44,7 @@ bool soundPlayable(const QString& file, QString* why) {
         if (why) *why = reason;
         return false;
     };
-    if (!QFileInfo(file).isFile()) return fail(Maker::tr("%1 was not found.").arg(file));
+    if (!fs::openRegular(file)) return fail(Maker::tr("%1 was not found.").arg(file));
     SF_INFO info;
     QString error;
     const SndFilePtr sound = openForReading(file, info, &error);

@@ -97,10 +97,15 @@ std::optional<QByteArray> step(const QByteArray& folder, const QString& name, Wa
     const Directory directory = openDirectory(folder);
     if (!directory) return std::nullopt;
     std::optional<QByteArray> bestName;
+    // Kana with their voicing marks apart (as a zip made on a Mac holds them) match too.
+    const QString composed = name.normalized(QString::NormalizationForm_C);
     while (const dirent* entry = ::readdir(directory.get())) {
         const QByteArray entryName(entry->d_name);
         if (entryName == "." || entryName == ".." || (bestName && entryName >= *bestName)) continue;
-        if (withoutTrailingSpacesAndDots(decodeName(entryName)).compare(name, Qt::CaseInsensitive) != 0)
+        if (withoutTrailingSpacesAndDots(decodeName(entryName))
+                .toString()
+                .normalized(QString::NormalizationForm_C)
+                .compare(composed, Qt::CaseInsensitive) != 0)
             continue;
         if (isWanted(join(folder, entryName), wanted)) bestName = entryName;
     }

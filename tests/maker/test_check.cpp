@@ -39,6 +39,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = with("s0.wav", "p1.png"), .outcome = Warning, .says = "cannot be played", .line = 7},
         {.text = with("p1.png", "P1.PNG"), .outcome = Warning, .says = "only when letter case", .line = 5},
         {.text = with("\r\n", "\n"), .outcome = Warning, .says = "line feed alone", .line = 0},
+        {.text = QByteArray("\xff\xfe[\0F\0i\0l\0e\0]\0\r\0\n\0", 18), .outcome = Error, .says = "UTF-16", .line = 0},
         {.text = with("p1.png", "いぬ.png"), .outcome = Warning, .says = "UTF-8", .line = 0},
     };
     for (const QString name : {"p0", "p1", "いぬ"})

@@ -2,6 +2,9 @@
 // kavimo-set make: a folder of photos becomes a set that the game deals, each card the
 // centre of its photo the right way up; bad input is refused with nothing written.
 #include <QFile>
+#include <QStringEncoder>
+
+#include <cstdio>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -128,6 +131,29 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     QFile kept(dir.file("Data/pets/dog.jpg"));
     EXPECT_TRUE(kept.open(QIODevice::ReadOnly) && kept.readAll() == parentsPhoto);
     EXPECT_EQ(plan.pairs.at(0).picture, dir.file("Data/pets/dog-2.png"));
+}
+
+// Names unpacked from an old Windows zip are Shift_JIS bytes: make takes such photos with
+// their sounds, and check reads such a set file and such entries, as the game does.
+TEST(MakeAndCheck, TakeShiftJisNamesFromAWindowsZip) {
+    TempDir dir;
+    const QByteArray root = QFile::encodeName(dir.path()) + '/', inu = QStringEncoder("windows-31j").encode(u"いぬ");
+    dir.mkdir("zip"), dir.mkdir("Data");
+    const auto writeBytes = [&](const QByteArray& name, const QByteArray& bytes) {
+        FILE* file = std::fopen((root + name).constData(), "wb");
+        ASSERT_TRUE(file && std::fwrite(bytes.data(), 1, size_t(bytes.size()), file) == size_t(bytes.size()));
+        std::fclose(file);
+    };
+    writeBytes("zip/" + inu + ".png", encoded(photo(40, 40), "PNG"));
+    writeBytes("zip/" + inu + ".wav", squareWav(0.2, 60));
+    writeBytes("Data/" + inu + ".dat", QStringEncoder("windows-31j").encode(
+        u"[File]\r\n1\r\n[Picture]\r\nzip\\いぬ.png\r\n[Sound]\r\nzip\\いぬ.wav\r\n"));
+    const auto made = writeSet(planFromPictures({dir.file("zip")}, "zip", dir.file("Data"), false));
+    ASSERT_TRUE(made.ok) << made.message.toStdString();
+    for (const QString& set : {made.datPath, dir.file("Data/いぬ.dat")}) {
+        const auto findings = checkSet(set, dir.path());
+        EXPECT_TRUE(findings.empty()) << set.toStdString() << ": " << findings[0].message.toStdString();
+    }
 }
 
 }  // namespace

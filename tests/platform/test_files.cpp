@@ -24,7 +24,7 @@ TEST(FileLookup, FindsTheFileAWindowsSetMeansAndCountsOnlyVisibleRegularFiles) {
     TempDir tmp;
     const char* files[] = {"Data/dog.jpg", "Data/Sounds/Bark@22.wav", "Data/.hidden.wav", "データ/いぬ.jpg",
                            "C:/x.wav", "Mixed/CAT.png", "Mixed/Cat.png", "Mixed/cat.png",
-                           "Twin/data/bird.png"};
+                           "Twin/data/bird.png", "Mac/\u3075\u3099\u3068\u3099\u3046.jpg"};
     for (const char* file : files) tmp.write(QString::fromUtf8(file), "x");
     for (const char* folder : {"Data/Folder.wav", "Twin/Data"}) tmp.mkdir(folder);
     const CurrentDirGuard cwd;
@@ -43,6 +43,8 @@ TEST(FileLookup, FindsTheFileAWindowsSetMeansAndCountsOnlyVisibleRegularFiles) {
         {.query = "Data\\dog.jpg ", .found = "Data/dog.jpg", .exists = true},  // trailing spaces and dots go
         {.query = "Data. \\Sounds..\\Bark@22.wav. .", .found = "Data/Sounds/Bark@22.wav", .exists = true},
         {.query = "データ\\いぬ.jpg", .found = "データ/いぬ.jpg", .exists = true},
+        // Unpacked from a zip made on a Mac: the voicing marks apart from their kana.
+        {.query = "Mac\\ぶどう.jpg", .found = "Mac/\u3075\u3099\u3068\u3099\u3046.jpg", .exists = true},
         {.query = "Data\\.hidden.wav", .found = "Data/.hidden.wav"},
         {.query = "Data\\Folder.wav", .found = "Data/Folder.wav"},
         {.query = "C:\\x.wav"},  // there is a folder "C:" here, but no drive

@@ -4,8 +4,8 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="73"/>
-        <location filename="../SetWriter.cpp" line="336"/>
+        <location filename="../CardPictures.cpp" line="69"/>
+        <location filename="../SetWriter.cpp" line="338"/>
         <location filename="../Sounds.cpp" line="47"/>
         <location filename="../main.cpp" line="146"/>
         <location filename="../main.cpp" line="182"/>
@@ -13,272 +13,277 @@
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="76"/>
-        <location filename="../SetWriter.cpp" line="338"/>
+        <location filename="../CardPictures.cpp" line="72"/>
+        <location filename="../SetWriter.cpp" line="340"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="78"/>
-        <location filename="../SetWriter.cpp" line="340"/>
+        <location filename="../CardPictures.cpp" line="74"/>
+        <location filename="../SetWriter.cpp" line="342"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="83"/>
+        <location filename="../CardPictures.cpp" line="79"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="89"/>
+        <location filename="../SetCheck.cpp" line="97"/>
         <source>the set file cannot be read: the game cannot show this set.</source>
         <translation>セットファイルを読めません。ゲームはこのセットを表示できません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="128"/>
+        <location filename="../SetCheck.cpp" line="136"/>
         <source>&quot;%1&quot; is not a header; write &quot;%2&quot;. The game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」は見出しになりません。「%2」と書いてください。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="132"/>
+        <location filename="../SetCheck.cpp" line="140"/>
         <source>there is no &quot;%1&quot; section; the game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」の部分がありません。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="136"/>
+        <location filename="../SetCheck.cpp" line="144"/>
+        <source>the file is written in UTF-16 (Notepad&apos;s &quot;Unicode&quot;), which the game cannot read: it shows &quot;ﾌｧｲﾙ読み込みエラー&quot;. Save it as ANSI (Shift_JIS) or UTF-8.</source>
+        <translation>ファイルが UTF-16（メモ帳の「Unicode」）で書かれていて、ゲームは読めず、「ﾌｧｲﾙ読み込みエラー」と出ます。ANSI（Shift_JIS）か UTF-8 で保存してください。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="147"/>
         <source>lines end with a line feed alone: Windows reads the whole file as one line and finds no section. Save it with CR LF line ends.</source>
         <translation>行末が LF だけです。Windows ではファイル全体が 1 行として読まれ、どの部分も見つかりません。改行を CR LF にして保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="139"/>
+        <location filename="../SetCheck.cpp" line="150"/>
         <source>the file is written in UTF-8: Windows reads it in the Japanese code page (Shift_JIS) and finds no file with a Japanese name.</source>
         <translation>ファイルが UTF-8 で書かれています。Windows では Shift_JIS として読まれ、日本語の名前のファイルが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="149"/>
+        <location filename="../SetCheck.cpp" line="160"/>
         <source>the number of pairs &quot;%1&quot; is not a whole number from 0 to %2: the game shows an error and deals no cards.</source>
         <translation>ペアの数「%1」が 0 から %2 までの整数ではありません。ゲームはエラーを表示し、カードを配りません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="156"/>
+        <location filename="../SetCheck.cpp" line="167"/>
         <source>the set has no pairs: the board stays empty.</source>
         <translation>ペアが 1 つもありません。盤は空のままです。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="158"/>
-        <location filename="../SetWriter.cpp" line="328"/>
+        <location filename="../SetCheck.cpp" line="169"/>
+        <location filename="../SetWriter.cpp" line="329"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="178"/>
+        <location filename="../SetCheck.cpp" line="189"/>
         <source>The game stops at the start with a message, and the set cannot be chosen (its preview is missing).</source>
         <translation>スタートでメッセージが出て止まります。見本の絵がないので、このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="181"/>
+        <location filename="../SetCheck.cpp" line="192"/>
         <source>The game stops at the start with a message.</source>
         <translation>スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="183"/>
+        <location filename="../SetCheck.cpp" line="194"/>
         <source>the &quot;[Picture]&quot; section ends before pair %1. %2</source>
         <translation>「[Picture]」の部分がペア %1 の前で終わっています。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="187"/>
+        <location filename="../SetCheck.cpp" line="198"/>
         <source>the picture of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer pictures than pairs). %3</source>
         <translation>ペア %1 の絵が自分の部分を越えて「%2」の部分に入っています（絵がペアの数より少ない）。%3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="195"/>
+        <location filename="../SetCheck.cpp" line="206"/>
         <source>a blank line inside the &quot;[Picture]&quot; section: pair %1 has no picture. %2</source>
         <translation>「[Picture]」の部分に空の行があります。ペア %1 に絵がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="203"/>
+        <location filename="../SetCheck.cpp" line="214"/>
         <source>the picture %1 is missing. %2</source>
         <translation>絵 %1 がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="212"/>
+        <location filename="../SetCheck.cpp" line="224"/>
         <source>the picture %1 (%2 x %3) is too big to load. %4</source>
         <translation>絵 %1（%2 x %3）は大きすぎて読み込めません。%4</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="218"/>
+        <location filename="../SetCheck.cpp" line="230"/>
         <source>the picture %1 does not decode. %2</source>
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="223"/>
+        <location filename="../SetCheck.cpp" line="235"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="238"/>
+        <location filename="../SetCheck.cpp" line="250"/>
         <source>the preview picture &quot;%1&quot; is missing: the set cannot be chosen.</source>
         <translation>見本の絵「%1」がありません。このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="246"/>
+        <location filename="../SetCheck.cpp" line="258"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="252"/>
+        <location filename="../SetCheck.cpp" line="264"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="262"/>
+        <location filename="../SetCheck.cpp" line="274"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="272"/>
+        <location filename="../SetCheck.cpp" line="284"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="277"/>
+        <location filename="../SetCheck.cpp" line="289"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="287"/>
+        <location filename="../SetCheck.cpp" line="299"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="289"/>
+        <location filename="../SetCheck.cpp" line="301"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="304"/>
+        <location filename="../SetCheck.cpp" line="316"/>
         <source>%1 matches the file %2 only when letter case is ignored; write it as the file is named.</source>
         <translation>%1 は大文字と小文字を区別しないときだけファイル %2 に当たります。ファイル名のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="298"/>
+        <location filename="../SetWriter.cpp" line="299"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="300"/>
+        <location filename="../SetWriter.cpp" line="301"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="304"/>
+        <location filename="../SetWriter.cpp" line="305"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="306"/>
+        <location filename="../SetWriter.cpp" line="307"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="311"/>
+        <location filename="../SetWriter.cpp" line="312"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="314"/>
+        <location filename="../SetWriter.cpp" line="315"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="318"/>
+        <location filename="../SetWriter.cpp" line="319"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="322"/>
+        <location filename="../SetWriter.cpp" line="323"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="326"/>
+        <location filename="../SetWriter.cpp" line="327"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="349"/>
+        <location filename="../SetWriter.cpp" line="351"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="351"/>
+        <location filename="../SetWriter.cpp" line="353"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="356"/>
+        <location filename="../SetWriter.cpp" line="358"/>
         <location filename="../Sounds.cpp" line="72"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="361"/>
+        <location filename="../SetWriter.cpp" line="363"/>
         <source>A name cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>Windows の日本語の文字コード（Shift_JIS）で書けない名前があります。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="395"/>
+        <location filename="../SetWriter.cpp" line="397"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="401"/>
-        <location filename="../SetWriter.cpp" line="404"/>
+        <location filename="../SetWriter.cpp" line="403"/>
+        <location filename="../SetWriter.cpp" line="406"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="422"/>
+        <location filename="../SetWriter.cpp" line="424"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="424"/>
+        <location filename="../SetWriter.cpp" line="426"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="455"/>
+        <location filename="../SetWriter.cpp" line="457"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="459"/>
+        <location filename="../SetWriter.cpp" line="461"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="497"/>
+        <location filename="../SetWriter.cpp" line="499"/>
         <source>The set cannot be moved into %1.</source>
         <translation>セットを %1 に置けません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="502"/>
+        <location filename="../SetWriter.cpp" line="504"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="515"/>
+        <location filename="../SetWriter.cpp" line="517"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="527"/>
+        <location filename="../SetWriter.cpp" line="529"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="537"/>
+        <location filename="../SetWriter.cpp" line="539"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
