@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
     kavimo::Form1 form(platform);
     platform.setUpSoundAfterFirstPaint(form);
     form.Form_Load();
+    // kavimo SET.dat: that set chosen first, as the set maker's "Play it now" starts it.
+    if (const QStringList args = QApplication::arguments(); args.size() > 1) form.ChooseSet(args.at(1));
     form.show();
     return app.exec();
 }

@@ -777,9 +777,18 @@ void MakerWindow::save() {
 }
 
 void MakerWindow::playGame() {
-    const QString game = QCoreApplication::applicationDirPath() + QStringLiteral("/kavimo");
-    if (!QProcess::startDetached(game, {}))
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString game = programDir + QStringLiteral("/kavimo");
+    if (!QProcess::startDetached(game, {savedDat_})) {
         say(tr("The game could not be started: %1").arg(QDir::toNativeSeparators(game)));
+        return;
+    }
+    // The game lists the sets of its own Data folder and of the user's.
+    const QString saved = QFileInfo(QFileInfo(savedDat_).absolutePath()).canonicalFilePath();
+    const QString programData = programDir + QStringLiteral("/Data");
+    if (saved != QFileInfo(programData).canonicalFilePath() && saved != QFileInfo(userDataDir()).canonicalFilePath())
+        say(tr("The game lists only the sets in %1 and %2, so it does not show this one.")
+                .arg(QDir::toNativeSeparators(programData), QDir::toNativeSeparators(userDataDir())));
 }
 
 }  // namespace kavimo::maker

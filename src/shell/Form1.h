@@ -61,6 +61,9 @@ public:
     void Form_Unload(int16_t& cancel);     // src/shell/Startup.cpp
     void Picture1_Click(int16_t index);    // src/game/Matching.cpp
 
+    // Selects the listed set that is this file, if one is; the set maker starts the game so.
+    void ChooseSet(const QString& setFile);  // src/shell/Startup.cpp
+
     // Procedures of the window (reachable by tests).
     void ResetBoard();                     // src/game/Board.cpp
     void Pause(int16_t seconds);

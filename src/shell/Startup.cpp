@@ -11,7 +11,21 @@
 #include <QGroupBox>
 #include <QPushButton>
 
+#include <climits>
+#include <cstdlib>
+
 namespace kavimo {
+
+namespace {
+
+// The file's one real path, links resolved, as the OS's bytes; "" when it is not there.
+QByteArray realPath(const QString& path) {
+    const QByteArray native = fs::nativePath(path);
+    char real[PATH_MAX];
+    return !native.isEmpty() && ::realpath(native.constData(), real) ? QByteArray(real) : QByteArray();
+}
+
+}  // namespace
 
 QString DataDir;
 
@@ -32,6 +46,12 @@ void Form1::Form_Load() {
     if (File1->listCount() >= 1) File1->setListIndex(0);  // runs File1_Click
 
     ResetBoard();
+}
+
+void Form1::ChooseSet(const QString& setFile) {
+    const QByteArray wanted = realPath(setFile);
+    for (int16_t i = 0; !wanted.isEmpty() && i < File1->listCount(); ++i)
+        if (realPath(File1->folder(i) + u'\\' + File1->list(i)) == wanted) return File1->setListIndex(i);
 }
 
 void Form1::Form_Unload(int16_t& /*cancel: closing always goes ahead*/) {

@@ -90,6 +90,11 @@ TEST_F(Browser, TheUsersOwnSetsAreListedWithTheProgramsAndReadFromTheirOwnRoot) 
         {.title = "B", .root = user.path(), .picture = 0xff123456},
         {.title = "c", .root = platform.appDir, .picture = 0xff00ff00},
     };
+    form->ChooseSet(user.file("Data/B.dat"));  // as the set maker's "Play it now" starts the game
+    form->ChooseSet(user.file("Data/gone.dat"));  // not listed: nothing changes
+    EXPECT_EQ(form->Label1->text(), "B");
+    form->Command2->click();
+    form->Command2->click();
     for (const auto& step : steps) {
         SCOPED_TRACE(step.title);
         if (&step != steps) form->Command3->click();

@@ -601,6 +601,11 @@
         <translation>★ 見本</translation>
     </message>
     <message>
+        <location filename="../MakerWindow.cpp" line="790"/>
+        <source>The game lists only the sets in %1 and %2, so it does not show this one.</source>
+        <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。</translation>
+    </message>
+    <message>
         <location filename="../MakerWindow.cpp" line="212"/>
         <location filename="../MakerWindow.cpp" line="581"/>
         <source>(none chosen)</source>
@@ -647,7 +652,7 @@
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="782"/>
+        <location filename="../MakerWindow.cpp" line="783"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
