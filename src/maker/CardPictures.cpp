@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // From a photo to a card's picture: upright, the square cut, scaled down smoothly.
 #include "maker/SetMaker.h"
+#include "maker/Internal.h"
 #include "maker/Tr.h"
 #include "platform/FileLookup.h"
 #include "pictures/PictureLoader.h"
@@ -57,6 +58,19 @@ QStringList picturesIn(const QString& folder) {
     return pictures;
 }
 
+namespace detail {
+
+QString photoProblem(const QString& file) {
+    const QString name = QFileInfo(file).fileName();
+    if (!QStringList{"heic", "heif"}.contains(QFileInfo(file).suffix().toLower()))
+        return Maker::tr("%1 is not a picture that can be read.").arg(name);
+    return Maker::tr("%1 is a phone's HEIC photo, which the game cannot show. Convert it to JPEG first, for "
+                     "example with: heif-convert \"%1\" \"%2.jpg\"")
+        .arg(name, QFileInfo(file).completeBaseName());
+}
+
+}  // namespace detail
+
 QImage uprightPicture(const QString& file, QString* error) {
     auto fail = [&](const QString& why) {
         if (error) *error = why;
@@ -69,7 +83,7 @@ QImage uprightPicture(const QString& file, QString* error) {
     if (!opened) return fail(Maker::tr("%1 was not found.").arg(file));
     QImageReader reader(opened.get());
     reader.setAutoTransform(true);
-    if (!reader.canRead()) return fail(Maker::tr("%1 is not a picture that can be read.").arg(name));
+    if (!reader.canRead()) return fail(detail::photoProblem(file));
     if (pictures::tooBigToHold(reader.size(), reader.imageFormat()))
         return fail(Maker::tr("%1 is too big to load (%2 x %3 pixels).")
                         .arg(name)

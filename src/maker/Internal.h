@@ -31,6 +31,8 @@ bool convertToPcmWav(const QString& from, const QString& to, QString* error);
 bool isPcmWav(const QString& file);
 // Whether the text holds kana or kanji (a Japanese voice then speaks it).
 bool hasKanaOrKanji(const QString& text);
+// Why a photo cannot be used, with what to do about a phone's HEIC photo.
+QString photoProblem(const QString& file);
 // Whether it holds kanji, which espeak-ng's Japanese voice does not read.
 bool hasKanji(const QString& text);
 // A file or folder name that Windows accepts: no \ / : * ? " < > |, no trailing dot or space.

@@ -360,6 +360,7 @@ void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> pla
                 return result;
             }
             result->plan = std::move(*plan);
+            for (const QString& photo : result->plan.passedOver) result->refused << detail::photoProblem(photo);
             const std::vector<PairPlan>& wanted = result->plan.pairs;
             struct Decoded {
                 Pair pair;

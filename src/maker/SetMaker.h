@@ -55,6 +55,7 @@ struct SetPlan {
     std::vector<PairPlan> pairs;
     bool windows = false;  // PCM WAV sounds and CP932 text only
     bool force = false;    // replace an existing set of that title
+    QStringList passedOver;  // photos in the folders given that cannot be read (a phone's HEIC)
 };
 
 struct Finding {

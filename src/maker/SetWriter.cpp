@@ -42,6 +42,8 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 // that make can say what to do with them (a phone's recordings).
 const QStringList kPlayableSounds = {"wav", "ogg", "oga", "opus", "flac", "mp3"};
 const QStringList kOtherSounds = {"m4a", "aac", "amr", "3gp", "wma", "aif", "aiff", "caf", "mid", "midi"};
+// Photos that cameras and phones make and that no picture reader here reads.
+const QStringList kOtherPhotos = {"heic", "heif", "avif", "jxl", "dng", "cr2", "cr3", "nef", "arw", "orf", "rw2", "raf"};
 
 std::optional<QString> soundBeside(const QFileInfo& picture) {
     const QString base = picture.completeBaseName();
@@ -228,7 +230,9 @@ QString safeName(const QString& name) {
     while (safe.startsWith(u'.')) safe.remove(0, 1);  // a hidden file here
     static const QStringList reserved = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2",
                                          "COM3", "COM4", "LPT1", "LPT2", "LPT3"};
-    if (reserved.contains(safe, Qt::CaseInsensitive)) safe += u'_';
+    // "AUX.x" is as reserved as "AUX".
+    if (const QString stem = safe.section(u'.', 0, 0); reserved.contains(stem, Qt::CaseInsensitive))
+        safe.insert(stem.size(), u'_');
     return safe;
 }
 
@@ -258,6 +262,8 @@ SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& ti
         if (info.isDir()) {
             if (firstFolder.isEmpty()) firstFolder = QDir(info.absoluteFilePath()).dirName();
             pictures << picturesIn(input);
+            for (const QString& name : fs::listFiles(input, {QStringLiteral("*")}))
+                if (kOtherPhotos.contains(QFileInfo(name).suffix().toLower())) plan.passedOver << input + u'/' + name;
         } else {
             pictures << input;
         }
@@ -337,7 +343,7 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
         if (!opened)
             error(pair.picture, Maker::tr("%1 was not found.").arg(pair.picture));
         else if (!reader.canRead())
-            error(pair.picture, Maker::tr("%1 is not a picture that can be read.").arg(name));
+            error(pair.picture, detail::photoProblem(pair.picture));
         else if (pictures::tooBigToHold(reader.size(), reader.imageFormat()))
             error(pair.picture, Maker::tr("%1 is too big to load (%2 x %3 pixels).")
                                     .arg(name)
@@ -359,9 +365,26 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
                                               "Install it with: sudo apt install espeak-ng"));
         }
     }
-    if (plan.windows && !fitsWindowsCodePage(setText(SetPlan{title, {}, plan.pairs, true, false})))
-        error({}, Maker::tr("A name cannot be written in the Windows Japanese code page (Shift_JIS); "
-                            "rename the picture or choose another title."));
+    for (const QString& photo : plan.passedOver)
+        warning(photo, detail::photoProblem(photo) + u' ' + Maker::tr("It is left out."));
+    QSet<QString> seen;
+    for (const PairPlan& pair : plan.pairs) {
+        const QString real = QFileInfo(pair.picture).canonicalFilePath();
+        if (seen.contains(real))
+            warning(pair.picture, Maker::tr("%1 is in the set twice: the child cannot tell its pairs apart.")
+                                      .arg(QFileInfo(pair.picture).fileName()));
+        if (!real.isEmpty()) seen.insert(real);
+    }
+    QStringList names{title};
+    for (const PairPlan& pair : plan.pairs) names << pictureFile(plan, pair) << soundFile(plan, pair);
+    if (plan.windows)
+        for (const QString& name : names)
+            if (!fitsWindowsCodePage(name)) {
+                error({}, Maker::tr("\"%1\" cannot be written in the Windows Japanese code page (Shift_JIS); "
+                                    "rename the picture or choose another title.")
+                              .arg(name));
+                break;
+            }
     return findings;
 }
 

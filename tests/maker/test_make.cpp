@@ -108,6 +108,36 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
     }
 }
 
+// What make says of a plan before writing it: what a child could not tell apart or would
+// never see, and names Windows cannot hold.
+TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
+    const struct {
+        QStringList files, inputs;
+        bool windows = false;
+        const char* says;
+        Finding::Severity severity = Finding::Severity::Warning;
+        const char* name = nullptr;  // the first pair's file name
+    } rows[] = {
+        {.files = {"a.jpg", "b.heic"}, .inputs = {"f"}, .says = "heif-convert \"b.heic\" \"b.jpg\""},
+        {.files = {"a.jpg"}, .inputs = {"f/a.jpg", "f/a.jpg"}, .says = "twice"},
+        {.files = {"🐶.jpg"}, .inputs = {"f"}, .windows = true, .says = "\"🐶.jpg\"", .severity = Finding::Severity::Error},
+        {.files = {"aux.x.jpg"}, .inputs = {"f"}, .windows = true, .says = "", .name = "aux_.x"},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        for (const QString& file : row.files) dir.write("f/" + file, encoded(photo(9, 9), "JPEG"));
+        QStringList inputs;
+        for (const QString& input : row.inputs) inputs << dir.file(input);
+        SetPlan plan = planFromPictures(inputs, "t", dir.file("Data"), false);
+        plan.windows = row.windows;
+        const auto findings = checkPlan(plan);
+        EXPECT_TRUE(std::ranges::any_of(findings, [&](const Finding& f) {
+            return f.message.contains(QString::fromUtf8(row.says)) && f.severity == row.severity;
+        }) == (*row.says != 0)) << row.says;
+        EXPECT_TRUE(!row.name || plan.pairs.at(0).name == row.name) << plan.pairs.at(0).name.toStdString();
+    }
+}
+
 // Replacing a set, as --force and saving an opened set do, deletes only the files that
 // kavimo-set made there, unchanged; and what a killed run left goes.
 TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {

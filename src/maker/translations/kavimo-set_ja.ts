@@ -4,8 +4,8 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="69"/>
-        <location filename="../SetWriter.cpp" line="338"/>
+        <location filename="../CardPictures.cpp" line="83"/>
+        <location filename="../SetWriter.cpp" line="344"/>
         <location filename="../Sounds.cpp" line="47"/>
         <location filename="../main.cpp" line="146"/>
         <location filename="../main.cpp" line="182"/>
@@ -13,19 +13,23 @@
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="72"/>
-        <location filename="../SetWriter.cpp" line="340"/>
+        <location filename="../CardPictures.cpp" line="66"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="74"/>
-        <location filename="../SetWriter.cpp" line="342"/>
+        <location filename="../CardPictures.cpp" line="67"/>
+        <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with: heif-convert &quot;%1&quot; &quot;%2.jpg&quot;</source>
+        <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば: heif-convert &quot;%1&quot; &quot;%2.jpg&quot;</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="88"/>
+        <location filename="../SetWriter.cpp" line="348"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="79"/>
+        <location filename="../CardPictures.cpp" line="93"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -71,7 +75,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="169"/>
-        <location filename="../SetWriter.cpp" line="329"/>
+        <location filename="../SetWriter.cpp" line="335"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -166,124 +170,134 @@
         <translation>%1 は大文字と小文字を区別しないときだけファイル %2 に当たります。ファイル名のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="299"/>
+        <location filename="../SetWriter.cpp" line="305"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="301"/>
+        <location filename="../SetWriter.cpp" line="307"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="305"/>
+        <location filename="../SetWriter.cpp" line="311"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="307"/>
+        <location filename="../SetWriter.cpp" line="313"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="312"/>
+        <location filename="../SetWriter.cpp" line="318"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="315"/>
+        <location filename="../SetWriter.cpp" line="321"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="319"/>
+        <location filename="../SetWriter.cpp" line="325"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="323"/>
+        <location filename="../SetWriter.cpp" line="329"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="327"/>
+        <location filename="../SetWriter.cpp" line="333"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="351"/>
+        <location filename="../SetWriter.cpp" line="357"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="353"/>
+        <location filename="../SetWriter.cpp" line="359"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="358"/>
+        <location filename="../SetWriter.cpp" line="364"/>
         <location filename="../Sounds.cpp" line="72"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="363"/>
-        <source>A name cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
-        <translation>Windows の日本語の文字コード（Shift_JIS）で書けない名前があります。絵の名前かセットの名前を変えてください。</translation>
+        <location filename="../SetWriter.cpp" line="369"/>
+        <source>It is left out.</source>
+        <translation>これは入れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="397"/>
+        <location filename="../SetWriter.cpp" line="374"/>
+        <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
+        <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="383"/>
+        <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
+        <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="420"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="403"/>
-        <location filename="../SetWriter.cpp" line="406"/>
+        <location filename="../SetWriter.cpp" line="426"/>
+        <location filename="../SetWriter.cpp" line="429"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="424"/>
+        <location filename="../SetWriter.cpp" line="447"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="426"/>
+        <location filename="../SetWriter.cpp" line="449"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="457"/>
+        <location filename="../SetWriter.cpp" line="480"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="461"/>
+        <location filename="../SetWriter.cpp" line="484"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="499"/>
+        <location filename="../SetWriter.cpp" line="522"/>
         <source>The set cannot be moved into %1.</source>
         <translation>セットを %1 に置けません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="504"/>
+        <location filename="../SetWriter.cpp" line="527"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="517"/>
+        <location filename="../SetWriter.cpp" line="540"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="529"/>
+        <location filename="../SetWriter.cpp" line="552"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="539"/>
+        <location filename="../SetWriter.cpp" line="562"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -511,7 +525,7 @@
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="218"/>
-        <location filename="../MakerWindow.cpp" line="702"/>
+        <location filename="../MakerWindow.cpp" line="703"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
@@ -566,93 +580,93 @@
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="427"/>
+        <location filename="../MakerWindow.cpp" line="428"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="429"/>
+        <location filename="../MakerWindow.cpp" line="430"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="481"/>
+        <location filename="../MakerWindow.cpp" line="482"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="483"/>
+        <location filename="../MakerWindow.cpp" line="484"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="485"/>
+        <location filename="../MakerWindow.cpp" line="486"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="487"/>
+        <location filename="../MakerWindow.cpp" line="488"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="512"/>
+        <location filename="../MakerWindow.cpp" line="513"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="790"/>
+        <location filename="../MakerWindow.cpp" line="791"/>
         <source>The game lists only the sets in %1 and %2, so it does not show this one.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。</translation>
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="212"/>
-        <location filename="../MakerWindow.cpp" line="581"/>
+        <location filename="../MakerWindow.cpp" line="582"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="665"/>
+        <location filename="../MakerWindow.cpp" line="666"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="678"/>
+        <location filename="../MakerWindow.cpp" line="679"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="729"/>
+        <location filename="../MakerWindow.cpp" line="730"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="746"/>
+        <location filename="../MakerWindow.cpp" line="747"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="754"/>
+        <location filename="../MakerWindow.cpp" line="755"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="761"/>
+        <location filename="../MakerWindow.cpp" line="762"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="767"/>
+        <location filename="../MakerWindow.cpp" line="768"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="773"/>
+        <location filename="../MakerWindow.cpp" line="774"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="783"/>
+        <location filename="../MakerWindow.cpp" line="784"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
