@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QStringEncoder>
 
-#include <cstdio>
+#include <fstream>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -48,8 +48,7 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
     const auto made = maker::writeSet(planFromPictures({app.file("photos")}, {}, app.file("Data"), false));
     ASSERT_TRUE(made.ok) << made.message.toStdString();
     QFile dat(made.datPath);
-    ASSERT_TRUE(dat.open(QIODevice::ReadOnly));
-    EXPECT_EQ(dat.readAll(),
+    EXPECT_EQ(dat.open(QIODevice::ReadOnly) ? dat.readAll() : "",
               "[File]\r\n4\r\n[Picture]\r\nData\\photos\\1 camera.png\r\nData\\photos\\2 portrait.png\r\n"
               "Data\\photos\\3 clear.png\r\nData\\photos\\10 web.png\r\n[Sound]\r\n\r\n"
               "Data\\photos\\2 portrait.wav\r\n\r\n\r\n");
@@ -170,9 +169,7 @@ TEST(MakeAndCheck, TakeShiftJisNamesFromAWindowsZip) {
     const QByteArray root = QFile::encodeName(dir.path()) + '/', inu = QStringEncoder("windows-31j").encode(u"いぬ");
     dir.mkdir("zip"), dir.mkdir("Data");
     const auto writeBytes = [&](const QByteArray& name, const QByteArray& bytes) {
-        FILE* file = std::fopen((root + name).constData(), "wb");
-        ASSERT_TRUE(file && std::fwrite(bytes.data(), 1, size_t(bytes.size()), file) == size_t(bytes.size()));
-        std::fclose(file);
+        EXPECT_TRUE(std::ofstream(root + name, std::ios::binary).write(bytes.data(), bytes.size())) << name.data();
     };
     writeBytes("zip/" + inu + ".png", encoded(photo(40, 40), "PNG"));
     writeBytes("zip/" + inu + ".wav", squareWav(0.2, 60));
@@ -180,10 +177,8 @@ TEST(MakeAndCheck, TakeShiftJisNamesFromAWindowsZip) {
         u"[File]\r\n1\r\n[Picture]\r\nzip\\いぬ.png\r\n[Sound]\r\nzip\\いぬ.wav\r\n"));
     const auto made = writeSet(planFromPictures({dir.file("zip")}, "zip", dir.file("Data"), false));
     ASSERT_TRUE(made.ok) << made.message.toStdString();
-    for (const QString& set : {made.datPath, dir.file("Data/いぬ.dat")}) {
-        const auto findings = checkSet(set, dir.path());
-        EXPECT_TRUE(findings.empty()) << set.toStdString() << ": " << findings[0].message.toStdString();
-    }
+    for (const QString& set : {made.datPath, dir.file("Data/いぬ.dat")})
+        EXPECT_TRUE(checkSet(set, dir.path()).empty()) << set.toStdString();
 }
 
 }  // namespace

@@ -128,14 +128,11 @@ TEST_F(MakerWindowTest, AsksBeforeUnsavedPairsOrAnotherSetAreLost) {
     const QString someones = scene.app.write("Data/Zoo.dat", "[File]\r\n1\r\n");
     window.addPictures({photos});
     ASSERT_TRUE(settle());
-    EXPECT_FALSE(window.close());
-    window.save();
-    ASSERT_TRUE(settle());
+    const auto saved = [&] { return window.save(), settle() && !window.savedDat().isEmpty(); };
+    EXPECT_FALSE(window.close() || saved());  // both answered no
     EXPECT_TRUE(asked.size() == 2 && filesUnder(scene.app.path()).keys() == QStringList{"Data/Zoo.dat"});
     yes = true;
-    window.save();
-    ASSERT_TRUE(settle());
-    EXPECT_TRUE(window.savedDat() == someones && window.close() && asked.size() == 3) << asked.join('|').toStdString();
+    EXPECT_TRUE(saved() && window.savedDat() == someones && window.close() && asked.size() == 3) << asked.size();
 }
 
 TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
