@@ -10,6 +10,7 @@
 #include "sets/PairCount.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -325,6 +326,12 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
         error(datPath, Maker::tr("A folder called \"%1\" is already in %2. Choose another title, or put "
                                  "the set's files beside what it holds, which stays.")
                            .arg(title, plan.dataDir));
+    // The game lists its own sets and the user's as one: two of one title look the same there.
+    for (const QString& other : {QCoreApplication::applicationDirPath() + QStringLiteral("/Data"), userDataDir()})
+        if (!title.isEmpty() && QDir(other) != dir && fs::fileExists(other + u'/' + title + QStringLiteral(".dat")))
+            warning(other, Maker::tr("The game also lists a set called \"%1\", from %2: the child would see two "
+                                     "sets of that title.")
+                               .arg(title, other));
     if (QFileInfo(plan.dataDir).exists() && !QFileInfo(plan.dataDir).isDir())
         error(plan.dataDir, Maker::tr("%1 is not a folder.").arg(plan.dataDir));
     if (dir.dirName().compare(QStringLiteral("Data"), Qt::CaseInsensitive) != 0)

@@ -121,20 +121,22 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
         {.files = {"a.jpg"}, .inputs = {"f/a.jpg", "f/a.jpg"}, .says = "twice"},
         {.files = {"🐶.jpg"}, .inputs = {"f"}, .windows = true, .says = "\"🐶.jpg\"", .severity = Finding::Severity::Error},
         {.files = {"aux.x.jpg"}, .inputs = {"f"}, .windows = true, .says = "", .name = "aux_.x"},
+        {.files = {"a.jpg", "xdg/kavimo/Data/t.dat"}, .inputs = {"f"}, .says = "two sets of that title"},
     };
     for (const auto& row : rows) {
         TempDir dir;
+        qputenv("XDG_DATA_HOME", dir.file("f/xdg").toUtf8());  // the user's sets
         for (const QString& file : row.files) dir.write("f/" + file, encoded(photo(9, 9), "JPEG"));
         QStringList inputs;
         for (const QString& input : row.inputs) inputs << dir.file(input);
         SetPlan plan = planFromPictures(inputs, "t", dir.file("Data"), false);
         plan.windows = row.windows;
-        const auto findings = checkPlan(plan);
-        EXPECT_TRUE(std::ranges::any_of(findings, [&](const Finding& f) {
+        EXPECT_TRUE(std::ranges::any_of(checkPlan(plan), [&](const Finding& f) {
             return f.message.contains(QString::fromUtf8(row.says)) && f.severity == row.severity;
         }) == (*row.says != 0)) << row.says;
         EXPECT_TRUE(!row.name || plan.pairs.at(0).name == row.name) << plan.pairs.at(0).name.toStdString();
     }
+    qunsetenv("XDG_DATA_HOME");
 }
 
 // Replacing a set, as --force and saving an opened set do, deletes only the files that

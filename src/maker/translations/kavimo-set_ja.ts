@@ -5,7 +5,7 @@
     <name>Maker</name>
     <message>
         <location filename="../CardPictures.cpp" line="83"/>
-        <location filename="../SetWriter.cpp" line="344"/>
+        <location filename="../SetWriter.cpp" line="351"/>
         <location filename="../Sounds.cpp" line="47"/>
         <location filename="../main.cpp" line="146"/>
         <location filename="../main.cpp" line="182"/>
@@ -24,7 +24,7 @@
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="88"/>
-        <location filename="../SetWriter.cpp" line="348"/>
+        <location filename="../SetWriter.cpp" line="355"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
@@ -75,7 +75,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="169"/>
-        <location filename="../SetWriter.cpp" line="335"/>
+        <location filename="../SetWriter.cpp" line="342"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -170,134 +170,139 @@
         <translation>%1 は大文字と小文字を区別しないときだけファイル %2 に当たります。ファイル名のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="305"/>
+        <location filename="../SetWriter.cpp" line="306"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="307"/>
+        <location filename="../SetWriter.cpp" line="308"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="311"/>
+        <location filename="../SetWriter.cpp" line="312"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="313"/>
+        <location filename="../SetWriter.cpp" line="314"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="318"/>
+        <location filename="../SetWriter.cpp" line="319"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="321"/>
+        <location filename="../SetWriter.cpp" line="322"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="325"/>
+        <location filename="../SetWriter.cpp" line="326"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="329"/>
+        <location filename="../SetWriter.cpp" line="332"/>
+        <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
+        <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="336"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="333"/>
+        <location filename="../SetWriter.cpp" line="340"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="357"/>
+        <location filename="../SetWriter.cpp" line="364"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="359"/>
+        <location filename="../SetWriter.cpp" line="366"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="364"/>
+        <location filename="../SetWriter.cpp" line="371"/>
         <location filename="../Sounds.cpp" line="72"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="369"/>
+        <location filename="../SetWriter.cpp" line="376"/>
         <source>It is left out.</source>
         <translation>これは入れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="374"/>
+        <location filename="../SetWriter.cpp" line="381"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="383"/>
+        <location filename="../SetWriter.cpp" line="390"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="420"/>
+        <location filename="../SetWriter.cpp" line="427"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="426"/>
-        <location filename="../SetWriter.cpp" line="429"/>
+        <location filename="../SetWriter.cpp" line="433"/>
+        <location filename="../SetWriter.cpp" line="436"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="447"/>
+        <location filename="../SetWriter.cpp" line="454"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="449"/>
+        <location filename="../SetWriter.cpp" line="456"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="480"/>
+        <location filename="../SetWriter.cpp" line="487"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="484"/>
+        <location filename="../SetWriter.cpp" line="491"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="522"/>
+        <location filename="../SetWriter.cpp" line="529"/>
         <source>The set cannot be moved into %1.</source>
         <translation>セットを %1 に置けません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="527"/>
+        <location filename="../SetWriter.cpp" line="534"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="540"/>
+        <location filename="../SetWriter.cpp" line="547"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="552"/>
+        <location filename="../SetWriter.cpp" line="559"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="562"/>
+        <location filename="../SetWriter.cpp" line="569"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
