@@ -54,7 +54,8 @@ QStringList picturesIn(const QString& folder) {
         patterns << QStringLiteral("*.") + QString::fromLatin1(format);
     // Listed as the game lists sets: Shift_JIS names from a Windows zip too, regular files only.
     QStringList pictures;
-    for (const QString& name : naturalOrder(fs::listFiles(folder, patterns))) pictures << folder + u'/' + name;
+    for (const QString& name : naturalOrder(fs::listFiles(folder, patterns)))
+        pictures << folder + u'/' + name;
     return pictures;
 }
 

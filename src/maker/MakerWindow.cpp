@@ -360,7 +360,8 @@ void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> pla
                 return result;
             }
             result->plan = std::move(*plan);
-            for (const QString& photo : result->plan.passedOver) result->refused << detail::photoProblem(photo);
+            for (const QString& photo : result->plan.passedOver)
+                result->refused << detail::photoProblem(photo);
             const std::vector<PairPlan>& wanted = result->plan.pairs;
             struct Decoded {
                 Pair pair;
@@ -714,7 +715,8 @@ void MakerWindow::scheduleCheck() {
 
 // A set of another title that is there already is replaced when the parent says so on saving.
 bool MakerWindow::replacesAnother(const SetPlan& plan) const {
-    return !plan.force && QFileInfo(QDir(plan.dataDir).filePath(detail::safeName(plan.title) + ".dat")).isFile();
+    const QString dat = QDir(plan.dataDir).filePath(detail::safeName(plan.title) + ".dat");
+    return !plan.force && QFileInfo(dat).isFile();
 }
 
 void MakerWindow::runCheck() {
@@ -752,8 +754,8 @@ void MakerWindow::save() {
     if (busy() || errors_ > 0 || pairs_.empty()) return;
     SetPlan current = plan();
     if (replacesAnother(current)) {
-        if (!confirm(tr("Replace the set \"%1\" that is there already? What the set maker did not make in its "
-                        "folder stays.")
+        if (!confirm(tr("Replace the set \"%1\" that is there already? What the set maker did not make in "
+                        "its folder stays.")
                          .arg(detail::safeName(current.title))))
             return;
         current.force = true;
@@ -787,7 +789,8 @@ void MakerWindow::playGame() {
     // The game lists the sets of its own Data folder and of the user's.
     const QString saved = QFileInfo(QFileInfo(savedDat_).absolutePath()).canonicalFilePath();
     const QString programData = programDir + QStringLiteral("/Data");
-    if (saved != QFileInfo(programData).canonicalFilePath() && saved != QFileInfo(userDataDir()).canonicalFilePath())
+    const auto real = [](const QString& folder) { return QFileInfo(folder).canonicalFilePath(); };
+    if (saved != real(programData) && saved != real(userDataDir()))
         say(tr("The game lists only the sets in %1 and %2, so it does not show this one.")
                 .arg(QDir::toNativeSeparators(programData), QDir::toNativeSeparators(userDataDir())));
 }

@@ -292,7 +292,8 @@ private:
             if (!existsAsWritten(path)) caseOnly(line, name, fs::resolve(path));
         }
         // Blank lines that stand for pairs without a sound of their own, as make writes them.
-        const int firstSilent = silent.isEmpty() ? 0 : lineOf(Files::SectionSound, silent.first().toInt() - 1);
+        const int firstSilent =
+            silent.isEmpty() ? 0 : lineOf(Files::SectionSound, silent.first().toInt() - 1);
         if (!silent.isEmpty())
             warning(firstSilent <= text_.lines.size() ? firstSilent : text_.header[Files::SectionSound],
                     silent.size() == 1

@@ -13,7 +13,6 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -44,7 +43,8 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 const QStringList kPlayableSounds = {"wav", "ogg", "oga", "opus", "flac", "mp3"};
 const QStringList kOtherSounds = {"m4a", "aac", "amr", "3gp", "wma", "aif", "aiff", "caf", "mid", "midi"};
 // Photos that cameras and phones make and that no picture reader here reads.
-const QStringList kOtherPhotos = {"heic", "heif", "avif", "jxl", "dng", "cr2", "cr3", "nef", "arw", "orf", "rw2", "raf"};
+const QStringList kOtherPhotos = {"heic", "heif", "avif", "jxl", "dng", "cr2",
+                                  "cr3",  "nef",  "arw",  "orf", "rw2", "raf"};
 
 std::optional<QString> soundBeside(const QFileInfo& picture) {
     const QString base = picture.completeBaseName();
@@ -195,7 +195,8 @@ QStringList notMadeHere(const QDir& folder) {
     QStringList kept;
     if (!folder.exists()) return kept;
     const auto made = madeList(folder);
-    for (const QString& name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+    const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    for (const QString& name : folder.entryList(all)) {
         if (name == kMadeList) continue;
         const auto found = made.find(name);
         if (found == made.end() || found->second != hashOf(folder.filePath(name))) kept << name;
@@ -264,7 +265,8 @@ SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& ti
             if (firstFolder.isEmpty()) firstFolder = QDir(info.absoluteFilePath()).dirName();
             pictures << picturesIn(input);
             for (const QString& name : fs::listFiles(input, {QStringLiteral("*")}))
-                if (kOtherPhotos.contains(QFileInfo(name).suffix().toLower())) plan.passedOver << input + u'/' + name;
+                if (kOtherPhotos.contains(QFileInfo(name).suffix().toLower()))
+                    plan.passedOver << input + u'/' + name;
         } else {
             pictures << input;
         }
@@ -315,7 +317,9 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
     const QDir dir(plan.dataDir);
     const QString datPath = dir.filePath(title + QStringLiteral(".dat"));
     const QFileInfo datInfo(datPath), folderInfo(dir.filePath(title));
-    if (!title.isEmpty() && ((datInfo.exists() && !datInfo.isFile()) || (folderInfo.exists() && !folderInfo.isDir())))
+    const bool inTheWay =
+        (datInfo.exists() && !datInfo.isFile()) || (folderInfo.exists() && !folderInfo.isDir());
+    if (!title.isEmpty() && inTheWay)
         error(datPath, Maker::tr("Something that is not a set is called \"%1\" in %2. Choose another title.")
                            .arg(title, plan.dataDir));
     else if (!title.isEmpty() && !plan.force && datInfo.exists())
@@ -327,10 +331,11 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
                                  "the set's files beside what it holds, which stays.")
                            .arg(title, plan.dataDir));
     // The game lists its own sets and the user's as one: two of one title look the same there.
-    for (const QString& other : {QCoreApplication::applicationDirPath() + QStringLiteral("/Data"), userDataDir()})
-        if (!title.isEmpty() && QDir(other) != dir && fs::fileExists(other + u'/' + title + QStringLiteral(".dat")))
-            warning(other, Maker::tr("The game also lists a set called \"%1\", from %2: the child would see two "
-                                     "sets of that title.")
+    const QString programData = QCoreApplication::applicationDirPath() + QStringLiteral("/Data");
+    for (const QString& other : {programData, userDataDir()})
+        if (!title.isEmpty() && QDir(other) != dir && fs::fileExists(other + u'/' + title + ".dat"))
+            warning(other, Maker::tr("The game also lists a set called \"%1\", from %2: the child would see "
+                                     "two sets of that title.")
                                .arg(title, other));
     if (QFileInfo(plan.dataDir).exists() && !QFileInfo(plan.dataDir).isDir())
         error(plan.dataDir, Maker::tr("%1 is not a folder.").arg(plan.dataDir));
@@ -441,11 +446,12 @@ MakeResult writeSet(const SetPlan& given) {
     for (const QString& name : kept) taken.insert(name.toLower());
     for (PairPlan& pair : plan.pairs) {
         const QString base = pair.name;
-        const auto free = [&] {
+        const auto nameIsFree = [&] {
             const QString sound = soundFile(plan, pair).toLower();
-            return !taken.contains(pictureFile(plan, pair).toLower()) && (sound.isEmpty() || !taken.contains(sound));
+            return !taken.contains(pictureFile(plan, pair).toLower()) &&
+                   (sound.isEmpty() || !taken.contains(sound));
         };
-        for (int n = 2; !free(); ++n) pair.name = base + u'-' + QString::number(n);
+        for (int n = 2; !nameIsFree(); ++n) pair.name = base + u'-' + QString::number(n);
         taken << pictureFile(plan, pair).toLower();
         if (!soundFile(plan, pair).isEmpty()) taken << soundFile(plan, pair).toLower();
     }
@@ -522,7 +528,9 @@ MakeResult writeSet(const SetPlan& given) {
         (!QFileInfo::exists(finalFolder) || moves.move(finalFolder, old)) &&
         moves.move(folder.path(), finalFolder) &&
         std::all_of(kept.begin(), kept.end(),
-                    [&](const QString& name) { return moves.move(old + u'/' + name, finalFolder + u'/' + name); }) &&
+                    [&](const QString& name) {
+                        return moves.move(old + u'/' + name, finalFolder + u'/' + name);
+                    }) &&
         moves.move(workDat, finalDat);
     if (!placed) {
         moves.undo();

@@ -19,8 +19,9 @@ void loadTranslations(const QLocale& locale) {
         delete translator.data();
     }
     if (locale.language() != QLocale::Japanese) return;
-    const std::array<QString, 2> files = {QStringLiteral(":/i18n/kavimo-set_ja.qm"),
-                                          QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ja.qm"};
+    const std::array<QString, 2> files = {
+        QStringLiteral(":/i18n/kavimo-set_ja.qm"),
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ja.qm")};
     for (size_t i = 0; i < files.size(); ++i) {
         // Owned by the application object, which outlives every message.
         auto* translator = new QTranslator(QCoreApplication::instance());

@@ -196,7 +196,8 @@ int make(const QStringList& args) {
     std::signal(SIGTERM, SIG_DFL);
     if (!result.ok) {
         print(result.message, stderr);
-        if (!plan.force && QFileInfo::exists(QDir(plan.dataDir).filePath(plan.title + QStringLiteral(".dat"))))
+        const QString dat = QDir(plan.dataDir).filePath(plan.title + QStringLiteral(".dat"));
+        if (!plan.force && QFileInfo::exists(dat))
             print(Maker::tr("To replace the set, add --force."), stderr);
         return kErrors;
     }

@@ -4,8 +4,8 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="83"/>
-        <location filename="../SetWriter.cpp" line="351"/>
+        <location filename="../CardPictures.cpp" line="84"/>
+        <location filename="../SetWriter.cpp" line="356"/>
         <location filename="../Sounds.cpp" line="47"/>
         <location filename="../main.cpp" line="146"/>
         <location filename="../main.cpp" line="182"/>
@@ -13,23 +13,23 @@
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="66"/>
+        <location filename="../CardPictures.cpp" line="67"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="67"/>
+        <location filename="../CardPictures.cpp" line="68"/>
         <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with: heif-convert &quot;%1&quot; &quot;%2.jpg&quot;</source>
         <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば: heif-convert &quot;%1&quot; &quot;%2.jpg&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="88"/>
-        <location filename="../SetWriter.cpp" line="355"/>
+        <location filename="../CardPictures.cpp" line="89"/>
+        <location filename="../SetWriter.cpp" line="360"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="93"/>
+        <location filename="../CardPictures.cpp" line="94"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -75,7 +75,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="169"/>
-        <location filename="../SetWriter.cpp" line="342"/>
+        <location filename="../SetWriter.cpp" line="347"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -155,174 +155,174 @@
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="299"/>
+        <location filename="../SetCheck.cpp" line="300"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="301"/>
+        <location filename="../SetCheck.cpp" line="302"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="316"/>
+        <location filename="../SetCheck.cpp" line="317"/>
         <source>%1 matches the file %2 only when letter case is ignored; write it as the file is named.</source>
         <translation>%1 は大文字と小文字を区別しないときだけファイル %2 に当たります。ファイル名のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="306"/>
+        <location filename="../SetWriter.cpp" line="308"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="308"/>
+        <location filename="../SetWriter.cpp" line="310"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="312"/>
+        <location filename="../SetWriter.cpp" line="314"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="314"/>
+        <location filename="../SetWriter.cpp" line="316"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="319"/>
+        <location filename="../SetWriter.cpp" line="323"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="322"/>
+        <location filename="../SetWriter.cpp" line="326"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="326"/>
+        <location filename="../SetWriter.cpp" line="330"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="332"/>
+        <location filename="../SetWriter.cpp" line="337"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="336"/>
+        <location filename="../SetWriter.cpp" line="341"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="340"/>
+        <location filename="../SetWriter.cpp" line="345"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="364"/>
+        <location filename="../SetWriter.cpp" line="369"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="366"/>
+        <location filename="../SetWriter.cpp" line="371"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="371"/>
-        <location filename="../Sounds.cpp" line="72"/>
+        <location filename="../SetWriter.cpp" line="376"/>
+        <location filename="../Sounds.cpp" line="71"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="376"/>
+        <location filename="../SetWriter.cpp" line="381"/>
         <source>It is left out.</source>
         <translation>これは入れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="381"/>
+        <location filename="../SetWriter.cpp" line="386"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="390"/>
+        <location filename="../SetWriter.cpp" line="395"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="427"/>
+        <location filename="../SetWriter.cpp" line="432"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="433"/>
-        <location filename="../SetWriter.cpp" line="436"/>
+        <location filename="../SetWriter.cpp" line="438"/>
+        <location filename="../SetWriter.cpp" line="441"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="454"/>
+        <location filename="../SetWriter.cpp" line="460"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="456"/>
+        <location filename="../SetWriter.cpp" line="462"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="487"/>
+        <location filename="../SetWriter.cpp" line="493"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="491"/>
+        <location filename="../SetWriter.cpp" line="497"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="529"/>
+        <location filename="../SetWriter.cpp" line="537"/>
         <source>The set cannot be moved into %1.</source>
         <translation>セットを %1 に置けません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="534"/>
+        <location filename="../SetWriter.cpp" line="542"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="547"/>
+        <location filename="../SetWriter.cpp" line="555"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="559"/>
+        <location filename="../SetWriter.cpp" line="567"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="569"/>
+        <location filename="../SetWriter.cpp" line="577"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="53"/>
+        <location filename="../Sounds.cpp" line="55"/>
         <source>%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). Convert it to WAV, for example with: ffmpeg -i &quot;%1&quot; &quot;%2.wav&quot;</source>
         <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、Opus、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: ffmpeg -i &quot;%1&quot; &quot;%2.wav&quot;</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="60"/>
+        <location filename="../Sounds.cpp" line="59"/>
         <source>%1 holds no sound.</source>
         <translation>%1 には音が入っていません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="79"/>
+        <location filename="../Sounds.cpp" line="78"/>
         <source>espeak-ng could not be started.</source>
         <translation>espeak-ng を起動できません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="86"/>
+        <location filename="../Sounds.cpp" line="85"/>
         <source>espeak-ng could not speak &quot;%1&quot;: %2</source>
         <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
     </message>
@@ -426,12 +426,12 @@
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="200"/>
+        <location filename="../main.cpp" line="201"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="230"/>
+        <location filename="../main.cpp" line="231"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
@@ -530,7 +530,7 @@
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="218"/>
-        <location filename="../MakerWindow.cpp" line="703"/>
+        <location filename="../MakerWindow.cpp" line="704"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
@@ -585,93 +585,93 @@
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="428"/>
+        <location filename="../MakerWindow.cpp" line="429"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="430"/>
+        <location filename="../MakerWindow.cpp" line="431"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="482"/>
+        <location filename="../MakerWindow.cpp" line="483"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="484"/>
+        <location filename="../MakerWindow.cpp" line="485"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="486"/>
+        <location filename="../MakerWindow.cpp" line="487"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="488"/>
+        <location filename="../MakerWindow.cpp" line="489"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="513"/>
+        <location filename="../MakerWindow.cpp" line="514"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="791"/>
+        <location filename="../MakerWindow.cpp" line="794"/>
         <source>The game lists only the sets in %1 and %2, so it does not show this one.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。</translation>
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="212"/>
-        <location filename="../MakerWindow.cpp" line="582"/>
+        <location filename="../MakerWindow.cpp" line="583"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="666"/>
+        <location filename="../MakerWindow.cpp" line="667"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="679"/>
+        <location filename="../MakerWindow.cpp" line="680"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="730"/>
+        <location filename="../MakerWindow.cpp" line="732"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="747"/>
+        <location filename="../MakerWindow.cpp" line="749"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="755"/>
+        <location filename="../MakerWindow.cpp" line="757"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="762"/>
+        <location filename="../MakerWindow.cpp" line="764"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="768"/>
+        <location filename="../MakerWindow.cpp" line="770"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="774"/>
+        <location filename="../MakerWindow.cpp" line="776"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="784"/>
+        <location filename="../MakerWindow.cpp" line="786"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
