@@ -244,6 +244,7 @@ void MakerWindow::wire() {
     });
     connect(titleEdit, &QLineEdit::textEdited, this, [this] { titleEdited_ = true; });
     connect(titleEdit, &QLineEdit::textChanged, this, &MakerWindow::scheduleCheck);
+    connect(titleEdit, &QLineEdit::returnPressed, this, &MakerWindow::save);
     connect(cards, &PairList::filesDropped, this, &MakerWindow::addPictures);
     connect(cards, &PairList::reordered, this, &MakerWindow::takeListOrder);
     connect(cards, &QListWidget::currentRowChanged, this, &MakerWindow::showSelected);

@@ -568,9 +568,9 @@ std::optional<SetPlan> readSet(const QString& datPath, QString* error) {
         pair.name = detail::safeName(QFileInfo(pair.picture).completeBaseName());
         index = p;
         const QString sound = Files::ReadSetEntry(datPath, index, Files::SectionSound, platform);
-        if (const QString file = fs::resolve(detail::located(root, sound));
-            !sound.isEmpty() && !file.isEmpty())
-            pair.sound = {SoundChoice::Kind::File, file, {}};
+        // A sound that is gone stays named, so that the check says so instead of dropping it.
+        if (const QString file = fs::resolve(detail::located(root, sound)); !sound.isEmpty())
+            pair.sound = {SoundChoice::Kind::File, file.isEmpty() ? detail::located(root, sound) : file, {}};
         plan.pairs.push_back(std::move(pair));
     }
     if (platform.boxed)

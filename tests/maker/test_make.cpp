@@ -149,11 +149,10 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     dir.write("Data/pets.dat", "[File]\r\n1\r\n[Picture]\r\nData\\pets\\dog.jpg\r\n[Sound]\r\n\r\n");
     dir.write("Data/.kavimo-set-999999999-x/dog.png", "left by a killed run");
     auto plan = planFromPictures({dir.file("Data/pets/dog.jpg")}, "pets", dir.file("Data"), false);
-    for (int save = 0; save < 3; ++save) {  // made, then opened and saved again twice
-        plan.force = true;
-        ASSERT_TRUE(writeSet(plan).ok);
-        plan = *readSet(dir.file("Data/pets.dat"), nullptr);
-    }
+    // Saving an opened set replaces it, as --force does.
+    const auto opened = [&] { return plan = *readSet(dir.file("Data/pets.dat"), nullptr), plan.force = true; };
+    plan.force = true;
+    for (int save = 0; save < 3; ++save, opened()) ASSERT_TRUE(writeSet(plan).ok);  // made, then saved twice more
     const auto entries = [&](const char* folder) {
         return QDir(dir.file(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     };
@@ -162,6 +161,9 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     QFile kept(dir.file("Data/pets/dog.jpg"));
     EXPECT_TRUE(kept.open(QIODevice::ReadOnly) && kept.readAll() == parentsPhoto);
     EXPECT_EQ(plan.pairs.at(0).picture, dir.file("Data/pets/dog-2.png"));
+    // Opened with a sound that is gone, the pair keeps it named, for the check to say so.
+    dir.write("Data/pets.dat", "[File]\r\n1\r\n[Picture]\r\nData\\pets\\dog.jpg\r\n[Sound]\r\nData\\pets\\gone.wav\r\n");
+    EXPECT_TRUE(opened() && checkPlan(plan).at(0).message.contains("gone.wav"));
 }
 
 // Names unpacked from an old Windows zip are Shift_JIS bytes: make takes such photos with
