@@ -5,6 +5,7 @@
 #include "shell/WindowFonts.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 int main(int argc, char** argv) {
     std::jthread fontConfiguration = kavimo::fonts::readConfigurationInBackground();
@@ -15,9 +16,12 @@ int main(int argc, char** argv) {
     kavimo::QtPlatform platform;
     kavimo::Form1 form(platform);
     platform.setUpSoundAfterFirstPaint(form);
+    // kavimo SET.dat: that set chosen first, as the set maker's "Play it now" starts it. Taken
+    // from where the game was started, before it moves into its own folder.
+    const QStringList args = QApplication::arguments();
+    const QString chosenSet = args.size() > 1 ? QFileInfo(args.at(1)).absoluteFilePath() : QString();
     form.Form_Load();
-    // kavimo SET.dat: that set chosen first, as the set maker's "Play it now" starts it.
-    if (const QStringList args = QApplication::arguments(); args.size() > 1) form.ChooseSet(args.at(1));
+    if (!chosenSet.isEmpty()) form.ChooseSet(chosenSet);
     form.show();
     return app.exec();
 }
