@@ -150,7 +150,7 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     dir.write("Data/.kavimo-set-999999999-x/dog.png", "left by a killed run");
     auto plan = planFromPictures({dir.file("Data/pets/dog.jpg")}, "pets", dir.file("Data"), false);
     // Saving an opened set replaces it, as --force does.
-    const auto opened = [&] { return plan = *readSet(dir.file("Data/pets.dat"), nullptr), plan.force = true; };
+    const auto opened = [&] { return plan = readSet(dir.file("Data/pets.dat"), nullptr).value(), plan.force = true; };
     plan.force = true;
     for (int save = 0; save < 3; ++save, opened()) ASSERT_TRUE(writeSet(plan).ok);  // made, then saved twice more
     const auto entries = [&](const char* folder) {
