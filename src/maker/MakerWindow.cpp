@@ -583,9 +583,10 @@ void MakerWindow::showSelected() {
         spokenSound->setChecked(sound.kind == SoundChoice::Kind::Spoken);
         soundFileLabel->setText(sound.file.isEmpty() ? tr("(none chosen)")
                                                      : QFileInfo(sound.file).fileName());
-        const QString spoken =
-            sound.spokenText.isEmpty() ? QFileInfo(p.plan.picture).completeBaseName() : sound.spokenText;
-        if (spokenEdit->text() != spoken) spokenEdit->setText(spoken);
+        // Left empty, the picture's name is spoken: shown greyed, so that clearing the field
+        // to write another name does not fill it again.
+        spokenEdit->setPlaceholderText(QFileInfo(p.plan.picture).completeBaseName());
+        if (spokenEdit->text() != sound.spokenText) spokenEdit->setText(sound.spokenText);
     }
     updateControls();
 }
@@ -657,7 +658,7 @@ void MakerWindow::listen(int pair) {
             platform_.sndPlaySoundA(sound.file, SND_ASYNC);
             break;
         case SoundChoice::Kind::Spoken:
-            speakInto(sound.spokenText,
+            speakInto(plan().pairs[pair].sound.spokenText,
                       [this](const QString& wav) { platform_.sndPlaySoundA(wav, SND_ASYNC); });
             break;
     }

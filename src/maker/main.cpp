@@ -160,8 +160,10 @@ int check(const QStringList& args) {
     return errors ? kErrors : kClean;
 }
 
-void cancelOnSignal(int) {
+// The first Ctrl-C cancels and cleans up; a second one ends the program at once.
+void cancelOnSignal(int signal) {
     requestCancel();
+    std::signal(signal, SIG_DFL);
 }
 
 int make(const QStringList& args) {

@@ -75,6 +75,10 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWrites) {
     // The third pair says its name.
     window.selectPair(2);
     window.spokenSound->click();
+    window.spokenEdit->selectAll();
+    QTest::keyClick(window.spokenEdit, Qt::Key_Backspace);  // cleared, it stays so: the picture's name
+    EXPECT_EQ(QStringList({window.spokenEdit->text(), window.spokenEdit->placeholderText()}),
+              QStringList({"", "cat"}));
     window.listenButton->click();
     ASSERT_TRUE(settle());
     const Log heard = scene.take();
