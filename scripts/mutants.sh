@@ -78,6 +78,7 @@ src/shell/Startup.cpp | return File1->setListIndex(i); | return; | "Play it now"
 src/maker/MakerWindow.cpp | else if (cardSide(n) == cardSide(1)) | else if (n <= 11) | the set maker's window calls 11 pairs large cards
 src/maker/MakerWindow.cpp | return soundPlayable(file, &why) ? QString() : why; | return QString(); | the set maker's window takes a sound the game cannot play
 src/maker/MakerWindow.cpp | return !modified_ || pairs_.empty() || confirm(question); | return true; | the set maker's window closes over unsaved pairs without a question
+src/maker/MakerWindow.cpp | if (spokenEdit->text() != sound.spokenText) spokenEdit->setText(sound.spokenText); | if (sound.spokenText.isEmpty()) spokenEdit->setText(QFileInfo(p.plan.picture).completeBaseName()); | a spoken name cleared to write another is filled in again at once
 TABLE
 )
 
