@@ -230,7 +230,7 @@ private:
                     error(line, Maker::tr("the picture %1 does not decode. %2").arg(name, what));
                 continue;
             }
-            if (!existsAsWritten(path)) caseOnly(line, name, file);
+            if (!existsAsWritten(path)) caseOnly(line, path, file);
             if (size.width() > side || size.height() > side)
                 warning(line, Maker::tr("a card shows only its top-left %1 x %1 pixels of this %2 x %3 "
                                         "picture (%4); make the set with kavimo-set make to fit it.")
@@ -289,7 +289,7 @@ private:
                 warning(line, Maker::tr("the sound %1 cannot be played (%2): %3").arg(name, why, fallback));
                 continue;
             }
-            if (!existsAsWritten(path)) caseOnly(line, name, fs::resolve(path));
+            if (!existsAsWritten(path)) caseOnly(line, path, fs::resolve(path));
         }
         // Blank lines that stand for pairs without a sound of their own, as make writes them.
         const int firstSilent =
@@ -313,10 +313,21 @@ private:
         return false;
     }
 
-    void caseOnly(int line, const QString& name, const QString& found) {
-        warning(line, Maker::tr("%1 matches the file %2 only when letter case is ignored; write it as the "
-                                "file is named.")
-                          .arg(name, QFileInfo(found).fileName()));
+    // An entry in other letter case than its file (or with a Mac's separate voicing marks)
+    // finds it, as on Windows; only when it matches several files is the game's choice,
+    // the first by name, perhaps not the one meant.
+    void caseOnly(int line, const QString& path, const QString& found) {
+        const qsizetype cut = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+        const QString wanted = path.mid(cut + 1).normalized(QString::NormalizationForm_C);
+        QStringList alike;
+        for (const QString& file : fs::listFiles(path.left(cut), {QStringLiteral("*")}))
+            if (file.normalized(QString::NormalizationForm_C).compare(wanted, Qt::CaseInsensitive) == 0)
+                alike << file;
+        if (alike.size() > 1)
+            warning(line, Maker::tr("%1 names the files %2 alike, letter case ignored: the game takes %3. "
+                                    "Write the name as the file meant is named.")
+                              .arg(path.mid(cut + 1), alike.join(QStringLiteral(", ")),
+                                   QFileInfo(found).fileName()));
     }
 
     QString dat_, root_;

@@ -8,7 +8,7 @@
         <location filename="../SetWriter.cpp" line="356"/>
         <location filename="../Sounds.cpp" line="47"/>
         <location filename="../main.cpp" line="146"/>
-        <location filename="../main.cpp" line="182"/>
+        <location filename="../main.cpp" line="184"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
@@ -165,9 +165,9 @@
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="317"/>
-        <source>%1 matches the file %2 only when letter case is ignored; write it as the file is named.</source>
-        <translation>%1 は大文字と小文字を区別しないときだけファイル %2 に当たります。ファイル名のとおりに書いてください。</translation>
+        <location filename="../SetCheck.cpp" line="327"/>
+        <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
+        <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
         <location filename="../SetWriter.cpp" line="308"/>
@@ -416,22 +416,22 @@
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="180"/>
+        <location filename="../main.cpp" line="182"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="189"/>
+        <location filename="../main.cpp" line="191"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="201"/>
+        <location filename="../main.cpp" line="203"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="231"/>
+        <location filename="../main.cpp" line="233"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
@@ -530,7 +530,7 @@
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="218"/>
-        <location filename="../MakerWindow.cpp" line="704"/>
+        <location filename="../MakerWindow.cpp" line="706"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
@@ -565,113 +565,113 @@
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="273"/>
+        <location filename="../MakerWindow.cpp" line="274"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="274"/>
+        <location filename="../MakerWindow.cpp" line="275"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="290"/>
+        <location filename="../MakerWindow.cpp" line="291"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="359"/>
+        <location filename="../MakerWindow.cpp" line="360"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="429"/>
+        <location filename="../MakerWindow.cpp" line="430"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="431"/>
+        <location filename="../MakerWindow.cpp" line="432"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="483"/>
+        <location filename="../MakerWindow.cpp" line="484"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="485"/>
+        <location filename="../MakerWindow.cpp" line="486"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="487"/>
+        <location filename="../MakerWindow.cpp" line="488"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="489"/>
+        <location filename="../MakerWindow.cpp" line="490"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="514"/>
+        <location filename="../MakerWindow.cpp" line="515"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="794"/>
+        <location filename="../MakerWindow.cpp" line="796"/>
         <source>The game lists only the sets in %1 and %2, so it does not show this one.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。</translation>
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="212"/>
-        <location filename="../MakerWindow.cpp" line="583"/>
+        <location filename="../MakerWindow.cpp" line="584"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="667"/>
+        <location filename="../MakerWindow.cpp" line="669"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="680"/>
+        <location filename="../MakerWindow.cpp" line="682"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="732"/>
+        <location filename="../MakerWindow.cpp" line="734"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="749"/>
+        <location filename="../MakerWindow.cpp" line="751"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="757"/>
+        <location filename="../MakerWindow.cpp" line="759"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="764"/>
+        <location filename="../MakerWindow.cpp" line="766"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="770"/>
+        <location filename="../MakerWindow.cpp" line="772"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="776"/>
+        <location filename="../MakerWindow.cpp" line="778"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="786"/>
+        <location filename="../MakerWindow.cpp" line="788"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
