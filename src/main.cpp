@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Kavimo: a picture-matching game for young children.
+#include "platform/FileLookup.h"
 #include "platform/QtPlatform.h"
 #include "shell/Form1.h"
 #include "shell/WindowFonts.h"
 
 #include <QApplication>
-#include <QFileInfo>
 
 int main(int argc, char** argv) {
     std::jthread fontConfiguration = kavimo::fonts::readConfigurationInBackground();
@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
     platform.setUpSoundAfterFirstPaint(form);
     // kavimo SET.dat: that set chosen first, as the set maker's "Play it now" starts it. Taken
     // from where the game was started, before it moves into its own folder.
-    const QStringList args = QApplication::arguments();
-    const QString chosenSet = args.size() > 1 ? QFileInfo(args.at(1)).absoluteFilePath() : QString();
+    // (QApplication has taken its own options out of argv.)
+    const QString chosenSet = argc > 1 ? kavimo::fs::absolute(kavimo::fs::decodePath(argv[1])) : QString();
     form.Form_Load();
     if (!chosenSet.isEmpty()) form.ChooseSet(chosenSet);
     form.show();

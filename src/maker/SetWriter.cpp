@@ -259,10 +259,10 @@ SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& ti
     plan.dataDir = dataDir.isEmpty() ? userDataDir() : dataDir;
     QString firstFolder;
     QStringList pictures;
-    for (const QString& input : picturesOrFolders) {
-        const QFileInfo info(input);
-        if (info.isDir()) {
-            if (firstFolder.isEmpty()) firstFolder = QDir(info.absoluteFilePath()).dirName();
+    for (const QString& given : picturesOrFolders) {
+        const QString input = fs::absolute(given);
+        if (fs::isFolder(input)) {
+            if (firstFolder.isEmpty()) firstFolder = QFileInfo(input).fileName();
             pictures << picturesIn(input);
             for (const QString& name : fs::listFiles(input, {QStringLiteral("*")}))
                 if (kOtherPhotos.contains(QFileInfo(name).suffix().toLower()))

@@ -17,6 +17,7 @@
 #include <QJsonObject>
 
 #include <csignal>
+#include <ranges>
 #include <cstdio>
 
 namespace {
@@ -135,12 +136,12 @@ int check(const QStringList& args) {
         sets << setsIn(QCoreApplication::applicationDirPath() + QStringLiteral("/Data"))
              << setsIn(userDataDir());
     }
-    for (const QString& arg : given) {
+    for (const QString& arg : given | std::views::transform(kavimo::fs::absolute)) {
         // The folder that holds Data stands for its sets too.
-        if (QFileInfo(arg).isDir()) {
+        if (kavimo::fs::isFolder(arg)) {
             const QStringList here = setsIn(arg);
             sets << (here.isEmpty() ? setsIn(arg + QStringLiteral("/Data")) : here);
-        } else if (QFileInfo(arg).isFile())
+        } else if (!kavimo::fs::nativePath(arg).isEmpty())
             sets << arg;
         else
             return usageError(Maker::tr("%1 was not found.").arg(arg));
@@ -148,7 +149,7 @@ int check(const QStringList& args) {
     bool errors = false;
     QJsonArray all;
     for (const QString& dat : sets) {
-        const CheckedSet set = checkOne(QFileInfo(dat).absoluteFilePath());
+        const CheckedSet set = checkOne(kavimo::fs::absolute(dat));
         for (const Finding& f : set.findings) errors = errors || f.severity == Finding::Severity::Error;
         if (parser.isSet(json))
             all.append(toJson(set));
@@ -180,11 +181,14 @@ int make(const QStringList& args) {
     }
     if (parser.positionalArguments().isEmpty())
         return usageError(Maker::tr("Give the pictures or folders to make a set of."));
-    for (const QString& input : parser.positionalArguments())
-        if (!QFileInfo::exists(input)) return usageError(Maker::tr("%1 was not found.").arg(input));
+    QStringList inputs;
+    for (const QString& input : parser.positionalArguments()) {
+        inputs << kavimo::fs::absolute(input);
+        if (kavimo::fs::nativePath(inputs.last()).isEmpty())
+            return usageError(Maker::tr("%1 was not found.").arg(input));
+    }
 
-    SetPlan plan = planFromPictures(parser.positionalArguments(), parser.value(title), parser.value(data),
-                                    parser.isSet(speak));
+    SetPlan plan = planFromPictures(inputs, parser.value(title), parser.value(data), parser.isSet(speak));
     plan.windows = parser.isSet(windows);
     plan.force = parser.isSet(force);
     for (const Finding& f : checkPlan(plan))
@@ -218,7 +222,9 @@ int main(int argc, char** argv) {
     if (argc < 2) return runMakerWindow(argc, argv);
     QCoreApplication app(argc, argv);
     loadTranslations();
-    QStringList args = app.arguments();
+    // Read as the game reads names: a photo folder from an old Windows zip is Shift_JIS bytes.
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << kavimo::fs::decodePath(argv[i]);
     if (args.size() < 2) {
         print(usage());
         return kUsage;

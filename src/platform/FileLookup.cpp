@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <tuple>
@@ -198,6 +199,28 @@ QByteArray nativePath(const QString& path) { return locate(path).value_or(QByteA
 QString resolve(const QString& path) {
     const std::optional<QByteArray> found = locate(path);
     return found ? QFile::decodeName(*found) : QString();
+}
+
+QString decodePath(QByteArrayView bytes) {
+    QStringList parts;
+    for (qsizetype from = 0, slash = 0; slash >= 0; from = slash + 1) {
+        slash = bytes.indexOf('/', from);
+        parts << decodeName(bytes.sliced(from, (slash < 0 ? bytes.size() : slash) - from));
+    }
+    return parts.join(u'/');
+}
+
+QString absolute(const QString& path) {
+    if (path.startsWith(u'/')) return QDir::cleanPath(path);
+    // getcwd() with no buffer allocates one as long as the path; Qt's currentPath() is lossy
+    // for a folder whose name is not UTF-8.
+    const std::unique_ptr<char, decltype(&::free)> cwd(::getcwd(nullptr, 0), &::free);
+    return cwd ? QDir::cleanPath(decodePath(cwd.get()) + u'/' + path) : path;
+}
+
+bool isFolder(const QString& path) {
+    const std::optional<QByteArray> found = locate(path);
+    return found && typeOf(*found) == S_IFDIR;
 }
 
 bool fileExists(const QString& path) {

@@ -31,6 +31,18 @@ QByteArray nativePath(const QString& path);
 // openRegular() or nativePath() instead.
 QString resolve(const QString& path);
 
+// A path as the OS's bytes (a command-line argument) read as text name by name: UTF-8, or,
+// where a name is not valid UTF-8, code page 932 (names unpacked from an old Windows zip).
+// The look-up finds a name so read again.
+QString decodePath(QByteArrayView bytes);
+
+// A path given on the command line made absolute from the current directory, whose own
+// names may be Shift_JIS bytes (unlike QDir::currentPath(), nothing is lost).
+QString absolute(const QString& path);
+
+// Whether the path is looked up (as nativePath() does) to a folder, after following links.
+bool isFolder(const QString& path);
+
 // The existence test: true only for a regular file, after following links, that is not
 // hidden (its name does not start with "."). Folders, devices and named pipes do not count.
 bool fileExists(const QString& path);

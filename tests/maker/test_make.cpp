@@ -2,6 +2,7 @@
 // kavimo-set make: a folder of photos becomes a set that the game deals, each card the
 // centre of its photo the right way up; bad input is refused with nothing written.
 #include <QFile>
+#include <QProcess>
 #include <QStringEncoder>
 
 #include <fstream>
@@ -183,6 +184,13 @@ TEST(MakeAndCheck, TakeShiftJisNamesFromAWindowsZip) {
     ASSERT_TRUE(made.ok) << made.message.toStdString();
     for (const QString& set : {made.datPath, dir.file("Data/いぬ.dat")})
         EXPECT_TRUE(checkSet(set, dir.path()).empty()) << set.toStdString();
+    // From a terminal, the photo named as the shell gives it.
+    QProcess make;
+    make.setWorkingDirectory(dir.file("zip"));
+    make.start("bash", {"-c", "exec \"$0\" make --title t --data ../cli \"$(printf '\\x82\\xa2\\x82\\xca').png\"",
+                        KAVIMO_SET_PROGRAM});
+    EXPECT_TRUE(make.waitForFinished(30000) && QFile::exists(dir.file("cli/t/いぬ.png")))
+        << make.readAllStandardError().toStdString();
 }
 
 }  // namespace

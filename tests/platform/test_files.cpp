@@ -166,6 +166,11 @@ TEST(SetFiles, ShiftJisNamesFromAWindowsZipAreListedWithTheirTitleAndTheirPictur
         EXPECT_EQ(fs::nativePath(entry), folder + "/" + windows932("いぬ.png")) << entry.toStdString();
         EXPECT_EQ(pictures::load(entry).pixel(0, 0), 0xff0000ff) << entry.toStdString();
     }
+    // Named on the command line, from inside that folder.
+    std::filesystem::current_path(folder.toStdString());
+    EXPECT_EQ(fs::nativePath(fs::absolute(fs::decodePath(windows932("./いぬ.png")))),
+              folder + "/" + windows932("いぬ.png"));
+    EXPECT_TRUE(fs::isFolder(fs::decodePath(folder)) && !fs::isFolder(fs::decodePath(folder + "/x")));
 }
 
 }  // namespace
