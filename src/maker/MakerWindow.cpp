@@ -783,18 +783,16 @@ void MakerWindow::save() {
 
 void MakerWindow::playGame() {
     const QString programDir = QCoreApplication::applicationDirPath();
-    const QString game = programDir + QStringLiteral("/kavimo");
-    if (!QProcess::startDetached(game, {savedDat_})) {
-        say(tr("The game could not be started: %1").arg(QDir::toNativeSeparators(game)));
+    if (!listedByGame(QFileInfo(savedDat_).absolutePath())) {
+        say(tr("The game lists only the sets in %1 and %2, so it cannot show this one. Save the set "
+               "in one of them to play it.")
+                .arg(QDir::toNativeSeparators(programDir + QStringLiteral("/Data")),
+                     QDir::toNativeSeparators(userDataDir())));
         return;
     }
-    // The game lists the sets of its own Data folder and of the user's.
-    const QString saved = QFileInfo(QFileInfo(savedDat_).absolutePath()).canonicalFilePath();
-    const QString programData = programDir + QStringLiteral("/Data");
-    const auto real = [](const QString& folder) { return QFileInfo(folder).canonicalFilePath(); };
-    if (saved != real(programData) && saved != real(userDataDir()))
-        say(tr("The game lists only the sets in %1 and %2, so it does not show this one.")
-                .arg(QDir::toNativeSeparators(programData), QDir::toNativeSeparators(userDataDir())));
+    const QString game = programDir + QStringLiteral("/kavimo");
+    if (!QProcess::startDetached(game, {savedDat_}))
+        say(tr("The game could not be started: %1").arg(QDir::toNativeSeparators(game)));
 }
 
 }  // namespace kavimo::maker

@@ -94,6 +94,8 @@ std::optional<SetPlan> readSet(const QString& datPath, QString* error);
 
 // The user's own set folder: $XDG_DATA_HOME/kavimo/Data (normally ~/.local/share/kavimo/Data).
 QString userDataDir();
+// Whether the game lists the sets of this folder: its own Data folder or the user's.
+bool listedByGame(const QString& dataDir);
 
 // Whether the game can play this sound, judged by its content; *why says what is wrong.
 bool soundPlayable(const QString& file, QString* why);

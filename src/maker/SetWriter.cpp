@@ -253,6 +253,22 @@ void requestCancel() {
 
 QString userDataDir() { return defaultUserSetFolder(); }
 
+namespace {
+
+QString programDataDir() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Data"); }
+
+QString realPath(const QString& folder) {
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    return real.isEmpty() ? QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) : real;
+}
+
+}  // namespace
+
+bool listedByGame(const QString& dataDir) {
+    const QString real = realPath(dataDir);
+    return real == realPath(programDataDir()) || real == realPath(userDataDir());
+}
+
 SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& title, const QString& dataDir,
                          bool speak) {
     SetPlan plan;
@@ -331,9 +347,9 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
                                  "the set's files beside what it holds, which stays.")
                            .arg(title, plan.dataDir));
     // The game lists its own sets and the user's as one: two of one title look the same there.
-    const QString programData = QCoreApplication::applicationDirPath() + QStringLiteral("/Data");
-    for (const QString& other : {programData, userDataDir()})
-        if (!title.isEmpty() && QDir(other) != dir && fs::fileExists(other + u'/' + title + ".dat"))
+    for (const QString& other : {programDataDir(), userDataDir()})
+        if (!title.isEmpty() && listedByGame(plan.dataDir) && realPath(other) != realPath(plan.dataDir) &&
+            fs::fileExists(other + u'/' + title + ".dat"))
             warning(other, Maker::tr("The game also lists a set called \"%1\", from %2: the child would see "
                                      "two sets of that title.")
                                .arg(title, other));

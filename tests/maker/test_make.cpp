@@ -114,6 +114,7 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
     const struct {
         QStringList files, inputs;
         bool windows = false;
+        QString data = {};  // where the set goes, when not a scratch Data folder
         const char* says;
         Finding::Severity severity = Finding::Severity::Warning;
         const char* name = nullptr;  // the first pair's file name
@@ -122,7 +123,11 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
         {.files = {"a.jpg"}, .inputs = {"f/a.jpg", "f/a.jpg"}, .says = "twice"},
         {.files = {"🐶.jpg"}, .inputs = {"f"}, .windows = true, .says = "\"🐶.jpg\"", .severity = Finding::Severity::Error},
         {.files = {"aux.x.jpg"}, .inputs = {"f"}, .windows = true, .says = "", .name = "aux_.x"},
-        {.files = {"a.jpg", "xdg/kavimo/Data/t.dat"}, .inputs = {"f"}, .says = "two sets of that title"},
+        // Into the game's own Data folder: the user's set of that title is listed beside it.
+        {.files = {"a.jpg", "xdg/kavimo/Data/t.dat"}, .inputs = {"f"},
+         .data = QCoreApplication::applicationDirPath() + "/Data", .says = "two sets of that title"},
+        // Into a Data folder the game does not list.
+        {.files = {"a.jpg", "xdg/kavimo/Data/t.dat"}, .inputs = {"f"}, .says = ""},
     };
     for (const auto& row : rows) {
         TempDir dir;
@@ -130,7 +135,7 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
         for (const QString& file : row.files) dir.write("f/" + file, encoded(photo(9, 9), "JPEG"));
         QStringList inputs;
         for (const QString& input : row.inputs) inputs << dir.file(input);
-        SetPlan plan = planFromPictures(inputs, "t", dir.file("Data"), false);
+        SetPlan plan = planFromPictures(inputs, "t", row.data.isEmpty() ? dir.file("Data") : row.data, false);
         plan.windows = row.windows;
         EXPECT_TRUE(std::ranges::any_of(checkPlan(plan), [&](const Finding& f) {
             return f.message.contains(QString::fromUtf8(row.says)) && f.severity == row.severity;

@@ -88,6 +88,8 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWrites) {
     ASSERT_TRUE(settle());
     ASSERT_TRUE(!window.savedDat().isEmpty() && window.playGameButton->isEnabled())
         << window.message().toStdString();
+    window.playGameButton->click();  // saved where the game does not look: not started on another set
+    EXPECT_TRUE(window.message().contains("cannot show this one")) << window.message().toStdString();
 
     // The same choices through make.
     TempDir made;

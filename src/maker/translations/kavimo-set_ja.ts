@@ -5,10 +5,10 @@
     <name>Maker</name>
     <message>
         <location filename="../CardPictures.cpp" line="84"/>
-        <location filename="../SetWriter.cpp" line="356"/>
+        <location filename="../SetWriter.cpp" line="372"/>
         <location filename="../Sounds.cpp" line="47"/>
-        <location filename="../main.cpp" line="146"/>
-        <location filename="../main.cpp" line="184"/>
+        <location filename="../main.cpp" line="147"/>
+        <location filename="../main.cpp" line="188"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
@@ -24,7 +24,7 @@
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="89"/>
-        <location filename="../SetWriter.cpp" line="360"/>
+        <location filename="../SetWriter.cpp" line="376"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
@@ -75,7 +75,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="169"/>
-        <location filename="../SetWriter.cpp" line="347"/>
+        <location filename="../SetWriter.cpp" line="363"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -170,139 +170,139 @@
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="308"/>
+        <location filename="../SetWriter.cpp" line="324"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="310"/>
+        <location filename="../SetWriter.cpp" line="326"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="314"/>
+        <location filename="../SetWriter.cpp" line="330"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="316"/>
+        <location filename="../SetWriter.cpp" line="332"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="323"/>
+        <location filename="../SetWriter.cpp" line="339"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="326"/>
+        <location filename="../SetWriter.cpp" line="342"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="330"/>
+        <location filename="../SetWriter.cpp" line="346"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="337"/>
+        <location filename="../SetWriter.cpp" line="353"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="341"/>
+        <location filename="../SetWriter.cpp" line="357"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="345"/>
+        <location filename="../SetWriter.cpp" line="361"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="369"/>
+        <location filename="../SetWriter.cpp" line="385"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="371"/>
+        <location filename="../SetWriter.cpp" line="387"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="376"/>
+        <location filename="../SetWriter.cpp" line="392"/>
         <location filename="../Sounds.cpp" line="71"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="381"/>
+        <location filename="../SetWriter.cpp" line="397"/>
         <source>It is left out.</source>
         <translation>これは入れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="386"/>
+        <location filename="../SetWriter.cpp" line="402"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="395"/>
+        <location filename="../SetWriter.cpp" line="411"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="432"/>
+        <location filename="../SetWriter.cpp" line="448"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="438"/>
-        <location filename="../SetWriter.cpp" line="441"/>
+        <location filename="../SetWriter.cpp" line="454"/>
+        <location filename="../SetWriter.cpp" line="457"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="460"/>
+        <location filename="../SetWriter.cpp" line="476"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="462"/>
+        <location filename="../SetWriter.cpp" line="478"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="493"/>
+        <location filename="../SetWriter.cpp" line="509"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="497"/>
+        <location filename="../SetWriter.cpp" line="513"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="537"/>
+        <location filename="../SetWriter.cpp" line="553"/>
         <source>The set cannot be moved into %1.</source>
         <translation>セットを %1 に置けません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="542"/>
+        <location filename="../SetWriter.cpp" line="558"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="555"/>
+        <location filename="../SetWriter.cpp" line="571"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="567"/>
+        <location filename="../SetWriter.cpp" line="583"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="577"/>
+        <location filename="../SetWriter.cpp" line="593"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -327,7 +327,7 @@
         <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="35"/>
+        <location filename="../main.cpp" line="36"/>
         <source>Usage:
   kavimo-set make [--title TITLE] [--data DIR] [--speak] [--windows] [--force] PICTURE|FOLDER...
       Makes a set of the pictures (the first one is the preview). A sound with the same name
@@ -356,82 +356,82 @@
       セットづくりの画面を開きます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="84"/>
+        <location filename="../main.cpp" line="85"/>
         <source>1 pair</source>
         <translation>1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="84"/>
+        <location filename="../main.cpp" line="85"/>
         <source>%1 pairs</source>
         <translation>%1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="85"/>
+        <location filename="../main.cpp" line="86"/>
         <source>large cards</source>
         <translation>大きいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="85"/>
+        <location filename="../main.cpp" line="86"/>
         <source>small cards</source>
         <translation>小さいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="86"/>
+        <location filename="../main.cpp" line="87"/>
         <source>plays cleanly</source>
         <translation>問題なく遊べます</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="87"/>
+        <location filename="../main.cpp" line="88"/>
         <source>1 error</source>
         <translation>エラー 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="87"/>
+        <location filename="../main.cpp" line="88"/>
         <source>%1 errors</source>
         <translation>エラー %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="88"/>
+        <location filename="../main.cpp" line="89"/>
         <source>1 warning</source>
         <translation>注意 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="88"/>
+        <location filename="../main.cpp" line="89"/>
         <source>%1 warnings</source>
         <translation>注意 %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="94"/>
+        <location filename="../main.cpp" line="95"/>
         <source>error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="94"/>
+        <location filename="../main.cpp" line="95"/>
         <source>warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="158"/>
+        <location filename="../main.cpp" line="159"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="182"/>
+        <location filename="../main.cpp" line="183"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="191"/>
+        <location filename="../main.cpp" line="195"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="203"/>
+        <location filename="../main.cpp" line="207"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="233"/>
+        <location filename="../main.cpp" line="239"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
@@ -620,11 +620,6 @@
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="796"/>
-        <source>The game lists only the sets in %1 and %2, so it does not show this one.</source>
-        <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。</translation>
-    </message>
-    <message>
         <location filename="../MakerWindow.cpp" line="212"/>
         <location filename="../MakerWindow.cpp" line="584"/>
         <source>(none chosen)</source>
@@ -671,7 +666,12 @@
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="788"/>
+        <location filename="../MakerWindow.cpp" line="787"/>
+        <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
+        <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="795"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
