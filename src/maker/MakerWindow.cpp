@@ -95,8 +95,13 @@ bool MakerWindow::mayDiscard(const QString& question) {
 }
 
 void MakerWindow::closeEvent(QCloseEvent* event) {
-    if (!mayDiscard(tr("Close without saving? The pairs you made here are not saved yet.")))
+    if (saving_) {  // the set being saved is finished first, then the window closes
+        closeWhenSaved_ = true;
+        say(tr("Saving… The window closes once the set is saved."));
         event->ignore();
+    } else if (!mayDiscard(tr("Close without saving? The pairs you made here are not saved yet."))) {
+        event->ignore();
+    }
 }
 
 void MakerWindow::buildControls() {
@@ -769,6 +774,7 @@ void MakerWindow::save() {
         [this, current](const MakeResult& result) {
             saving_ = false;
             if (!result.ok) {
+                closeWhenSaved_ = false;  // the window stays, to say why
                 say(result.message.isEmpty() ? tr("The set was not saved.") : result.message);
                 return;
             }
@@ -778,6 +784,7 @@ void MakerWindow::save() {
             say(tr("Saved as %1.").arg(QDir::toNativeSeparators(result.datPath)));
             scheduleCheck();  // the title now exists
             modified_ = false;
+            if (std::exchange(closeWhenSaved_, false)) close();
         });
 }
 

@@ -151,6 +151,7 @@ private:
     QString savedDat_;
     int working_ = 0;
     bool saving_ = false;
+    bool closeWhenSaved_ = false;  // closing was asked for while saving
     bool modified_ = false;  // since the last save or open
     // Whether the pairs may go unsaved: there are none, they are saved, or the parent says so.
     bool mayDiscard(const QString& question);

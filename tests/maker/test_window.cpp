@@ -144,6 +144,16 @@ TEST_F(MakerWindowTest, AsksBeforeUnsavedPairsOrAnotherSetAreLost) {
     EXPECT_TRUE(saved() && window.savedDat() == someones && window.close() && asked.size() == 3) << asked.size();
 }
 
+TEST_F(MakerWindowTest, ClosedWhileSavingClosesOnceTheSetIsSaved) {
+    window.confirm = [](const QString&) { return false; };  // a question would keep it open
+    window.addPictures({photos});
+    ASSERT_TRUE(settle());
+    window.save();
+    EXPECT_FALSE(window.close());
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(!window.isVisible() && QFile::exists(window.savedDat())) << window.message().toStdString();
+}
+
 TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
     const struct {
         int photos;        // more photos in Zoo

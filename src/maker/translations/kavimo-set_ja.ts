@@ -449,229 +449,234 @@
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="98"/>
+        <location filename="../MakerWindow.cpp" line="100"/>
+        <source>Saving… The window closes once the set is saved.</source>
+        <translation>保存しています… 保存が終わると画面を閉じます。</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="102"/>
         <source>Close without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで閉じますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="202"/>
+        <location filename="../MakerWindow.cpp" line="207"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="203"/>
+        <location filename="../MakerWindow.cpp" line="208"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="204"/>
+        <location filename="../MakerWindow.cpp" line="209"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="205"/>
+        <location filename="../MakerWindow.cpp" line="210"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="206"/>
+        <location filename="../MakerWindow.cpp" line="211"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="207"/>
+        <location filename="../MakerWindow.cpp" line="212"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="208"/>
+        <location filename="../MakerWindow.cpp" line="213"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="209"/>
+        <location filename="../MakerWindow.cpp" line="214"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="210"/>
+        <location filename="../MakerWindow.cpp" line="215"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="211"/>
+        <location filename="../MakerWindow.cpp" line="216"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="213"/>
+        <location filename="../MakerWindow.cpp" line="218"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="214"/>
+        <location filename="../MakerWindow.cpp" line="219"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="215"/>
+        <location filename="../MakerWindow.cpp" line="220"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="216"/>
+        <location filename="../MakerWindow.cpp" line="221"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="217"/>
+        <location filename="../MakerWindow.cpp" line="222"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="218"/>
-        <location filename="../MakerWindow.cpp" line="706"/>
+        <location filename="../MakerWindow.cpp" line="223"/>
+        <location filename="../MakerWindow.cpp" line="711"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="219"/>
+        <location filename="../MakerWindow.cpp" line="224"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="234"/>
+        <location filename="../MakerWindow.cpp" line="239"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="235"/>
+        <location filename="../MakerWindow.cpp" line="240"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="240"/>
+        <location filename="../MakerWindow.cpp" line="245"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="240"/>
+        <location filename="../MakerWindow.cpp" line="245"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="242"/>
+        <location filename="../MakerWindow.cpp" line="247"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="274"/>
+        <location filename="../MakerWindow.cpp" line="279"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="275"/>
+        <location filename="../MakerWindow.cpp" line="280"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="291"/>
+        <location filename="../MakerWindow.cpp" line="296"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="360"/>
+        <location filename="../MakerWindow.cpp" line="365"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="430"/>
+        <location filename="../MakerWindow.cpp" line="435"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="432"/>
+        <location filename="../MakerWindow.cpp" line="437"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="484"/>
+        <location filename="../MakerWindow.cpp" line="489"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="486"/>
+        <location filename="../MakerWindow.cpp" line="491"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="488"/>
+        <location filename="../MakerWindow.cpp" line="493"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="490"/>
+        <location filename="../MakerWindow.cpp" line="495"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="515"/>
+        <location filename="../MakerWindow.cpp" line="520"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="212"/>
-        <location filename="../MakerWindow.cpp" line="584"/>
+        <location filename="../MakerWindow.cpp" line="217"/>
+        <location filename="../MakerWindow.cpp" line="589"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="669"/>
+        <location filename="../MakerWindow.cpp" line="674"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="682"/>
+        <location filename="../MakerWindow.cpp" line="687"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="734"/>
+        <location filename="../MakerWindow.cpp" line="739"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="751"/>
+        <location filename="../MakerWindow.cpp" line="756"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="759"/>
+        <location filename="../MakerWindow.cpp" line="764"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="766"/>
+        <location filename="../MakerWindow.cpp" line="771"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="772"/>
+        <location filename="../MakerWindow.cpp" line="778"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="778"/>
+        <location filename="../MakerWindow.cpp" line="784"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="787"/>
+        <location filename="../MakerWindow.cpp" line="794"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="795"/>
+        <location filename="../MakerWindow.cpp" line="802"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
