@@ -5,8 +5,14 @@
 #include "platform/Platform.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace kavimo::maker::detail {
+
+// Photos that cameras and phones make and that no picture reader here reads: named when
+// given, so that the parent learns how to convert them.
+inline const QStringList kOtherPhotos = {"heic", "heif", "avif", "jxl", "dng", "cr2",
+                                         "cr3",  "nef",  "arw",  "orf", "rw2", "raf"};
 
 // The game's reader shows its read-error box through the platform; here it is noted instead.
 class NotingPlatform : public Platform {

@@ -236,6 +236,7 @@ void MakerWindow::wire() {
         QStringList filters;
         for (const QByteArray& format : QImageReader::supportedImageFormats())
             filters << "*." + QString::fromLatin1(format);
+        for (const QString& other : detail::kOtherPhotos) filters << "*." + other;  // to be named, not lost
         const QStringList files = QFileDialog::getOpenFileNames(this, tr("Add pictures"), QDir::homePath(),
                                                                 tr("Pictures (%1)").arg(filters.join(' ')));
         if (!files.isEmpty()) addPictures(files);

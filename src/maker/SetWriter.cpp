@@ -42,9 +42,6 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 // that make can say what to do with them (a phone's recordings).
 const QStringList kPlayableSounds = {"wav", "ogg", "oga", "opus", "flac", "mp3"};
 const QStringList kOtherSounds = {"m4a", "aac", "amr", "3gp", "wma", "aif", "aiff", "caf", "mid", "midi"};
-// Photos that cameras and phones make and that no picture reader here reads.
-const QStringList kOtherPhotos = {"heic", "heif", "avif", "jxl", "dng", "cr2",
-                                  "cr3",  "nef",  "arw",  "orf", "rw2", "raf"};
 
 std::optional<QString> soundBeside(const QFileInfo& picture) {
     const QString base = picture.completeBaseName();
@@ -281,7 +278,7 @@ SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& ti
             if (firstFolder.isEmpty()) firstFolder = QFileInfo(input).fileName();
             pictures << picturesIn(input);
             for (const QString& name : fs::listFiles(input, {QStringLiteral("*")}))
-                if (kOtherPhotos.contains(QFileInfo(name).suffix().toLower()))
+                if (detail::kOtherPhotos.contains(QFileInfo(name).suffix().toLower()))
                     plan.passedOver << input + u'/' + name;
         } else {
             pictures << input;
