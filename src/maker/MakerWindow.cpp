@@ -59,6 +59,28 @@ QString severityText(Finding::Severity severity) {
 
 }  // namespace
 
+// A file name too long for its place keeps its start and its end, with the kind of sound
+// ("IMG_20…01.m4a"); the whole name is its tooltip.
+class ElidedLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+    void setName(const QString& name) {
+        name_ = name;
+        setToolTip(name);
+        elide();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        elide();
+    }
+
+private:
+    void elide() { setText(fontMetrics().elidedText(name_, Qt::ElideMiddle, contentsRect().width())); }
+    QString name_;
+};
+
 // What a background load brings back: the pairs that decoded, the refusals, and how many
 // pictures found no room.
 struct MakerWindow::Loaded {
@@ -115,7 +137,7 @@ void MakerWindow::buildControls() {
     noSound = new QRadioButton(this);
     fileSound = new QRadioButton(this);
     spokenSound = new QRadioButton(this);
-    soundFileLabel = new QLabel(this);
+    soundFileLabel = new ElidedLabel(this);
     chooseSoundButton = new QPushButton(this);
     spokenEdit = new QLineEdit(this);
     listenButton = new QPushButton(QStringLiteral("▶"), this);
@@ -587,8 +609,7 @@ void MakerWindow::showSelected() {
         noSound->setChecked(sound.kind == SoundChoice::Kind::None);
         fileSound->setChecked(sound.kind == SoundChoice::Kind::File);
         spokenSound->setChecked(sound.kind == SoundChoice::Kind::Spoken);
-        soundFileLabel->setText(sound.file.isEmpty() ? tr("(none chosen)")
-                                                     : QFileInfo(sound.file).fileName());
+        soundFileLabel->setName(sound.file.isEmpty() ? tr("(none chosen)") : QFileInfo(sound.file).fileName());
         // Left empty, the picture's name is spoken: shown greyed, so that clearing the field
         // to write another name does not fill it again.
         spokenEdit->setPlaceholderText(QFileInfo(p.plan.picture).completeBaseName());

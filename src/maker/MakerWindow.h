@@ -32,6 +32,7 @@ class Platform;
 namespace kavimo::maker {
 
 class CutView;
+class ElidedLabel;
 class PairList;
 
 class MakerWindow : public QWidget {
@@ -52,7 +53,7 @@ public:
     QRadioButton* noSound = nullptr;
     QRadioButton* fileSound = nullptr;
     QRadioButton* spokenSound = nullptr;
-    QLabel* soundFileLabel = nullptr;
+    ElidedLabel* soundFileLabel = nullptr;
     QPushButton* chooseSoundButton = nullptr;
     QLineEdit* spokenEdit = nullptr;
     QPushButton* listenButton = nullptr;
