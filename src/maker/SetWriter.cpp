@@ -25,9 +25,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <map>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kavimo::maker {
@@ -112,18 +118,23 @@ QString setText(const SetPlan& plan) {
 // Renames that can be undone, newest first, when a later one fails.
 class Moves {
 public:
-    bool move(const QString& from, const QString& to) {
-        if (!QDir().rename(from, to)) return false;
+    // Never replaces what is at `to`: a file that appeared there meanwhile stays.
+    bool move(const QByteArray& from, const QByteArray& to) {
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0)
+            return false;
         done_.push_back({from, to});
         return true;
     }
+    bool move(const QString& from, const QString& to) { return move(QFile::encodeName(from), QFile::encodeName(to)); }
     void undo() {
-        for (size_t i = done_.size(); i-- > 0;) QDir().rename(done_[i].second, done_[i].first);
+        for (size_t i = done_.size(); i-- > 0;)
+            ::renameat2(AT_FDCWD, done_[i].second.constData(), AT_FDCWD, done_[i].first.constData(),
+                        RENAME_NOREPLACE);
         done_.clear();
     }
 
 private:
-    std::vector<std::pair<QString, QString>> done_;
+    std::vector<std::pair<QByteArray, QByteArray>> done_;
 };
 
 // Whole-file writes that fail when the disk is full: QImage::save and, in Qt 6.4, QSaveFile
@@ -163,10 +174,11 @@ bool wavWhole(const QString& path) {
 // them stay.
 const QString kMadeList = QStringLiteral(".kavimo-set");
 
+// Only a regular file, opened without waiting on a pipe, has a hash.
 QByteArray hashOf(const QString& path) {
-    QFile file(path);
+    const std::unique_ptr<QFile> file = fs::openRegular(path);
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result().toHex() : QByteArray();
+    return file && hash.addData(file.get()) ? hash.result().toHex() : QByteArray();
 }
 
 std::map<QString, QByteArray> madeList(const QDir& folder) {
@@ -186,17 +198,53 @@ bool writeMadeList(const QDir& folder) {
     return writeWhole(folder.filePath(kMadeList), text);
 }
 
-// What an existing set folder holds that kavimo-set did not make, or that was changed since:
-// these stay when the set is replaced.
-QStringList notMadeHere(const QDir& folder) {
-    QStringList kept;
-    if (!folder.exists()) return kept;
-    const auto made = madeList(folder);
-    const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-    for (const QString& name : folder.entryList(all)) {
-        if (name == kMadeList) continue;
-        const auto found = made.find(name);
-        if (found == made.end() || found->second != hashOf(folder.filePath(name))) kept << name;
+// The path with its links resolved, as the OS's bytes; "" when it is not there.
+QByteArray realPath(const QByteArray& path) {
+    char real[PATH_MAX];
+    return !path.isEmpty() && ::realpath(path.constData(), real) ? QByteArray(real) : QByteArray();
+}
+
+// The names of the files in a set folder that the other sets in its Data folder name.
+QSet<QByteArray> usedByOtherSets(const QString& dataDir, const QString& title) {
+    QSet<QByteArray> used;
+    const QByteArray folder = realPath(QFile::encodeName(dataDir + u'/' + title));
+    if (folder.isEmpty()) return used;
+    for (const QString& name : fs::listFiles(dataDir, {QStringLiteral("*.dat")})) {
+        if (name.compare(title + QStringLiteral(".dat"), Qt::CaseInsensitive) == 0) continue;
+        const QString dat = dataDir + u'/' + name, root = detail::rootOf(dat);
+        detail::NotingPlatform quiet;
+        for (int16_t kind : {Files::SectionPicture, Files::SectionSound})
+            for (int16_t pair = 0; pair < kMaxPairs; ++pair) {
+                int16_t index = pair;
+                const QString entry = Files::ReadSetEntry(dat, index, kind, quiet);
+                if (entry.isEmpty() || quiet.boxed) break;
+                const QByteArray file = realPath(fs::nativePath(root + u'/' + entry));
+                if (file.startsWith(folder + '/')) used << file.mid(folder.size() + 1);
+            }
+    }
+    return used;
+}
+
+// What an existing set folder holds, by the OS's bytes of each name, that stays when the set
+// is replaced: all but the regular files kavimo-set made there, unchanged, that no other set
+// names. Names that are not UTF-8 (from a Windows zip) were never made here.
+std::vector<QByteArray> notMadeHere(const QString& folder, const QSet<QByteArray>& usedElsewhere) {
+    std::vector<QByteArray> kept;
+    const QByteArray native = QFile::encodeName(folder);
+    std::unique_ptr<DIR, int (*)(DIR*)> directory(::opendir(native.constData()), &::closedir);
+    if (!directory) return kept;
+    const auto madeHere = madeList(QDir(folder));
+    while (const dirent* entry = ::readdir(directory.get())) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == ".." || name == kMadeList.toUtf8()) continue;
+        const QString text = QString::fromUtf8(name);
+        const QByteArray path = native + '/' + name;
+        struct stat status {};
+        const auto found = madeHere.find(text);
+        const bool made = text.toUtf8() == name && found != madeHere.end() &&
+                          ::lstat(path.constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+                          !usedElsewhere.contains(name) && found->second == hashOf(QFile::decodeName(path));
+        if (!made) kept.push_back(name);
     }
     return kept;
 }
@@ -205,16 +253,52 @@ QStringList notMadeHere(const QDir& folder) {
 // from one in use and removed. One that holds a set moved aside is left for the parent.
 const QString kWorkPrefix = QStringLiteral(".kavimo-set-");
 
-void removeAbandonedWork(const QDir& dataDir) {
-    for (const QString& name : dataDir.entryList({kWorkPrefix + u'*'}, QDir::Dirs | QDir::Hidden)) {
+// The work folders in the Data folder whose process is gone (never a link to elsewhere).
+QStringList abandonedWork(const QDir& dataDir) {
+    QStringList abandoned;
+    const auto folders = QDir::Dirs | QDir::Hidden | QDir::NoSymLinks;
+    for (const QString& name : dataDir.entryList({kWorkPrefix + u'*'}, folders)) {
         bool number = false;
         const qint64 pid = name.mid(kWorkPrefix.size()).section(u'-', 0, 0).toLongLong(&number);
         if (!number || pid <= 0 || pid == getpid() || pid > 0x7fffffff) continue;
         if (kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;  // still running
-        QDir work(dataDir.filePath(name));
-        if (work.exists(QStringLiteral(".old")) || work.exists(QStringLiteral(".old.dat"))) continue;
-        work.removeRecursively();
+        abandoned << dataDir.filePath(name);
     }
+    return abandoned;
+}
+
+bool holdsOldSet(const QString& work) {
+    return QFileInfo::exists(work + QStringLiteral("/.old")) || QFileInfo::exists(work + QStringLiteral("/.old.dat"));
+}
+
+void removeAbandonedWork(const QDir& dataDir) {
+    for (const QString& work : abandonedWork(dataDir))
+        if (!holdsOldSet(work)) QDir(work).removeRecursively();
+}
+
+// Ctrl-C and SIGTERM wait while a set is moved into place, so that neither set is left half
+// there; they take effect afterwards.
+class SignalsHeld {
+public:
+    SignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGINT);
+        sigaddset(&held, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &held, &before_);
+    }
+    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t before_{};
+};
+
+// Whether anything, a dangling link included, is at the path.
+bool present(const QString& path) {
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
 }  // namespace
@@ -254,7 +338,8 @@ namespace {
 
 QString programDataDir() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Data"); }
 
-QString realPath(const QString& folder) {
+// A folder's path for telling whether two name the same one, existing or not.
+QString folderKey(const QString& folder) {
     const QString real = QFileInfo(folder).canonicalFilePath();
     return real.isEmpty() ? QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) : real;
 }
@@ -262,8 +347,8 @@ QString realPath(const QString& folder) {
 }  // namespace
 
 bool listedByGame(const QString& dataDir) {
-    const QString real = realPath(dataDir);
-    return real == realPath(programDataDir()) || real == realPath(userDataDir());
+    const QString key = folderKey(dataDir);
+    return key == folderKey(programDataDir()) || key == folderKey(userDataDir());
 }
 
 SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& title, const QString& dataDir,
@@ -332,7 +417,11 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
     const QFileInfo datInfo(datPath), folderInfo(dir.filePath(title));
     const bool inTheWay =
         (datInfo.exists() && !datInfo.isFile()) || (folderInfo.exists() && !folderInfo.isDir());
-    if (!title.isEmpty() && inTheWay)
+    if (!title.isEmpty() && (datInfo.isSymLink() || folderInfo.isSymLink()))
+        error(datPath, Maker::tr("\"%1\" in %2 is a link to somewhere else, which kavimo-set does not replace. "
+                                 "Choose another title.")
+                           .arg(title, plan.dataDir));
+    else if (!title.isEmpty() && inTheWay)
         error(datPath, Maker::tr("Something that is not a set is called \"%1\" in %2. Choose another title.")
                            .arg(title, plan.dataDir));
     else if (!title.isEmpty() && !plan.force && datInfo.exists())
@@ -345,11 +434,16 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
                            .arg(title, plan.dataDir));
     // The game lists its own sets and the user's as one: two of one title look the same there.
     for (const QString& other : {programDataDir(), userDataDir()})
-        if (!title.isEmpty() && listedByGame(plan.dataDir) && realPath(other) != realPath(plan.dataDir) &&
+        if (!title.isEmpty() && listedByGame(plan.dataDir) && folderKey(other) != folderKey(plan.dataDir) &&
             fs::fileExists(other + u'/' + title + ".dat"))
             warning(other, Maker::tr("The game also lists a set called \"%1\", from %2: the child would see "
                                      "two sets of that title.")
                                .arg(title, other));
+    for (const QString& work : abandonedWork(dir))
+        if (holdsOldSet(work))
+            warning(work, Maker::tr("A run of kavimo-set that was stopped while replacing a set left that set's "
+                                    "files in %1. Move them back into %2.")
+                              .arg(work, plan.dataDir));
     if (QFileInfo(plan.dataDir).exists() && !QFileInfo(plan.dataDir).isDir())
         error(plan.dataDir, Maker::tr("%1 is not a folder.").arg(plan.dataDir));
     if (dir.dirName().compare(QStringLiteral("Data"), Qt::CaseInsensitive) != 0)
@@ -454,9 +548,10 @@ MakeResult writeSet(const SetPlan& given) {
         return fail(Maker::tr("Nothing can be written in %1.").arg(plan.dataDir));
 
     // What stays in the set's folder when it is replaced; the new files take other names.
-    const QStringList kept = notMadeHere(QDir(dir.filePath(plan.title)));
+    const QString finalFolder = dir.filePath(plan.title);
+    const QSet<QByteArray> usedElsewhere = usedByOtherSets(dir.path(), plan.title);
     QSet<QString> taken;  // by letter case too: the game's look-up ignores it
-    for (const QString& name : kept) taken.insert(name.toLower());
+    for (const QByteArray& name : notMadeHere(finalFolder, usedElsewhere)) taken.insert(fs::decodePath(name).toLower());
     for (PairPlan& pair : plan.pairs) {
         const QString base = pair.name;
         const auto nameIsFree = [&] {
@@ -531,24 +626,29 @@ MakeResult writeSet(const SetPlan& given) {
     if (!writeWhole(workDat, bytes) || !writeMadeList(QDir(folder.path()))) return fail(noRoom);
 
     // Into place: an old set of that title moves aside first, the set file comes last, so
-    // the game never lists a set whose pictures are not all there.
-    const QString finalFolder = dir.filePath(plan.title);
+    // the game never lists a set whose pictures are not all there. What stays is taken from
+    // the old folder once it is aside, with what was put there meanwhile; nothing replaces
+    // what is there already.
     const QString finalDat = dir.filePath(plan.title + QStringLiteral(".dat"));
+    const QString old = work.filePath(QStringLiteral(".old")), oldDat = work.filePath(QStringLiteral(".old.dat"));
+    const SignalsHeld held;
+    if (!plan.force && (present(finalDat) || present(finalFolder)))
+        return fail(Maker::tr("A set called \"%1\" was made in %2 meanwhile. Nothing was changed.")
+                        .arg(plan.title, plan.dataDir));
     Moves moves;
-    const QString old = work.filePath(QStringLiteral(".old"));
-    const bool placed =
-        (!QFileInfo::exists(finalDat) || moves.move(finalDat, work.filePath(QStringLiteral(".old.dat")))) &&
-        (!QFileInfo::exists(finalFolder) || moves.move(finalFolder, old)) &&
-        moves.move(folder.path(), finalFolder) &&
-        std::all_of(kept.begin(), kept.end(),
-                    [&](const QString& name) {
-                        return moves.move(old + u'/' + name, finalFolder + u'/' + name);
-                    }) &&
-        moves.move(workDat, finalDat);
-    if (!placed) {
+    bool placed = (!present(finalDat) || moves.move(finalDat, oldDat)) &&
+                  (!present(finalFolder) || moves.move(finalFolder, old)) && moves.move(folder.path(), finalFolder);
+    if (placed)
+        for (const QByteArray& name : notMadeHere(old, usedElsewhere))
+            if (!(placed = moves.move(QFile::encodeName(old) + '/' + name, QFile::encodeName(finalFolder) + '/' + name)))
+                break;
+    if (!placed || !moves.move(workDat, finalDat)) {
         moves.undo();
-        return fail(Maker::tr("The set cannot be moved into %1.").arg(plan.dataDir));
+        return fail(Maker::tr("The set cannot be moved into %1. Nothing was changed.").arg(plan.dataDir));
     }
+    // Only what this program made is left aside: gone before a signal can stop the process.
+    QDir(old).removeRecursively();
+    QFile::remove(oldDat);
     made.keep = true;
     result.ok = true;
     result.datPath = finalDat;

@@ -5,10 +5,12 @@
 #include <QProcess>
 #include <QStringEncoder>
 
+#include <filesystem>
 #include <fstream>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "maker/SetMaker.h"
 #include "support/Game.h"
@@ -170,6 +172,28 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     // Opened with a sound that is gone, the pair keeps it named, for the check to say so.
     dir.write("Data/pets.dat", "[File]\r\n1\r\n[Picture]\r\nData\\pets\\dog.jpg\r\n[Sound]\r\nData\\pets\\gone.wav\r\n");
     EXPECT_TRUE(opened() && checkPlan(plan).at(0).message.contains("gone.wav"));
+
+    // Another set's picture, a name from a Windows zip and a pipe where the list names a made
+    // file stay, and nothing waits on the pipe; a killed run's folder that is a link, and a
+    // set folder that is one, leave what they point to alone.
+    const QByteArray neko = QFile::encodeName(dir.file("Data/pets/")) + QStringEncoder("windows-31j").encode(u"ねこ.jpg");
+    std::ofstream(neko.toStdString()) << "x";
+    dir.write("Data/other.dat", "[File]\r\n1\r\n[Picture]\r\nData\\pets\\dog-2.png\r\n");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("Data/pets/fifo.png")).constData(), 0600), 0);
+    QFile list(dir.file("Data/pets/.kavimo-set"));
+    ASSERT_TRUE(list.open(QIODevice::Append) && list.write("da39a3ee5e6b4b0d3255bfef95601890afd80709 fifo.png\n"));
+    list.close();
+    dir.write("elsewhere/photo.jpg", "x");
+    for (const char* link : {"Data/.kavimo-set-999999998-y", "Data/linked"}) QFile::link(dir.file("elsewhere"), dir.file(link));
+    plan = planFromPictures({dir.file("Data/pets/dog.jpg")}, "pets", dir.file("Data"), false);
+    plan.force = true;
+    ASSERT_TRUE(writeSet(plan).ok);
+    plan.title = "linked";
+    EXPECT_TRUE(writeSet(plan).message.contains("link"));
+    // (Qt lists neither the pipe nor the name that is not UTF-8.)
+    EXPECT_EQ(entries("Data/pets"), QStringList({".kavimo-set", "dog-2.png", "dog-3.png", "dog.jpg", "dog.png"}));
+    EXPECT_TRUE(std::filesystem::remove(neko.toStdString()) && QFileInfo(dir.file("Data/pets/fifo.png")).exists() &&
+                entries("elsewhere") == QStringList{"photo.jpg"});
 }
 
 // Names unpacked from an old Windows zip are Shift_JIS bytes: make takes such photos with

@@ -5,7 +5,7 @@
     <name>Maker</name>
     <message>
         <location filename="../CardPictures.cpp" line="84"/>
-        <location filename="../SetWriter.cpp" line="372"/>
+        <location filename="../SetWriter.cpp" line="463"/>
         <location filename="../Sounds.cpp" line="47"/>
         <location filename="../main.cpp" line="147"/>
         <location filename="../main.cpp" line="188"/>
@@ -24,7 +24,7 @@
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="89"/>
-        <location filename="../SetWriter.cpp" line="376"/>
+        <location filename="../SetWriter.cpp" line="467"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
@@ -75,7 +75,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="169"/>
-        <location filename="../SetWriter.cpp" line="363"/>
+        <location filename="../SetWriter.cpp" line="454"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -170,139 +170,154 @@
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="324"/>
+        <location filename="../SetWriter.cpp" line="406"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="326"/>
+        <location filename="../SetWriter.cpp" line="408"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="330"/>
+        <location filename="../SetWriter.cpp" line="412"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="332"/>
+        <location filename="../SetWriter.cpp" line="414"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="339"/>
+        <location filename="../SetWriter.cpp" line="421"/>
+        <source>&quot;%1&quot; in %2 is a link to somewhere else, which kavimo-set does not replace. Choose another title.</source>
+        <translation>%2 の「%1」は別の場所へのリンクなので、kavimo-set は置き換えません。別の名前にしてください。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="425"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="342"/>
+        <location filename="../SetWriter.cpp" line="428"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="346"/>
+        <location filename="../SetWriter.cpp" line="432"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="353"/>
+        <location filename="../SetWriter.cpp" line="439"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="357"/>
+        <location filename="../SetWriter.cpp" line="444"/>
+        <source>A run of kavimo-set that was stopped while replacing a set left that set&apos;s files in %1. Move them back into %2.</source>
+        <translation>セットを置き換えている途中で止められた kavimo-set が、そのセットのファイルを %1 に残しています。%2 に戻してください。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="448"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="361"/>
+        <location filename="../SetWriter.cpp" line="452"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="385"/>
+        <location filename="../SetWriter.cpp" line="476"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="387"/>
+        <location filename="../SetWriter.cpp" line="478"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="392"/>
+        <location filename="../SetWriter.cpp" line="483"/>
         <location filename="../Sounds.cpp" line="71"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="397"/>
+        <location filename="../SetWriter.cpp" line="488"/>
         <source>It is left out.</source>
         <translation>これは入れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="402"/>
+        <location filename="../SetWriter.cpp" line="493"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="411"/>
+        <location filename="../SetWriter.cpp" line="502"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="448"/>
+        <location filename="../SetWriter.cpp" line="539"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="454"/>
-        <location filename="../SetWriter.cpp" line="457"/>
+        <location filename="../SetWriter.cpp" line="545"/>
+        <location filename="../SetWriter.cpp" line="548"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="476"/>
+        <location filename="../SetWriter.cpp" line="568"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="478"/>
+        <location filename="../SetWriter.cpp" line="570"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="509"/>
+        <location filename="../SetWriter.cpp" line="601"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="513"/>
+        <location filename="../SetWriter.cpp" line="605"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="553"/>
-        <source>The set cannot be moved into %1.</source>
-        <translation>セットを %1 に置けません。</translation>
+        <location filename="../SetWriter.cpp" line="636"/>
+        <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
+        <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="558"/>
+        <location filename="../SetWriter.cpp" line="647"/>
+        <source>The set cannot be moved into %1. Nothing was changed.</source>
+        <translation>セットを %1 に移せません。何も変えていません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="655"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="571"/>
+        <location filename="../SetWriter.cpp" line="668"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="583"/>
+        <location filename="../SetWriter.cpp" line="680"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="593"/>
+        <location filename="../SetWriter.cpp" line="690"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -449,234 +464,234 @@
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="100"/>
+        <location filename="../MakerWindow.cpp" line="122"/>
         <source>Saving… The window closes once the set is saved.</source>
         <translation>保存しています… 保存が終わると画面を閉じます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="102"/>
+        <location filename="../MakerWindow.cpp" line="124"/>
         <source>Close without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで閉じますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="207"/>
+        <location filename="../MakerWindow.cpp" line="229"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="208"/>
+        <location filename="../MakerWindow.cpp" line="230"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="209"/>
+        <location filename="../MakerWindow.cpp" line="231"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="210"/>
+        <location filename="../MakerWindow.cpp" line="232"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="211"/>
+        <location filename="../MakerWindow.cpp" line="233"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="212"/>
+        <location filename="../MakerWindow.cpp" line="234"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="213"/>
+        <location filename="../MakerWindow.cpp" line="235"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="214"/>
+        <location filename="../MakerWindow.cpp" line="236"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="215"/>
+        <location filename="../MakerWindow.cpp" line="237"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="216"/>
+        <location filename="../MakerWindow.cpp" line="238"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="218"/>
+        <location filename="../MakerWindow.cpp" line="240"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="219"/>
+        <location filename="../MakerWindow.cpp" line="241"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="220"/>
+        <location filename="../MakerWindow.cpp" line="242"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="221"/>
+        <location filename="../MakerWindow.cpp" line="243"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="222"/>
+        <location filename="../MakerWindow.cpp" line="244"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="223"/>
-        <location filename="../MakerWindow.cpp" line="711"/>
+        <location filename="../MakerWindow.cpp" line="245"/>
+        <location filename="../MakerWindow.cpp" line="733"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="224"/>
+        <location filename="../MakerWindow.cpp" line="246"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="239"/>
+        <location filename="../MakerWindow.cpp" line="262"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="240"/>
+        <location filename="../MakerWindow.cpp" line="263"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="245"/>
+        <location filename="../MakerWindow.cpp" line="268"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="245"/>
+        <location filename="../MakerWindow.cpp" line="268"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="247"/>
+        <location filename="../MakerWindow.cpp" line="270"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="279"/>
+        <location filename="../MakerWindow.cpp" line="302"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="280"/>
+        <location filename="../MakerWindow.cpp" line="303"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="296"/>
+        <location filename="../MakerWindow.cpp" line="319"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="365"/>
+        <location filename="../MakerWindow.cpp" line="388"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="435"/>
+        <location filename="../MakerWindow.cpp" line="458"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="437"/>
+        <location filename="../MakerWindow.cpp" line="460"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="489"/>
+        <location filename="../MakerWindow.cpp" line="512"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="491"/>
+        <location filename="../MakerWindow.cpp" line="514"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="493"/>
+        <location filename="../MakerWindow.cpp" line="516"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="495"/>
+        <location filename="../MakerWindow.cpp" line="518"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="520"/>
+        <location filename="../MakerWindow.cpp" line="543"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="217"/>
-        <location filename="../MakerWindow.cpp" line="589"/>
+        <location filename="../MakerWindow.cpp" line="239"/>
+        <location filename="../MakerWindow.cpp" line="612"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="674"/>
+        <location filename="../MakerWindow.cpp" line="696"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="687"/>
+        <location filename="../MakerWindow.cpp" line="709"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="739"/>
+        <location filename="../MakerWindow.cpp" line="761"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="756"/>
+        <location filename="../MakerWindow.cpp" line="778"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="764"/>
+        <location filename="../MakerWindow.cpp" line="786"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="771"/>
+        <location filename="../MakerWindow.cpp" line="793"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="778"/>
+        <location filename="../MakerWindow.cpp" line="800"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="784"/>
+        <location filename="../MakerWindow.cpp" line="806"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="794"/>
+        <location filename="../MakerWindow.cpp" line="816"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="802"/>
+        <location filename="../MakerWindow.cpp" line="824"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
