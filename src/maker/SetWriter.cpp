@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
 #include <QStringEncoder>
@@ -482,6 +483,11 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
             else if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty())
                 error(pair.picture, Maker::tr("espeak-ng is not installed, so names cannot be spoken. "
                                               "Install it with: sudo apt install espeak-ng"));
+            // A camera's file name ("IMG_0002") would be spelt out in English letters and digits.
+            if (pair.sound.spokenText.contains(QRegularExpression(QStringLiteral("[0-9_]"))))
+                warning(pair.picture, Maker::tr("The name spoken for %1 is \"%2\", read out letter by letter "
+                                                "and digit by digit. Write the name the child should hear.")
+                                          .arg(name, pair.sound.spokenText));
         }
     }
     for (const QString& photo : plan.passedOver)

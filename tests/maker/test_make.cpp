@@ -115,7 +115,7 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
 TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
     const struct {
         QStringList files, inputs;
-        bool windows = false;
+        bool windows = false, speak = false;
         QString data = {};  // where the set goes, when not a scratch Data folder
         const char* says;
         Finding::Severity severity = Finding::Severity::Warning;
@@ -123,6 +123,7 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
     } rows[] = {
         {.files = {"a.jpg", "b.heic"}, .inputs = {"f"}, .says = "heif-convert \"b.heic\" \"b.jpg\""},
         {.files = {"a.jpg"}, .inputs = {"f/a.jpg", "f/a.jpg"}, .says = "twice"},
+        {.files = {"IMG_0002.jpg"}, .inputs = {"f"}, .speak = true, .says = "letter by letter"},
         {.files = {"🐶.jpg"}, .inputs = {"f"}, .windows = true, .says = "\"🐶.jpg\"", .severity = Finding::Severity::Error},
         {.files = {"aux.x.jpg"}, .inputs = {"f"}, .windows = true, .says = "", .name = "aux_.x"},
         // Into the game's own Data folder: the user's set of that title is listed beside it.
@@ -137,7 +138,7 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
         for (const QString& file : row.files) dir.write("f/" + file, encoded(photo(9, 9), "JPEG"));
         QStringList inputs;
         for (const QString& input : row.inputs) inputs << dir.file(input);
-        SetPlan plan = planFromPictures(inputs, "t", row.data.isEmpty() ? dir.file("Data") : row.data, false);
+        SetPlan plan = planFromPictures(inputs, "t", row.data.isEmpty() ? dir.file("Data") : row.data, row.speak);
         plan.windows = row.windows;
         EXPECT_TRUE(std::ranges::any_of(checkPlan(plan), [&](const Finding& f) {
             return f.message.contains(QString::fromUtf8(row.says)) && f.severity == row.severity;
