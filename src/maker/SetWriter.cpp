@@ -121,8 +121,10 @@ class Moves {
 public:
     // Never replaces what is at `to`: a file that appeared there meanwhile stays.
     bool move(const QByteArray& from, const QByteArray& to) {
-        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0)
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
+            error_ = qt_error_string(errno);
             return false;
+        }
         done_.push_back({from, to});
         return true;
     }
@@ -134,8 +136,11 @@ public:
         done_.clear();
     }
 
+    QString error() const { return error_; }  // why the last move that failed did
+
 private:
     std::vector<std::pair<QByteArray, QByteArray>> done_;
+    QString error_;
 };
 
 // Whole-file writes that fail when the disk is full: QImage::save and, in Qt 6.4, QSaveFile
@@ -650,7 +655,8 @@ MakeResult writeSet(const SetPlan& given) {
                 break;
     if (!placed || !moves.move(workDat, finalDat)) {
         moves.undo();
-        return fail(Maker::tr("The set cannot be moved into %1. Nothing was changed.").arg(plan.dataDir));
+        return fail(Maker::tr("The set cannot be moved into %1 (%2). Nothing was changed.")
+                        .arg(plan.dataDir, moves.error()));
     }
     // Only what this program made is left aside: gone before a signal can stop the process.
     QDir(old).removeRecursively();
