@@ -17,7 +17,6 @@
 #include <QJsonObject>
 
 #include <csignal>
-#include <ranges>
 #include <cstdio>
 
 namespace {
@@ -131,12 +130,12 @@ int check(const QStringList& args) {
         return kClean;
     }
     QStringList sets;
-    const QStringList given = parser.positionalArguments();
-    if (given.isEmpty()) {
+    if (parser.positionalArguments().isEmpty()) {
         sets << setsIn(QCoreApplication::applicationDirPath() + QStringLiteral("/Data"))
              << setsIn(userDataDir());
     }
-    for (const QString& arg : given | std::views::transform(kavimo::fs::absolute)) {
+    for (const QString& given : parser.positionalArguments()) {
+        const QString arg = kavimo::fs::absolute(given);
         // The folder that holds Data stands for its sets too.
         if (kavimo::fs::isFolder(arg)) {
             const QStringList here = setsIn(arg);
@@ -144,7 +143,7 @@ int check(const QStringList& args) {
         } else if (!kavimo::fs::nativePath(arg).isEmpty())
             sets << arg;
         else
-            return usageError(Maker::tr("%1 was not found.").arg(arg));
+            return usageError(Maker::tr("%1 was not found.").arg(given));
     }
     bool errors = false;
     QJsonArray all;
