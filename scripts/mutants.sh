@@ -79,6 +79,16 @@ src/maker/MakerWindow.cpp | else if (cardSide(n) == cardSide(1)) | else if (n <=
 src/maker/MakerWindow.cpp | return soundPlayable(file, &why) ? QString() : why; | return QString(); | the set maker's window takes a sound the game cannot play
 src/maker/MakerWindow.cpp | return !modified_ || pairs_.empty() || confirm(question); | return true; | the set maker's window closes over unsaved pairs without a question
 src/maker/MakerWindow.cpp | if (spokenEdit->text() != sound.spokenText) spokenEdit->setText(sound.spokenText); | if (sound.spokenText.isEmpty()) spokenEdit->setText(QFileInfo(p.plan.picture).completeBaseName()); | a spoken name cleared to write another is filled in again at once
+src/maker/SetCheck.cpp | if (alike.size() > 1) | if (!alike.isEmpty()) | check warns of every entry in other letter case, although the game finds it
+src/platform/FileLookup.cpp | QDir::cleanPath(decodePath(cwd.get()) + u'/' + path) | QDir::cleanPath(QDir::currentPath() + u'/' + path) | a photo named from inside a folder whose name is Shift_JIS bytes is not found
+src/maker/main.cpp | args << kavimo::fs::decodePath(argv[i]); | args << QString::fromLocal8Bit(argv[i]); | kavimo-set cannot take a photo whose name is Shift_JIS bytes
+src/maker/MakerWindow.cpp | if (!listedByGame(QFileInfo(savedDat_).absolutePath())) { | if (false) { | "Play it now" starts the game on a set it does not list
+src/maker/MakerWindow.cpp | if (saving_) {  // the set being saved | if (false) {  // the set being saved | the window closed while saving asks whether to close without saving
+src/maker/SetWriter.cpp | !usedElsewhere.contains(name) && | | replacing a set deletes a picture that another set names
+src/maker/SetWriter.cpp | NoSymLinks; | NoDotAndDotDot; | a killed run's folder that is a link has what it points to emptied
+src/maker/SetWriter.cpp | (datInfo.isSymLink() || folderInfo.isSymLink()) | (false) | a set folder that is a link to the parent's photos is replaced through it
+src/maker/SetWriter.cpp | contains(QRegularExpression(QStringLiteral("[0-9_]"))) | contains(QRegularExpression(QStringLiteral("[0-9_]{99}"))) | a camera's file name is spelt out as the spoken name without a warning
+src/maker/SetWriter.cpp | listedByGame(plan.dataDir) && folderKey | folderKey | a set saved where the game does not look is said to be listed twice
 TABLE
 )
 
