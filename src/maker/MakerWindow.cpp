@@ -609,7 +609,8 @@ void MakerWindow::showSelected() {
         noSound->setChecked(sound.kind == SoundChoice::Kind::None);
         fileSound->setChecked(sound.kind == SoundChoice::Kind::File);
         spokenSound->setChecked(sound.kind == SoundChoice::Kind::Spoken);
-        soundFileLabel->setName(sound.file.isEmpty() ? tr("(none chosen)") : QFileInfo(sound.file).fileName());
+        soundFileLabel->setName(sound.file.isEmpty() ? tr("(none chosen)")
+                                                     : QFileInfo(sound.file).fileName());
         // Left empty, the picture's name is spoken: shown greyed, so that clearing the field
         // to write another name does not fill it again.
         spokenEdit->setPlaceholderText(QFileInfo(p.plan.picture).completeBaseName());

@@ -128,7 +128,9 @@ public:
         done_.push_back({from, to});
         return true;
     }
-    bool move(const QString& from, const QString& to) { return move(QFile::encodeName(from), QFile::encodeName(to)); }
+    bool move(const QString& from, const QString& to) {
+        return move(QFile::encodeName(from), QFile::encodeName(to));
+    }
     void undo() {
         for (size_t i = done_.size(); i-- > 0;)
             ::renameat2(AT_FDCWD, done_[i].second.constData(), AT_FDCWD, done_[i].first.constData(),
@@ -274,7 +276,8 @@ QStringList abandonedWork(const QDir& dataDir) {
 }
 
 bool holdsOldSet(const QString& work) {
-    return QFileInfo::exists(work + QStringLiteral("/.old")) || QFileInfo::exists(work + QStringLiteral("/.old.dat"));
+    return QFileInfo::exists(work + QStringLiteral("/.old")) ||
+           QFileInfo::exists(work + QStringLiteral("/.old.dat"));
 }
 
 void removeAbandonedWork(const QDir& dataDir) {
@@ -424,8 +427,8 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
     const bool inTheWay =
         (datInfo.exists() && !datInfo.isFile()) || (folderInfo.exists() && !folderInfo.isDir());
     if (!title.isEmpty() && (datInfo.isSymLink() || folderInfo.isSymLink()))
-        error(datPath, Maker::tr("\"%1\" in %2 is a link to somewhere else, which kavimo-set does not replace. "
-                                 "Choose another title.")
+        error(datPath, Maker::tr("\"%1\" in %2 is a link to somewhere else, which kavimo-set does not "
+                                 "replace. Choose another title.")
                            .arg(title, plan.dataDir));
     else if (!title.isEmpty() && inTheWay)
         error(datPath, Maker::tr("Something that is not a set is called \"%1\" in %2. Choose another title.")
@@ -447,8 +450,8 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
                                .arg(title, other));
     for (const QString& work : abandonedWork(dir))
         if (holdsOldSet(work))
-            warning(work, Maker::tr("A run of kavimo-set that was stopped while replacing a set left that set's "
-                                    "files in %1. Move them back into %2.")
+            warning(work, Maker::tr("A run of kavimo-set that was stopped while replacing a set left that "
+                                    "set's files in %1. Move them back into %2.")
                               .arg(work, plan.dataDir));
     if (QFileInfo(plan.dataDir).exists() && !QFileInfo(plan.dataDir).isDir())
         error(plan.dataDir, Maker::tr("%1 is not a folder.").arg(plan.dataDir));
@@ -562,7 +565,8 @@ MakeResult writeSet(const SetPlan& given) {
     const QString finalFolder = dir.filePath(plan.title);
     const QSet<QByteArray> usedElsewhere = usedByOtherSets(dir.path(), plan.title);
     QSet<QString> taken;  // by letter case too: the game's look-up ignores it
-    for (const QByteArray& name : notMadeHere(finalFolder, usedElsewhere)) taken.insert(fs::decodePath(name).toLower());
+    for (const QByteArray& name : notMadeHere(finalFolder, usedElsewhere))
+        taken.insert(fs::decodePath(name).toLower());
     for (PairPlan& pair : plan.pairs) {
         const QString base = pair.name;
         const auto nameIsFree = [&] {
@@ -641,18 +645,20 @@ MakeResult writeSet(const SetPlan& given) {
     // the old folder once it is aside, with what was put there meanwhile; nothing replaces
     // what is there already.
     const QString finalDat = dir.filePath(plan.title + QStringLiteral(".dat"));
-    const QString old = work.filePath(QStringLiteral(".old")), oldDat = work.filePath(QStringLiteral(".old.dat"));
+    const QString old = work.filePath(QStringLiteral(".old"));
+    const QString oldDat = work.filePath(QStringLiteral(".old.dat"));
     const SignalsHeld held;
     if (!plan.force && (present(finalDat) || present(finalFolder)))
         return fail(Maker::tr("A set called \"%1\" was made in %2 meanwhile. Nothing was changed.")
                         .arg(plan.title, plan.dataDir));
     Moves moves;
     bool placed = (!present(finalDat) || moves.move(finalDat, oldDat)) &&
-                  (!present(finalFolder) || moves.move(finalFolder, old)) && moves.move(folder.path(), finalFolder);
+                  (!present(finalFolder) || moves.move(finalFolder, old)) &&
+                  moves.move(folder.path(), finalFolder);
+    const QByteArray from = QFile::encodeName(old) + '/', to = QFile::encodeName(finalFolder) + '/';
     if (placed)
         for (const QByteArray& name : notMadeHere(old, usedElsewhere))
-            if (!(placed = moves.move(QFile::encodeName(old) + '/' + name, QFile::encodeName(finalFolder) + '/' + name)))
-                break;
+            if (!(placed = moves.move(from + name, to + name))) break;
     if (!placed || !moves.move(workDat, finalDat)) {
         moves.undo();
         return fail(Maker::tr("The set cannot be moved into %1 (%2). Nothing was changed.")

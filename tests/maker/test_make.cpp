@@ -138,7 +138,8 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
         for (const QString& file : row.files) dir.write("f/" + file, encoded(photo(9, 9), "JPEG"));
         QStringList inputs;
         for (const QString& input : row.inputs) inputs << dir.file(input);
-        SetPlan plan = planFromPictures(inputs, "t", row.data.isEmpty() ? dir.file("Data") : row.data, row.speak);
+        const QString data = row.data.isEmpty() ? dir.file("Data") : row.data;
+        SetPlan plan = planFromPictures(inputs, "t", data, row.speak);
         plan.windows = row.windows;
         EXPECT_TRUE(std::ranges::any_of(checkPlan(plan), [&](const Finding& f) {
             return f.message.contains(QString::fromUtf8(row.says)) && f.severity == row.severity;
@@ -177,23 +178,28 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     // Another set's picture, a name from a Windows zip and a pipe where the list names a made
     // file stay, and nothing waits on the pipe; a killed run's folder that is a link, and a
     // set folder that is one, leave what they point to alone.
-    const QByteArray neko = QFile::encodeName(dir.file("Data/pets/")) + QStringEncoder("windows-31j").encode(u"ねこ.jpg");
+    const QByteArray neko =
+        QFile::encodeName(dir.file("Data/pets/")) + QStringEncoder("windows-31j").encode(u"ねこ.jpg");
     std::ofstream(neko.toStdString()) << "x";
     dir.write("Data/other.dat", "[File]\r\n1\r\n[Picture]\r\nData\\pets\\dog-2.png\r\n");
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("Data/pets/fifo.png")).constData(), 0600), 0);
     QFile list(dir.file("Data/pets/.kavimo-set"));
-    ASSERT_TRUE(list.open(QIODevice::Append) && list.write("da39a3ee5e6b4b0d3255bfef95601890afd80709 fifo.png\n"));
+    ASSERT_TRUE(list.open(QIODevice::Append) &&
+                list.write("da39a3ee5e6b4b0d3255bfef95601890afd80709 fifo.png\n"));
     list.close();
     dir.write("elsewhere/photo.jpg", "x");
-    for (const char* link : {"Data/.kavimo-set-999999998-y", "Data/linked"}) QFile::link(dir.file("elsewhere"), dir.file(link));
+    for (const char* link : {"Data/.kavimo-set-999999998-y", "Data/linked"})
+        QFile::link(dir.file("elsewhere"), dir.file(link));
     plan = planFromPictures({dir.file("Data/pets/dog.jpg")}, "pets", dir.file("Data"), false);
     plan.force = true;
     ASSERT_TRUE(writeSet(plan).ok);
     plan.title = "linked";
     EXPECT_TRUE(writeSet(plan).message.contains("link"));
     // (Qt lists neither the pipe nor the name that is not UTF-8.)
-    EXPECT_EQ(entries("Data/pets"), QStringList({".kavimo-set", "dog-2.png", "dog-3.png", "dog.jpg", "dog.png"}));
-    EXPECT_TRUE(std::filesystem::remove(neko.toStdString()) && QFileInfo(dir.file("Data/pets/fifo.png")).exists() &&
+    EXPECT_EQ(entries("Data/pets"),
+              QStringList({".kavimo-set", "dog-2.png", "dog-3.png", "dog.jpg", "dog.png"}));
+    EXPECT_TRUE(std::filesystem::remove(neko.toStdString()) &&
+                QFileInfo(dir.file("Data/pets/fifo.png")).exists() &&
                 entries("elsewhere") == QStringList{"photo.jpg"});
 }
 
@@ -217,8 +223,8 @@ TEST(MakeAndCheck, TakeShiftJisNamesFromAWindowsZip) {
     // From a terminal, the photo named as the shell gives it.
     QProcess make;
     make.setWorkingDirectory(dir.file("zip"));
-    make.start("bash", {"-c", "exec \"$0\" make --title t --data ../cli \"$(printf '\\x82\\xa2\\x82\\xca').png\"",
-                        KAVIMO_SET_PROGRAM});
+    const QString shellName = "\"$(printf '\\x82\\xa2\\x82\\xca').png\"";
+    make.start("bash", {"-c", "exec \"$0\" make --title t --data ../cli " + shellName, KAVIMO_SET_PROGRAM});
     EXPECT_TRUE(make.waitForFinished(30000) && QFile::exists(dir.file("cli/t/いぬ.png")))
         << make.readAllStandardError().toStdString();
 }
