@@ -65,9 +65,11 @@ QString photoProblem(const QString& file) {
     const QString name = QFileInfo(file).fileName();
     if (!QStringList{"heic", "heif"}.contains(QFileInfo(file).suffix().toLower()))
         return Maker::tr("%1 is not a picture that can be read.").arg(name);
+    // The command names whole paths, so that it works from any folder.
+    const QFileInfo info(file);
     return Maker::tr("%1 is a phone's HEIC photo, which the game cannot show. Convert it to JPEG first, for "
-                     "example with: heif-convert \"%1\" \"%2.jpg\"")
-        .arg(name, QFileInfo(file).completeBaseName());
+                     "example with: heif-convert \"%2\" \"%3.jpg\"")
+        .arg(name, info.absoluteFilePath(), info.absolutePath() + u'/' + info.completeBaseName());
 }
 
 }  // namespace detail

@@ -51,10 +51,13 @@ bool soundPlayable(const QString& file, QString* why) {
     // The game's own decoder decides, so that what is refused here is what the game refuses.
     // Its WAV is named apart, so that the command does not convert the file onto itself.
     const bool isWav = QFileInfo(file).suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) == 0;
+    // The command names whole paths, so that it works from any folder.
+    const QFileInfo given(file);
+    const QString stem = given.absolutePath() + u'/' + given.completeBaseName();
     if (!sound || !SoundDecoder::open(fs::nativePath(file)))
         return fail(Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). "
-                              "Convert it to WAV, for example with: ffmpeg -i \"%1\" \"%2.wav\"")
-                        .arg(name, QFileInfo(file).completeBaseName() + (isWav ? "-converted" : "")));
+                              "Convert it to WAV, for example with: ffmpeg -i \"%2\" \"%3.wav\"")
+                        .arg(name, given.absoluteFilePath(), stem + (isWav ? "-converted" : "")));
     if (info.frames <= 0 || info.samplerate <= 0 || info.channels <= 0)
         return fail(Maker::tr("%1 holds no sound.").arg(name));
     return true;

@@ -81,7 +81,7 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         {.input = "many", .pictures = 22, .says = "11 to 21 pairs give small cards"},
         // This one passes the plan and fails while the set is being written.
         {.input = "many", .extra = "9.png", .bytes = "\x89PNG\r\n\x1a\n", .says = "9.png"},
-        {.input = "many", .extra = "1.m4a", .bytes = "....ftypM4A ", .says = "ffmpeg -i \"1.m4a\""},
+        {.input = "many", .extra = "1.m4a", .bytes = "....ftypM4A ", .says = "/many/1.m4a\" \"/"},
         {.input = "old", .says = "already exists"},
         {.input = "old", .force = true, .room = 64, .says = "the disk is full"},
         {.input = "many", .extra = "犬.png", .bytes = encoded(photo(9, 9), "PNG"), .speak = true, .says = "kana"},
@@ -121,7 +121,7 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
         Finding::Severity severity = Finding::Severity::Warning;
         const char* name = nullptr;  // the first pair's file name
     } rows[] = {
-        {.files = {"a.jpg", "b.heic"}, .inputs = {"f"}, .says = "heif-convert \"b.heic\" \"b.jpg\""},
+        {.files = {"a.jpg", "b.heic"}, .inputs = {"f"}, .says = "/f/b.heic\" \"/"},
         {.files = {"a.jpg"}, .inputs = {"f/a.jpg", "f/a.jpg"}, .says = "twice"},
         {.files = {"IMG_0002.jpg"}, .inputs = {"f"}, .speak = true, .says = "letter by letter"},
         {.files = {"🐶.jpg"}, .inputs = {"f"}, .windows = true, .says = "\"🐶.jpg\"", .severity = Finding::Severity::Error},

@@ -4,11 +4,11 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="84"/>
-        <location filename="../SetWriter.cpp" line="469"/>
+        <location filename="../CardPictures.cpp" line="86"/>
+        <location filename="../SetWriter.cpp" line="472"/>
         <location filename="../Sounds.cpp" line="47"/>
-        <location filename="../main.cpp" line="147"/>
-        <location filename="../main.cpp" line="188"/>
+        <location filename="../main.cpp" line="146"/>
+        <location filename="../main.cpp" line="187"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
@@ -18,18 +18,18 @@
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="68"/>
-        <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with: heif-convert &quot;%1&quot; &quot;%2.jpg&quot;</source>
-        <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば: heif-convert &quot;%1&quot; &quot;%2.jpg&quot;</translation>
+        <location filename="../CardPictures.cpp" line="70"/>
+        <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with: heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</source>
+        <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば: heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="89"/>
-        <location filename="../SetWriter.cpp" line="473"/>
+        <location filename="../CardPictures.cpp" line="91"/>
+        <location filename="../SetWriter.cpp" line="476"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="94"/>
+        <location filename="../CardPictures.cpp" line="96"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -75,7 +75,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="169"/>
-        <location filename="../SetWriter.cpp" line="460"/>
+        <location filename="../SetWriter.cpp" line="463"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -170,184 +170,184 @@
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="412"/>
+        <location filename="../SetWriter.cpp" line="415"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="414"/>
+        <location filename="../SetWriter.cpp" line="417"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="418"/>
+        <location filename="../SetWriter.cpp" line="421"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="420"/>
+        <location filename="../SetWriter.cpp" line="423"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="427"/>
+        <location filename="../SetWriter.cpp" line="430"/>
         <source>&quot;%1&quot; in %2 is a link to somewhere else, which kavimo-set does not replace. Choose another title.</source>
         <translation>%2 の「%1」は別の場所へのリンクなので、kavimo-set は置き換えません。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="431"/>
+        <location filename="../SetWriter.cpp" line="434"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="434"/>
+        <location filename="../SetWriter.cpp" line="437"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="438"/>
+        <location filename="../SetWriter.cpp" line="441"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="445"/>
+        <location filename="../SetWriter.cpp" line="448"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="450"/>
+        <location filename="../SetWriter.cpp" line="453"/>
         <source>A run of kavimo-set that was stopped while replacing a set left that set&apos;s files in %1. Move them back into %2.</source>
         <translation>セットを置き換えている途中で止められた kavimo-set が、そのセットのファイルを %1 に残しています。%2 に戻してください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="454"/>
+        <location filename="../SetWriter.cpp" line="457"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="458"/>
+        <location filename="../SetWriter.cpp" line="461"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="482"/>
+        <location filename="../SetWriter.cpp" line="485"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="484"/>
+        <location filename="../SetWriter.cpp" line="487"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="489"/>
-        <location filename="../Sounds.cpp" line="71"/>
+        <location filename="../SetWriter.cpp" line="492"/>
+        <location filename="../Sounds.cpp" line="74"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="493"/>
+        <location filename="../SetWriter.cpp" line="496"/>
         <source>The name spoken for %1 is &quot;%2&quot;, read out letter by letter and digit by digit. Write the name the child should hear.</source>
         <translation>%1 の読み上げる名前は「%2」で、文字と数字を一つずつ読み上げます。子どもに聞かせたい名前を書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="499"/>
+        <location filename="../SetWriter.cpp" line="502"/>
         <source>It is left out.</source>
         <translation>これは入れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="504"/>
+        <location filename="../SetWriter.cpp" line="507"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="513"/>
+        <location filename="../SetWriter.cpp" line="516"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="550"/>
+        <location filename="../SetWriter.cpp" line="553"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="556"/>
         <location filename="../SetWriter.cpp" line="559"/>
+        <location filename="../SetWriter.cpp" line="562"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="579"/>
+        <location filename="../SetWriter.cpp" line="583"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="581"/>
+        <location filename="../SetWriter.cpp" line="585"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="612"/>
+        <location filename="../SetWriter.cpp" line="616"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="616"/>
+        <location filename="../SetWriter.cpp" line="620"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="647"/>
+        <location filename="../SetWriter.cpp" line="652"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="658"/>
+        <location filename="../SetWriter.cpp" line="664"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="667"/>
+        <location filename="../SetWriter.cpp" line="673"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="680"/>
+        <location filename="../SetWriter.cpp" line="686"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="692"/>
+        <location filename="../SetWriter.cpp" line="698"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="702"/>
+        <location filename="../SetWriter.cpp" line="708"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="55"/>
-        <source>%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). Convert it to WAV, for example with: ffmpeg -i &quot;%1&quot; &quot;%2.wav&quot;</source>
-        <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、Opus、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: ffmpeg -i &quot;%1&quot; &quot;%2.wav&quot;</translation>
+        <location filename="../Sounds.cpp" line="58"/>
+        <source>%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). Convert it to WAV, for example with: ffmpeg -i &quot;%2&quot; &quot;%3.wav&quot;</source>
+        <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、Opus、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: ffmpeg -i &quot;%2&quot; &quot;%3.wav&quot;</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="59"/>
+        <location filename="../Sounds.cpp" line="62"/>
         <source>%1 holds no sound.</source>
         <translation>%1 には音が入っていません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="78"/>
+        <location filename="../Sounds.cpp" line="81"/>
         <source>espeak-ng could not be started.</source>
         <translation>espeak-ng を起動できません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="85"/>
+        <location filename="../Sounds.cpp" line="88"/>
         <source>espeak-ng could not speak &quot;%1&quot;: %2</source>
         <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="36"/>
+        <location filename="../main.cpp" line="35"/>
         <source>Usage:
   kavimo-set make [--title TITLE] [--data DIR] [--speak] [--windows] [--force] PICTURE|FOLDER...
       Makes a set of the pictures (the first one is the preview). A sound with the same name
@@ -376,82 +376,82 @@
       セットづくりの画面を開きます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="85"/>
+        <location filename="../main.cpp" line="84"/>
         <source>1 pair</source>
         <translation>1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="85"/>
+        <location filename="../main.cpp" line="84"/>
         <source>%1 pairs</source>
         <translation>%1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="86"/>
+        <location filename="../main.cpp" line="85"/>
         <source>large cards</source>
         <translation>大きいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="86"/>
+        <location filename="../main.cpp" line="85"/>
         <source>small cards</source>
         <translation>小さいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="87"/>
+        <location filename="../main.cpp" line="86"/>
         <source>plays cleanly</source>
         <translation>問題なく遊べます</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="88"/>
+        <location filename="../main.cpp" line="87"/>
         <source>1 error</source>
         <translation>エラー 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="88"/>
+        <location filename="../main.cpp" line="87"/>
         <source>%1 errors</source>
         <translation>エラー %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="89"/>
+        <location filename="../main.cpp" line="88"/>
         <source>1 warning</source>
         <translation>注意 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="89"/>
+        <location filename="../main.cpp" line="88"/>
         <source>%1 warnings</source>
         <translation>注意 %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="95"/>
+        <location filename="../main.cpp" line="94"/>
         <source>error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="95"/>
+        <location filename="../main.cpp" line="94"/>
         <source>warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="159"/>
+        <location filename="../main.cpp" line="158"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="183"/>
+        <location filename="../main.cpp" line="182"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="195"/>
+        <location filename="../main.cpp" line="194"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="207"/>
+        <location filename="../main.cpp" line="206"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="239"/>
+        <location filename="../main.cpp" line="238"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
@@ -555,7 +555,7 @@
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="245"/>
-        <location filename="../MakerWindow.cpp" line="733"/>
+        <location filename="../MakerWindow.cpp" line="734"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
@@ -651,52 +651,52 @@
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="696"/>
+        <location filename="../MakerWindow.cpp" line="697"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="709"/>
+        <location filename="../MakerWindow.cpp" line="710"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="761"/>
+        <location filename="../MakerWindow.cpp" line="762"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="778"/>
+        <location filename="../MakerWindow.cpp" line="779"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="786"/>
+        <location filename="../MakerWindow.cpp" line="787"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="793"/>
+        <location filename="../MakerWindow.cpp" line="794"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="800"/>
+        <location filename="../MakerWindow.cpp" line="801"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="806"/>
+        <location filename="../MakerWindow.cpp" line="807"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="816"/>
+        <location filename="../MakerWindow.cpp" line="817"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="824"/>
+        <location filename="../MakerWindow.cpp" line="825"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
