@@ -70,7 +70,7 @@ src/maker/CardPictures.cpp | return {(upright.width() - side) / 2, (upright.heig
 src/maker/SetWriter.cpp | !title.isEmpty() && !plan.force && | !title.isEmpty() && plan.force && | kavimo-set make saves a new set over an existing one
 src/maker/SetWriter.cpp | if (!made) kept.push_back(name); | | replacing a set deletes the parent's photos and another set's pictures in its folder
 src/maker/SetWriter.cpp | return written && file.error() == QFileDevice::NoError; | return true; | a card that a full disk cut short is taken, and the set reported as made
-src/maker/SetWriter.cpp | if (!holdsOldSet(work)) QDir(work).removeRecursively(); | | the work folder of a killed run stays for ever
+src/maker/SetWriter.cpp | if (!holdsOldSet(work)) QDir(work).removeRecursively(); | if (!holdsOldSet(work)) continue; | the work folder of a killed run stays for ever
 src/maker/SetCheck.cpp | entriesFollow(lineOf(Files::SectionSound, *count_ - 1)) | entriesFollow(line) | check calls a pair without a sound, as make writes it, sounds shifted onto the next pairs
 src/maker/SetCheck.cpp | fs::openRegular(dat_); | std::make_unique<QFile>(dat_); file->open(QIODevice::ReadOnly); | check cannot read a set file whose name is Shift_JIS bytes
 src/platform/FileLookup.cpp | .normalized(QString::NormalizationForm_C)\n                .compare | .compare | a name from a Mac zip, its kana and voicing marks apart, is not found
