@@ -53,6 +53,12 @@ QString titleFor(const QString& pictureOrFolder) {
     return info.isDir() ? QDir(info.absoluteFilePath()).dirName() : info.absoluteDir().dirName();
 }
 
+// What a pair's spoken name says: the name written, or when none is, its picture's name.
+QString spokenName(const PairPlan& pair) {
+    const QString& written = pair.sound.spokenText;
+    return written.isEmpty() ? QFileInfo(pair.picture).completeBaseName() : written;
+}
+
 QString severityText(Finding::Severity severity) {
     return severity == Finding::Severity::Error ? MakerWindow::tr("Error") : MakerWindow::tr("Warning");
 }
@@ -686,7 +692,7 @@ void MakerWindow::listen(int pair) {
             platform_.sndPlaySoundA(sound.file, SND_ASYNC);
             break;
         case SoundChoice::Kind::Spoken:
-            speakInto(plan().pairs[pair].sound.spokenText,
+            speakInto(spokenName(pairs_[pair].plan),
                       [this](const QString& wav) { platform_.sndPlaySoundA(wav, SND_ASYNC); });
             break;
     }
@@ -721,8 +727,7 @@ SetPlan MakerWindow::plan() const {
     plan.dataDir = dataDir_;
     for (const Pair& pair : pairs_) {
         PairPlan p = pair.plan;
-        if (p.sound.kind == SoundChoice::Kind::Spoken && p.sound.spokenText.isEmpty())
-            p.sound.spokenText = QFileInfo(p.picture).completeBaseName();
+        if (p.sound.kind == SoundChoice::Kind::Spoken) p.sound.spokenText = spokenName(p);
         plan.pairs.push_back(p);
     }
     plan.force = own_ && own_->first == plan.title && QDir(own_->second) == QDir(plan.dataDir);

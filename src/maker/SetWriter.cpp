@@ -226,7 +226,7 @@ QSet<QByteArray> usedByOtherSets(const QString& dataDir, const QString& title) {
                 int16_t index = pair;
                 const QString entry = Files::ReadSetEntry(dat, index, kind, quiet);
                 if (entry.isEmpty() || quiet.boxed) break;
-                const QByteArray file = realPath(fs::nativePath(root + u'/' + entry));
+                const QByteArray file = realPath(fs::nativePath(detail::located(root, entry)));
                 if (file.startsWith(folder + '/')) used << file.mid(folder.size() + 1);
             }
     }

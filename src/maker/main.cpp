@@ -148,7 +148,7 @@ int check(const QStringList& args) {
     bool errors = false;
     QJsonArray all;
     for (const QString& dat : sets) {
-        const CheckedSet set = checkOne(kavimo::fs::absolute(dat));
+        const CheckedSet set = checkOne(dat);  // absolute already
         for (const Finding& f : set.findings) errors = errors || f.severity == Finding::Severity::Error;
         if (parser.isSet(json))
             all.append(toJson(set));
@@ -180,14 +180,12 @@ int make(const QStringList& args) {
     }
     if (parser.positionalArguments().isEmpty())
         return usageError(Maker::tr("Give the pictures or folders to make a set of."));
-    QStringList inputs;
-    for (const QString& input : parser.positionalArguments()) {
-        inputs << kavimo::fs::absolute(input);
-        if (kavimo::fs::nativePath(inputs.last()).isEmpty())
+    for (const QString& input : parser.positionalArguments())
+        if (kavimo::fs::nativePath(kavimo::fs::absolute(input)).isEmpty())
             return usageError(Maker::tr("%1 was not found.").arg(input));
-    }
 
-    SetPlan plan = planFromPictures(inputs, parser.value(title), parser.value(data), parser.isSet(speak));
+    SetPlan plan = planFromPictures(parser.positionalArguments(), parser.value(title), parser.value(data),
+                                    parser.isSet(speak));
     plan.windows = parser.isSet(windows);
     plan.force = parser.isSet(force);
     for (const Finding& f : checkPlan(plan))
