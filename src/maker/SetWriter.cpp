@@ -221,11 +221,15 @@ QSet<QByteArray> usedByOtherSets(const QString& dataDir, const QString& title) {
         if (name.compare(title + QStringLiteral(".dat"), Qt::CaseInsensitive) == 0) continue;
         const QString dat = dataDir + u'/' + name, root = detail::rootOf(dat);
         detail::NotingPlatform quiet;
+        int16_t index = 0;
+        const auto count = ParsePairCount(Files::ReadSetEntry(dat, index, Files::SectionFile, quiet));
+        if (quiet.boxed || !count) continue;
         for (int16_t kind : {Files::SectionPicture, Files::SectionSound})
-            for (int16_t pair = 0; pair < kMaxPairs; ++pair) {
-                int16_t index = pair;
+            for (int16_t pair = 0; pair < std::min<int>(*count, kMaxPairs); ++pair) {
+                index = pair;
                 const QString entry = Files::ReadSetEntry(dat, index, kind, quiet);
-                if (entry.isEmpty() || quiet.boxed) break;
+                if (quiet.boxed) break;
+                if (entry.isEmpty()) continue;  // a pair without a sound of its own
                 const QByteArray file = realPath(fs::nativePath(detail::located(root, entry)));
                 if (file.startsWith(folder + '/')) used << file.mid(folder.size() + 1);
             }

@@ -181,7 +181,8 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     const QByteArray neko =
         QFile::encodeName(dir.file("Data/pets/")) + QStringEncoder("windows-31j").encode(u"ねこ.jpg");
     std::ofstream(neko.toStdString()) << "x";
-    dir.write("Data/other.dat", "[File]\r\n1\r\n[Picture]\r\nData\\pets\\dog-2.png\r\n");
+    dir.write("Data/other.dat", "[File]\r\n2\r\n[Picture]\r\nData\\pets\\dog.jpg\r\nData\\pets\\dog.jpg\r\n"
+                                "[Sound]\r\n\r\nData\\pets\\dog-2.png\r\n");  // after a pair without a sound
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("Data/pets/fifo.png")).constData(), 0600), 0);
     QFile list(dir.file("Data/pets/.kavimo-set"));
     ASSERT_TRUE(list.open(QIODevice::Append) &&
