@@ -72,6 +72,12 @@ QString photoProblem(const QString& file) {
         .arg(name, info.absoluteFilePath(), info.absolutePath() + u'/' + info.completeBaseName());
 }
 
+QString cutShortProblem(const QString& name) {
+    return Maker::tr("%1 is cut short, as a download or a copy that did not finish: the card would show grey "
+                     "where it ends. Copy it again.")
+        .arg(name);
+}
+
 }  // namespace detail
 
 QImage uprightPicture(const QString& file, QString* error) {
@@ -94,6 +100,9 @@ QImage uprightPicture(const QString& file, QString* error) {
                         .arg(reader.size().height()));
     QImage image = reader.read();
     if (image.isNull()) return fail(Maker::tr("%1 does not decode: %2").arg(name, reader.errorString()));
+    if (pictures::cutShort(*opened)) return fail(detail::cutShortProblem(name));
+    if (reader.transformation() == QImageIOHandler::TransformationNone)
+        image = pictures::turned(std::move(image), pictures::uprightTurn(*opened));
     return image;
 }
 

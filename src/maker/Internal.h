@@ -39,6 +39,8 @@ bool isPcmWav(const QString& file);
 bool hasKanaOrKanji(const QString& text);
 // Why a photo cannot be used, with what to do about a phone's HEIC photo.
 QString photoProblem(const QString& file);
+// Why a JPEG cut short (pictures::cutShort) is not taken, or warned of.
+QString cutShortProblem(const QString& name);
 // Whether it holds kanji, which espeak-ng's Japanese voice does not read.
 bool hasKanji(const QString& text);
 // A file or folder name that Windows accepts: no \ / : * ? " < > |, no trailing dot or space.

@@ -231,6 +231,7 @@ private:
                 continue;
             }
             if (!existsAsWritten(path)) caseOnly(line, path, file);
+            if (pictures::cutShort(*opened)) warning(line, detail::cutShortProblem(name));
             if (size.width() > side || size.height() > side)
                 warning(line, Maker::tr("a card shows only its top-left %1 x %1 pixels of this %2 x %3 "
                                         "picture (%4); make the set with kavimo-set make to fit it.")

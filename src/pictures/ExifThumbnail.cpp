@@ -18,12 +18,18 @@ constexpr int kLargestSide = 640;
 struct ExifDataUnref {
     void operator()(ExifData* data) const { exif_data_unref(data); }
 };
+using Exif = std::unique_ptr<ExifData, ExifDataUnref>;
+
+Exif parsed(const QByteArray& exif) {
+    if (exif.isEmpty()) return nullptr;
+    return Exif(exif_data_new_from_data(reinterpret_cast<const unsigned char*>(exif.constData()),
+                                        unsigned(exif.size())));
+}
 
 }  // namespace
 
-std::optional<QImage> exifThumbnail(const QByteArray& head) {
-    const std::unique_ptr<ExifData, ExifDataUnref> exif(exif_data_new_from_data(
-        reinterpret_cast<const unsigned char*>(head.constData()), unsigned(head.size())));
+std::optional<QImage> exifThumbnail(const QByteArray& segment) {
+    const Exif exif = parsed(segment);
     if (!exif || !exif->data || exif->size == 0) return std::nullopt;
 
     QByteArray bytes(reinterpret_cast<const char*>(exif->data), qsizetype(exif->size));
@@ -37,6 +43,26 @@ std::optional<QImage> exifThumbnail(const QByteArray& head) {
     QImage image = reader.read();
     if (image.isNull()) return std::nullopt;
     return image;
+}
+
+std::optional<QImageIOHandler::Transformations> exifTurn(const QByteArray& segment) {
+    const Exif exif = parsed(segment);
+    if (!exif) return std::nullopt;
+    ExifEntry* entry = exif_content_get_entry(exif->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+    if (!entry || entry->format != EXIF_FORMAT_SHORT || entry->components < 1) return std::nullopt;
+    using T = QImageIOHandler;
+    // Exif's eight orientations: how the stored rows and columns stand to the upright view.
+    switch (exif_get_short(entry->data, exif_data_get_byte_order(exif.get()))) {
+    case 1: return T::TransformationNone;
+    case 2: return T::TransformationMirror;
+    case 3: return T::TransformationRotate180;
+    case 4: return T::TransformationFlip;
+    case 5: return T::TransformationFlipAndRotate90;
+    case 6: return T::TransformationRotate90;
+    case 7: return T::TransformationMirrorAndRotate90;
+    case 8: return T::TransformationRotate270;
+    default: return std::nullopt;
+    }
 }
 
 }  // namespace kavimo::pictures

@@ -19,6 +19,7 @@ constexpr uint8_t kStartOfImage = 0xd8;
 constexpr uint8_t kEndOfImage = 0xd9;
 constexpr uint8_t kStartOfScan = 0xda;
 constexpr uint8_t kRestartInterval = 0xdd;
+constexpr uint8_t kApp1 = 0xe1;
 constexpr uint8_t kProgressiveFrame = 0xc2;  // progressive, Huffman-coded
 constexpr uint8_t kProgressiveArithmeticFrame = 0xca;
 constexpr uint8_t kTemporary = 0x01;
@@ -39,6 +40,25 @@ bool isFrame(uint8_t marker) { return marker >= 0xc0 && marker <= 0xcf && marker
 
 int bigEndian16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
 
+// Where the coded data that starts at pos ends: at the next marker. A 0xff in it is followed
+// by 0 (a stuffed byte), by a restart marker, or begins the next marker. n when the data runs
+// to the end of the file; -1 at a restart marker unless restarts are passed over.
+qsizetype pastCodedData(const uint8_t* b, qsizetype n, qsizetype pos, bool passRestarts) {
+    for (;;) {
+        const auto* next = static_cast<const uint8_t*>(std::memchr(b + pos, kMarkerByte, size_t(n - pos)));
+        if (!next || next + 1 >= b + n) return n;
+        pos = next - b;
+        if (next[1] == 0 || next[1] == kMarkerByte) {
+            pos += next[1] == 0 ? 2 : 1;
+        } else if (isRestart(next[1])) {
+            if (!passRestarts) return -1;
+            pos += 2;
+        } else {
+            return pos;
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<JpegFrame> jpegFrame(QIODevice& device) {
@@ -49,6 +69,7 @@ std::optional<JpegFrame> jpegFrame(QIODevice& device) {
         uint8_t(start[1]) != kStartOfImage)
         return std::nullopt;
     uint8_t marker = 0;
+    QByteArray exif;
     for (;;) {
         char byte = 0;
         if (!device.getChar(&byte) || uint8_t(byte) != kMarkerByte) return std::nullopt;
@@ -62,7 +83,13 @@ std::optional<JpegFrame> jpegFrame(QIODevice& device) {
         char length[2];
         if (device.read(length, 2) != 2) return std::nullopt;
         const int bytes = bigEndian16(reinterpret_cast<const uint8_t*>(length));
-        if (bytes < 2 || !device.seek(device.pos() + bytes - 2)) return std::nullopt;
+        if (bytes < 2) return std::nullopt;
+        if (marker == kApp1 && exif.isEmpty() && device.peek(6) == QByteArrayView("Exif\0\0", 6)) {
+            exif = device.read(bytes - 2);
+            if (exif.size() != bytes - 2) return std::nullopt;
+        } else if (!device.seek(device.pos() + bytes - 2)) {
+            return std::nullopt;
+        }
     }
     const QByteArray lengthBytes = device.read(2);
     if (lengthBytes.size() != 2) return std::nullopt;
@@ -76,6 +103,7 @@ std::optional<JpegFrame> jpegFrame(QIODevice& device) {
     JpegFrame frame;
     frame.progressive = marker == kProgressiveFrame || marker == kProgressiveArithmeticFrame;
     frame.size = QSize(bigEndian16(segment + kFrameWidth), bigEndian16(segment + kFrameHeight));
+    frame.exif = std::move(exif);
     int horizontal = 1, vertical = 1;
     for (int c = 0; c < components; ++c) {
         const uint8_t sampling = segment[kFrameFirstComponent + 3 * c + 1];
@@ -91,6 +119,27 @@ std::optional<JpegFrame> jpegFrame(QIODevice& device) {
         frame.coefficientBytes += blocks * kBlockSide * kBlockSide * 2;
     }
     return frame;
+}
+
+bool jpegCutShort(const QByteArray& jpeg) {
+    const auto* b = reinterpret_cast<const uint8_t*>(jpeg.constData());
+    const qsizetype n = jpeg.size();
+    if (n < 2 || b[0] != kMarkerByte || b[1] != kStartOfImage) return false;
+    qsizetype pos = 2;
+    while (pos < n) {
+        if (b[pos] != kMarkerByte) return false;  // no marker where one belongs: left to the decoder
+        while (pos < n && b[pos] == kMarkerByte) ++pos;
+        if (pos >= n) break;
+        const uint8_t marker = b[pos++];
+        if (marker == kEndOfImage) return false;
+        if (marker == kTemporary || isRestart(marker)) continue;
+        if (pos + 2 > n) break;
+        const int length = bigEndian16(b + pos);
+        if (length < 2) return false;
+        pos += length;
+        if (marker == kStartOfScan && pos < n) pos = pastCodedData(b, n, pos, true);
+    }
+    return true;
 }
 
 std::optional<CutJpeg> cutProgressiveJpeg(QByteArray jpeg, int rows) {
@@ -141,25 +190,8 @@ std::optional<CutJpeg> cutProgressiveJpeg(QByteArray jpeg, int rows) {
         }
         pos += length;
 
-        if (marker == kStartOfScan) {
-            // Past the coded data: a 0xff in it is followed by 0 (a stuffed byte), by a
-            // restart marker, or begins the next marker.
-            for (;;) {
-                const auto* next = static_cast<const uint8_t*>(std::memchr(b + pos, kMarkerByte, size_t(n - pos)));
-                if (!next || next + 1 >= b + n) {
-                    pos = n;  // cut short: the decoder ends it as it does the whole file
-                    break;
-                }
-                pos = next - b;
-                if (next[1] == 0 || next[1] == kMarkerByte) {
-                    pos += next[1] == 0 ? 2 : 1;
-                } else if (isRestart(next[1])) {
-                    return std::nullopt;
-                } else {
-                    break;
-                }
-            }
-        }
+        // A file cut short in its coded data is ended by the decoder as it ends the whole file.
+        if (marker == kStartOfScan && (pos = pastCodedData(b, n, pos, false)) < 0) return std::nullopt;
     }
     if (heightAt < 0) return std::nullopt;
 

@@ -27,11 +27,19 @@ struct JpegFrame {
     // What the decoder sets aside to decode a progressive picture at all: every coefficient
     // of every block, two bytes each, whatever part of the picture is asked for.
     qint64 coefficientBytes = 0;
+    // The first APP1 segment that holds Exif data, from its "Exif" header on. Qt's reader and
+    // libexif look only at the first APP1 segment, which some editors give to XMP instead.
+    QByteArray exif;
 };
 
 // The frame header of the JPEG on device (read from its start); nothing when it is no JPEG
 // or ends before its frame header.
 std::optional<JpegFrame> jpegFrame(QIODevice& device);
+
+// Whether the JPEG ends before its end-of-image marker: a download or a copy cut short, whose
+// missing rows decoders fill with grey. Data after the marker (a phone's motion video) is no
+// fault; a file that is no JPEG is not judged.
+bool jpegCutShort(const QByteArray& jpeg);
 
 // A progressive, 8-bit JPEG with its frame height cut to at least one whole row of blocks
 // more than rows (the neighbours that smooth colour at the corner's lower edge), or

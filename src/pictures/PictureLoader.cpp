@@ -31,9 +31,6 @@ constexpr int kBudgetMB = 160;
 constexpr qint64 kBudgetBytes = qint64{kBudgetMB} << 20;
 // Enough for a PNG's chunks before its rows (a longer header is left to Qt).
 constexpr qint64 kPngHeadBytes = 4096;
-// A JPEG's Exif segment (at most 64 KB, the thumbnail among it) after others at the start;
-// read only for a preview.
-constexpr qint64 kExifHeadBytes = qint64{128} * 1024;
 // A thumbnail whose shape is further than this from its photo's is letterboxed or stale.
 constexpr int kShapeTolerancePercent = 2;
 
@@ -53,6 +50,7 @@ struct Picture {
     QByteArray format;  // as QImageReader names it
     QSize stored;       // before the orientation tag turns it
     Turn turn = QImageIOHandler::TransformationNone;
+    QByteArray exif;  // a JPEG's Exif segment (JpegFrame::exif)
     // The reader that read the header, kept to decode without reading the header again
     // while the file stands where it left it (a quarter of a baseline JPEG card's time).
     std::unique_ptr<QImageReader> reader;
@@ -90,6 +88,12 @@ std::optional<Picture> inspect(QFile& file) {
     if (picture.stored.isEmpty() || tooBigToHold(picture.stored, reader.imageFormat())) return std::nullopt;
     picture.format = reader.format();
     picture.turn = reader.transformation();
+    if (frame) {
+        picture.exif = frame->exif;
+        // Qt's reader finds no tag where an XMP segment comes before the Exif one.
+        if (picture.turn == QImageIOHandler::TransformationNone)
+            if (const auto turn = exifTurn(picture.exif)) picture.turn = *turn;
+    }
 
     qint64 need = 0;
     if (picture.format == "png" && readsByRows(head)) {
@@ -106,15 +110,6 @@ std::optional<Picture> inspect(QFile& file) {
     if (need > kBudgetBytes) return std::nullopt;
     picture.readerAt = file.pos();
     return picture;
-}
-
-// The picture as it is meant to be seen, turned as Qt's automatic transformation turns it.
-QImage upright(QImage image, Turn turn) {
-    if (turn == QImageIOHandler::TransformationNone || image.isNull()) return image;
-    image = image.mirrored(turn & QImageIOHandler::TransformationMirror,
-                           turn & QImageIOHandler::TransformationFlip);
-    if (turn & QImageIOHandler::TransformationRotate90) image = image.transformed(QTransform().rotate(90));
-    return image;
 }
 
 // The rectangle of the stored picture that becomes the upright picture's top-left corner
@@ -167,7 +162,7 @@ QImage corner(QFile& file, Picture& picture, QSize clip) {
         // Cut here should a reader not have cut it.
         if (image->size() == picture.stored && part.size() != picture.stored) image = image->copy(part);
     }
-    return ready(upright(std::move(*image), picture.turn));
+    return ready(turned(std::move(*image), picture.turn));
 }
 
 bool sameShape(QSize a, QSize b) {
@@ -181,8 +176,8 @@ QImage preview(QFile& file, Picture& picture, QSize box) {
     QImage image;
     if (picture.decoding == Decoding::PngRows) {
         if (auto shrunk = readPngShrunk(file, storedBox)) image = std::move(*shrunk);
-    } else if (picture.decoding != Decoding::Whole && file.seek(0)) {
-        if (auto thumbnail = exifThumbnail(file.peek(kExifHeadBytes));
+    } else if (picture.decoding != Decoding::Whole) {
+        if (auto thumbnail = exifThumbnail(picture.exif);
             thumbnail && sameShape(thumbnail->size(), picture.stored))
             image = std::move(*thumbnail);
     }
@@ -198,10 +193,34 @@ QImage preview(QFile& file, Picture& picture, QSize box) {
     image = ready(std::move(image));
     if (!image.isNull() && image.size() != storedBox)
         image = image.scaled(storedBox, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return upright(std::move(image), picture.turn);
+    return turned(std::move(image), picture.turn);
 }
 
 }  // namespace
+
+QImage turned(QImage image, Turn turn) {
+    if (turn == QImageIOHandler::TransformationNone || image.isNull()) return image;
+    image = image.mirrored(turn & QImageIOHandler::TransformationMirror,
+                           turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90) image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
+Turn uprightTurn(QFile& file) {
+    const std::optional<JpegFrame> frame = jpegFrame(file);
+    const std::optional<Turn> turn = frame ? exifTurn(frame->exif) : std::nullopt;
+    return turn.value_or(QImageIOHandler::TransformationNone);
+}
+
+bool cutShort(QFile& file) {
+    if (file.size() < 2 || !file.seek(0) || !file.peek(2).startsWith("\xff\xd8")) return false;
+    // Mapped, not read: the test reads the whole file.
+    uchar* bytes = file.map(0, file.size());
+    if (!bytes) return jpegCutShort(file.readAll());
+    const bool cut = jpegCutShort(QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), file.size()));
+    file.unmap(bytes);
+    return cut;
+}
 
 bool tooBigToHold(QSize size, QImage::Format format) {
     if (!size.isValid()) return false;

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QImageIOHandler>
 #include <QSize>
 #include <QString>
 
@@ -29,6 +30,17 @@ QImage load(const QString& path, const PictureRequest& request = {});
 // The same for a file opened with fs::openRegular(), read from its start: a picture found on
 // one thread can be decoded on another.
 QImage load(QFile& file, const PictureRequest& request = {});
+
+// The turn that stands the picture in file upright where Qt's reader finds no orientation tag
+// although the picture has one: a JPEG whose Exif segment comes after an XMP one. Reads file
+// from its start.
+QImageIOHandler::Transformations uprightTurn(QFile& file);
+
+// image turned as turn says, the way Qt's reader turns a picture itself.
+QImage turned(QImage image, QImageIOHandler::Transformations turn);
+
+// Whether the picture in file is a JPEG cut short (jpegCutShort in JpegTop.h).
+bool cutShort(QFile& file);
 
 // Whether a picture of this size, held whole in format, is beyond the largest picture
 // shown at all (512 MB, counted as Qt counts it), however little of it is decoded.

@@ -46,19 +46,20 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
     app.write("photos/2 portrait.jpg", withExif(encoded(storedTurned, "JPEG"), 6));
     app.write("photos/3 clear.png", encoded(photo(100, 100, qRgba(0, 0, 0, 0)), "PNG"));
     app.write("photos/10 web.webp", encoded(photo(300, 240), "WEBP"));
+    app.write("photos/11 edited.jpg", withXmpFirst(withExif(encoded(storedTurned, "JPEG"), 6)));
     app.writeWav("photos/2 PORTRAIT.wav");
 
     const auto made = maker::writeSet(planFromPictures({app.file("photos")}, {}, app.file("Data"), false));
     ASSERT_TRUE(made.ok) << made.message.toStdString();
     QFile dat(made.datPath);
     EXPECT_EQ(dat.open(QIODevice::ReadOnly) ? dat.readAll() : "",
-              "[File]\r\n4\r\n[Picture]\r\nData\\photos\\1 camera.png\r\nData\\photos\\2 portrait.png\r\n"
-              "Data\\photos\\3 clear.png\r\nData\\photos\\10 web.png\r\n[Sound]\r\n\r\n"
-              "Data\\photos\\2 portrait.wav\r\n\r\n\r\n");
+              "[File]\r\n5\r\n[Picture]\r\nData\\photos\\1 camera.png\r\nData\\photos\\2 portrait.png\r\n"
+              "Data\\photos\\3 clear.png\r\nData\\photos\\10 web.png\r\nData\\photos\\11 edited.png\r\n"
+              "[Sound]\r\n\r\nData\\photos\\2 portrait.wav\r\n\r\n\r\n\r\n");
 
     load().Command1_Click();
-    ASSERT_EQ(board(), "oooooooo");
-    for (int k = 0; k < 8; ++k) {
+    ASSERT_EQ(board(), "oooooooooo");
+    for (int k = 0; k < 10; ++k) {
         const QImage picture = form->Picture1[k]->picture();
         EXPECT_PRED2(near, picture.pixel(49, 12), kTop) << k;
         EXPECT_PRED2(near, picture.pixel(49, 86), form->CardValue[k] == 2 ? qRgba(0, 0, 0, 0) : kBottom) << k;
@@ -82,6 +83,9 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         // This one passes the plan and fails while the set is being written.
         {.input = "many", .extra = "9.png", .bytes = "\x89PNG\r\n\x1a\n", .says = "9.png"},
         {.input = "many", .extra = "1.m4a", .bytes = "....ftypM4A ", .says = "/many/1.m4a\" \"/"},
+        // A download cut short: its missing rows would be grey on the card.
+        {.input = "many", .extra = "cut.jpg", .bytes = encoded(photo(120, 90), "JPEG").chopped(200),
+         .says = "cut short"},
         {.input = "old", .says = "already exists"},
         {.input = "old", .force = true, .room = 64, .says = "the disk is full"},
         {.input = "many", .extra = "犬.png", .bytes = encoded(photo(9, 9), "PNG"), .speak = true, .says = "kana"},

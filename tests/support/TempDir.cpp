@@ -134,6 +134,14 @@ QByteArray withExif(const QByteArray& jpeg, quint16 orientation, const QByteArra
     return jpeg.left(2) + marker + QByteArray("Exif\0\0", 6) + tiff + jpeg.mid(2);
 }
 
+QByteArray withXmpFirst(const QByteArray& jpeg) {
+    const QByteArray xmp =
+        QByteArray("http://ns.adobe.com/xap/1.0/\0", 29) + "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/>";
+    QByteArray marker;
+    QDataStream(&marker, QIODevice::WriteOnly) << quint16(0xffe1) << quint16(2 + xmp.size());
+    return jpeg.left(2) + marker + xmp + jpeg.mid(2);
+}
+
 void makeUnreadable(const QString& path) {
     if (geteuid() != 0) {
         QFile::setPermissions(path, {});

@@ -51,6 +51,8 @@ QByteArray jpegBomb();
 // A JPEG with an Exif segment after its start: the orientation tag and, when given, an
 // embedded thumbnail, as a phone writes them.
 QByteArray withExif(const QByteArray& jpeg, quint16 orientation, const QByteArray& thumbnail = {});
+// The JPEG with an XMP segment before all others, as some photo editors write it.
+QByteArray withXmpFirst(const QByteArray& jpeg);
 // A file that cannot be read: no permission, or, for root, one whose reading fails.
 void makeUnreadable(const QString& path);
 // The most memory this process has held so far.

@@ -4,11 +4,11 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="86"/>
-        <location filename="../SetWriter.cpp" line="472"/>
+        <location filename="../CardPictures.cpp" line="92"/>
+        <location filename="../SetWriter.cpp" line="476"/>
         <location filename="../Sounds.cpp" line="47"/>
         <location filename="../main.cpp" line="146"/>
-        <location filename="../main.cpp" line="187"/>
+        <location filename="../main.cpp" line="185"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
@@ -23,13 +23,18 @@
         <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば: heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="91"/>
-        <location filename="../SetWriter.cpp" line="476"/>
+        <location filename="../CardPictures.cpp" line="76"/>
+        <source>%1 is cut short, as a download or a copy that did not finish: the card would show grey where it ends. Copy it again.</source>
+        <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。カードの切れた所から下が灰色になります。もう一度コピーしてください。</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="97"/>
+        <location filename="../SetWriter.cpp" line="480"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="96"/>
+        <location filename="../CardPictures.cpp" line="102"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -75,7 +80,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="169"/>
-        <location filename="../SetWriter.cpp" line="463"/>
+        <location filename="../SetWriter.cpp" line="467"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -120,209 +125,209 @@
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="235"/>
+        <location filename="../SetCheck.cpp" line="236"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="250"/>
+        <location filename="../SetCheck.cpp" line="251"/>
         <source>the preview picture &quot;%1&quot; is missing: the set cannot be chosen.</source>
         <translation>見本の絵「%1」がありません。このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="258"/>
+        <location filename="../SetCheck.cpp" line="259"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="264"/>
+        <location filename="../SetCheck.cpp" line="265"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="274"/>
+        <location filename="../SetCheck.cpp" line="275"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="284"/>
+        <location filename="../SetCheck.cpp" line="285"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="289"/>
+        <location filename="../SetCheck.cpp" line="290"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="300"/>
+        <location filename="../SetCheck.cpp" line="301"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="302"/>
+        <location filename="../SetCheck.cpp" line="303"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="327"/>
+        <location filename="../SetCheck.cpp" line="328"/>
         <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="415"/>
+        <location filename="../SetWriter.cpp" line="419"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="417"/>
+        <location filename="../SetWriter.cpp" line="421"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="421"/>
+        <location filename="../SetWriter.cpp" line="425"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="423"/>
+        <location filename="../SetWriter.cpp" line="427"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="430"/>
+        <location filename="../SetWriter.cpp" line="434"/>
         <source>&quot;%1&quot; in %2 is a link to somewhere else, which kavimo-set does not replace. Choose another title.</source>
         <translation>%2 の「%1」は別の場所へのリンクなので、kavimo-set は置き換えません。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="434"/>
+        <location filename="../SetWriter.cpp" line="438"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="437"/>
+        <location filename="../SetWriter.cpp" line="441"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="441"/>
+        <location filename="../SetWriter.cpp" line="445"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="448"/>
+        <location filename="../SetWriter.cpp" line="452"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="453"/>
+        <location filename="../SetWriter.cpp" line="457"/>
         <source>A run of kavimo-set that was stopped while replacing a set left that set&apos;s files in %1. Move them back into %2.</source>
         <translation>セットを置き換えている途中で止められた kavimo-set が、そのセットのファイルを %1 に残しています。%2 に戻してください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="457"/>
+        <location filename="../SetWriter.cpp" line="461"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="461"/>
+        <location filename="../SetWriter.cpp" line="465"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="485"/>
+        <location filename="../SetWriter.cpp" line="489"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="487"/>
+        <location filename="../SetWriter.cpp" line="491"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="492"/>
+        <location filename="../SetWriter.cpp" line="496"/>
         <location filename="../Sounds.cpp" line="74"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="496"/>
+        <location filename="../SetWriter.cpp" line="500"/>
         <source>The name spoken for %1 is &quot;%2&quot;, read out letter by letter and digit by digit. Write the name the child should hear.</source>
         <translation>%1 の読み上げる名前は「%2」で、文字と数字を一つずつ読み上げます。子どもに聞かせたい名前を書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="502"/>
+        <location filename="../SetWriter.cpp" line="506"/>
         <source>It is left out.</source>
         <translation>これは入れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="507"/>
+        <location filename="../SetWriter.cpp" line="511"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="516"/>
+        <location filename="../SetWriter.cpp" line="520"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="553"/>
+        <location filename="../SetWriter.cpp" line="557"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="559"/>
-        <location filename="../SetWriter.cpp" line="562"/>
+        <location filename="../SetWriter.cpp" line="563"/>
+        <location filename="../SetWriter.cpp" line="566"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="583"/>
+        <location filename="../SetWriter.cpp" line="587"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="585"/>
+        <location filename="../SetWriter.cpp" line="589"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="616"/>
+        <location filename="../SetWriter.cpp" line="620"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="620"/>
+        <location filename="../SetWriter.cpp" line="624"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="652"/>
+        <location filename="../SetWriter.cpp" line="656"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="664"/>
+        <location filename="../SetWriter.cpp" line="668"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="673"/>
+        <location filename="../SetWriter.cpp" line="677"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="686"/>
+        <location filename="../SetWriter.cpp" line="690"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="698"/>
+        <location filename="../SetWriter.cpp" line="702"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="708"/>
+        <location filename="../SetWriter.cpp" line="712"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -441,17 +446,17 @@
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="194"/>
+        <location filename="../main.cpp" line="192"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="206"/>
+        <location filename="../main.cpp" line="204"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="238"/>
+        <location filename="../main.cpp" line="236"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
@@ -459,244 +464,244 @@
 <context>
     <name>kavimo::maker::MakerWindow</name>
     <message>
-        <location filename="../MakerWindow.cpp" line="57"/>
+        <location filename="../MakerWindow.cpp" line="63"/>
         <source>Error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="57"/>
+        <location filename="../MakerWindow.cpp" line="63"/>
         <source>Warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="122"/>
+        <location filename="../MakerWindow.cpp" line="128"/>
         <source>Saving… The window closes once the set is saved.</source>
         <translation>保存しています… 保存が終わると画面を閉じます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="124"/>
+        <location filename="../MakerWindow.cpp" line="130"/>
         <source>Close without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで閉じますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="229"/>
+        <location filename="../MakerWindow.cpp" line="235"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="230"/>
+        <location filename="../MakerWindow.cpp" line="236"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="231"/>
+        <location filename="../MakerWindow.cpp" line="237"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="232"/>
+        <location filename="../MakerWindow.cpp" line="238"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="233"/>
+        <location filename="../MakerWindow.cpp" line="239"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="234"/>
+        <location filename="../MakerWindow.cpp" line="240"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="235"/>
+        <location filename="../MakerWindow.cpp" line="241"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="236"/>
+        <location filename="../MakerWindow.cpp" line="242"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="237"/>
+        <location filename="../MakerWindow.cpp" line="243"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="238"/>
+        <location filename="../MakerWindow.cpp" line="244"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="240"/>
+        <location filename="../MakerWindow.cpp" line="246"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="241"/>
+        <location filename="../MakerWindow.cpp" line="247"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="242"/>
+        <location filename="../MakerWindow.cpp" line="248"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="243"/>
+        <location filename="../MakerWindow.cpp" line="249"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="244"/>
+        <location filename="../MakerWindow.cpp" line="250"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="245"/>
-        <location filename="../MakerWindow.cpp" line="734"/>
+        <location filename="../MakerWindow.cpp" line="251"/>
+        <location filename="../MakerWindow.cpp" line="739"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="246"/>
+        <location filename="../MakerWindow.cpp" line="252"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="262"/>
+        <location filename="../MakerWindow.cpp" line="268"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="263"/>
+        <location filename="../MakerWindow.cpp" line="269"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="268"/>
+        <location filename="../MakerWindow.cpp" line="274"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="268"/>
+        <location filename="../MakerWindow.cpp" line="274"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="270"/>
+        <location filename="../MakerWindow.cpp" line="276"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="302"/>
+        <location filename="../MakerWindow.cpp" line="308"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="303"/>
+        <location filename="../MakerWindow.cpp" line="309"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="319"/>
+        <location filename="../MakerWindow.cpp" line="325"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="388"/>
+        <location filename="../MakerWindow.cpp" line="394"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="458"/>
+        <location filename="../MakerWindow.cpp" line="464"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="460"/>
+        <location filename="../MakerWindow.cpp" line="466"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="512"/>
+        <location filename="../MakerWindow.cpp" line="518"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="514"/>
+        <location filename="../MakerWindow.cpp" line="520"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="516"/>
+        <location filename="../MakerWindow.cpp" line="522"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="518"/>
+        <location filename="../MakerWindow.cpp" line="524"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="543"/>
+        <location filename="../MakerWindow.cpp" line="549"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="239"/>
-        <location filename="../MakerWindow.cpp" line="612"/>
+        <location filename="../MakerWindow.cpp" line="245"/>
+        <location filename="../MakerWindow.cpp" line="618"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="697"/>
+        <location filename="../MakerWindow.cpp" line="703"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="710"/>
+        <location filename="../MakerWindow.cpp" line="716"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="762"/>
+        <location filename="../MakerWindow.cpp" line="767"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="779"/>
+        <location filename="../MakerWindow.cpp" line="784"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="787"/>
+        <location filename="../MakerWindow.cpp" line="792"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="794"/>
+        <location filename="../MakerWindow.cpp" line="799"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="801"/>
+        <location filename="../MakerWindow.cpp" line="806"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="807"/>
+        <location filename="../MakerWindow.cpp" line="812"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="817"/>
+        <location filename="../MakerWindow.cpp" line="822"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="825"/>
+        <location filename="../MakerWindow.cpp" line="830"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
