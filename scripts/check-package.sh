@@ -52,6 +52,8 @@ appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
 [ "$(readlink "$root/usr/lib/kavimo/Data")" = ../../share/kavimo/Data ] ||
   fail "usr/lib/kavimo/Data is not a link to ../../share/kavimo/Data"
 ls "$root"/usr/share/kavimo/Data/*.dat >/dev/null || fail "no set in usr/share/kavimo/Data"
+zgrep -q '^\[File\]$' "$root/usr/share/doc/kavimo/README.md.gz" ||
+  fail "usr/share/doc/kavimo/README.md.gz does not say how a set file is written"
 
 shot=$work/deb.png
 report=$(xvfb-run -a packaging/shoot.sh "$root/usr/games/kavimo" "$shot")
