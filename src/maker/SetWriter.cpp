@@ -459,6 +459,9 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
                               .arg(work, plan.dataDir));
     if (QFileInfo(plan.dataDir).exists() && !QFileInfo(plan.dataDir).isDir())
         error(plan.dataDir, Maker::tr("%1 is not a folder.").arg(plan.dataDir));
+    else if (QFileInfo(plan.dataDir).isDir() && !QFileInfo(plan.dataDir).isWritable())
+        error(plan.dataDir,
+              Maker::tr("Nothing can be written in %1. Choose a folder of your own.").arg(plan.dataDir));
     if (dir.dirName().compare(QStringLiteral("Data"), Qt::CaseInsensitive) != 0)
         warning(
             plan.dataDir,

@@ -135,6 +135,9 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
          .data = QCoreApplication::applicationDirPath() + "/Data", .says = "two sets of that title"},
         // Into a Data folder the game does not list.
         {.files = {"a.jpg", "xdg/kavimo/Data/t.dat"}, .inputs = {"f"}, .says = ""},
+        // Into a folder that cannot be written, even by root.
+        {.files = {"a.jpg"}, .inputs = {"f"}, .data = "/proc/sys", .says = "Nothing can be written in /proc/sys",
+         .severity = Finding::Severity::Error},
     };
     for (const auto& row : rows) {
         TempDir dir;

@@ -5,7 +5,7 @@
     <name>Maker</name>
     <message>
         <location filename="../CardPictures.cpp" line="92"/>
-        <location filename="../SetWriter.cpp" line="476"/>
+        <location filename="../SetWriter.cpp" line="479"/>
         <location filename="../Sounds.cpp" line="47"/>
         <location filename="../main.cpp" line="146"/>
         <location filename="../main.cpp" line="185"/>
@@ -29,7 +29,7 @@
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="97"/>
-        <location filename="../SetWriter.cpp" line="480"/>
+        <location filename="../SetWriter.cpp" line="483"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
@@ -80,7 +80,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="169"/>
-        <location filename="../SetWriter.cpp" line="467"/>
+        <location filename="../SetWriter.cpp" line="470"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -230,104 +230,109 @@
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="465"/>
+        <location filename="../SetWriter.cpp" line="464"/>
+        <source>Nothing can be written in %1. Choose a folder of your own.</source>
+        <translation>%1 には書き込めません。自分のフォルダーを選んでください。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="468"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="489"/>
+        <location filename="../SetWriter.cpp" line="492"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="491"/>
+        <location filename="../SetWriter.cpp" line="494"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="496"/>
+        <location filename="../SetWriter.cpp" line="499"/>
         <location filename="../Sounds.cpp" line="74"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="500"/>
+        <location filename="../SetWriter.cpp" line="503"/>
         <source>The name spoken for %1 is &quot;%2&quot;, read out letter by letter and digit by digit. Write the name the child should hear.</source>
         <translation>%1 の読み上げる名前は「%2」で、文字と数字を一つずつ読み上げます。子どもに聞かせたい名前を書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="506"/>
+        <location filename="../SetWriter.cpp" line="509"/>
         <source>It is left out.</source>
         <translation>これは入れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="511"/>
+        <location filename="../SetWriter.cpp" line="514"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="520"/>
+        <location filename="../SetWriter.cpp" line="523"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="557"/>
+        <location filename="../SetWriter.cpp" line="560"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="563"/>
         <location filename="../SetWriter.cpp" line="566"/>
+        <location filename="../SetWriter.cpp" line="569"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="587"/>
+        <location filename="../SetWriter.cpp" line="590"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="589"/>
+        <location filename="../SetWriter.cpp" line="592"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="620"/>
+        <location filename="../SetWriter.cpp" line="623"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="624"/>
+        <location filename="../SetWriter.cpp" line="627"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="656"/>
+        <location filename="../SetWriter.cpp" line="659"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="668"/>
+        <location filename="../SetWriter.cpp" line="671"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="677"/>
+        <location filename="../SetWriter.cpp" line="680"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="690"/>
+        <location filename="../SetWriter.cpp" line="693"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="702"/>
+        <location filename="../SetWriter.cpp" line="705"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="712"/>
+        <location filename="../SetWriter.cpp" line="715"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
