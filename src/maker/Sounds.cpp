@@ -52,7 +52,7 @@ bool soundPlayable(const QString& file, QString* why) {
     // Its WAV is named apart, so that the command does not convert the file onto itself.
     const bool isWav = QFileInfo(file).suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) == 0;
     // The command names whole paths, so that it works from any folder.
-    const QFileInfo given(file);
+    const QFileInfo given(fs::resolve(file));  // the file found, not the entry as a Windows set writes it
     const QString stem = given.absolutePath() + u'/' + given.completeBaseName();
     if (!sound || !SoundDecoder::open(fs::nativePath(file)))
         return fail(Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). "

@@ -25,7 +25,11 @@ using namespace kavimo::maker;
 
 enum Exit { kClean = 0, kErrors = 1, kUsage = 2 };
 
-void print(const QString& text, FILE* to = stdout) {
+void print(QString text, FILE* to = stdout) {
+    // A control character from a set file (a NUL in an entry) would cut or garble the line.
+    for (qsizetype i = text.size() - 1; i >= 0; --i)
+        if (const char16_t c = text[i].unicode(); c < 0x20 && c != u'\n' && c != u'\t')
+            text.replace(i, 1, QStringLiteral("\\x%1").arg(int(c), 2, 16, QChar(u'0')));
     std::fputs(text.toLocal8Bit().constData(), to);
     std::fputc('\n', to);
 }

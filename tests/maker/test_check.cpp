@@ -38,6 +38,8 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = with("~s0.wav", ""), .outcome = Warning, .says = "no sound of its own for pair 1:", .line = 7},
         {.text = with("s0.wav", "s9.wav"), .outcome = Warning, .says = "fallback", .line = 7},
         {.text = with("s0.wav", "p1.png"), .outcome = Warning, .says = "cannot be played", .line = 7},
+        // The command that converts it names the file found.
+        {.text = with("s0.wav", "p0.PNG"), .outcome = Warning, .says = "/Data/s/p0.png\" \"", .line = 7},
         {.text = with("p0.png", "P0.PNG"), .outcome = Clean, .says = "", .line = 0},  // as Windows writes it
         {.text = with("p1.png", "p1.PNG"), .outcome = Warning, .says = "the game takes P1.png", .line = 5},
         {.text = with("\r\n", "\n"), .outcome = Warning, .says = "line feed alone", .line = 0},
@@ -79,6 +81,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
 TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
     TempDir dir;
     dir.write("Data/s.dat", "[file]\r\n1\r\n");
+    dir.write("Other/nul.dat", QByteArray("[File]\r\n2\0\r\n[Picture]\r\n[Sound]\r\n", 32));
     const QStringList check{"check", dir.file("Data")};
     const struct {
         const char* lang;
@@ -90,6 +93,9 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         {.lang = "en_GB.UTF-8", .args = check, .exit = 1, .says = "is not a header; write \"[File]\""},
         {.lang = "ja_JP.UTF-8", .args = {"make"}, .exit = 2, .says = "使い方:"},
         {.lang = "C.UTF-8", .args = {"--help"}, .exit = 0, .says = "Usage:"},
+        // A NUL in the set file is shown, not the end of the line.
+        {.lang = "C.UTF-8", .args = {"check", dir.file("Other/nul.dat")}, .exit = 1,
+         .says = "\"2\\x00\" is not a whole number"},
     };
     for (const auto& run : runs) {
         QProcess program;
