@@ -73,8 +73,8 @@ QString photoProblem(const QString& file) {
 }
 
 QString cutShortProblem(const QString& name) {
-    return Maker::tr("%1 is cut short, as a download or a copy that did not finish: the card would show grey "
-                     "where it ends. Copy it again.")
+    return Maker::tr("%1 is cut short, as a download or a copy that did not finish: the game would show it "
+                     "grey from where it ends, or not at all. Copy it again.")
         .arg(name);
 }
 

@@ -213,12 +213,16 @@ Turn uprightTurn(QFile& file) {
 }
 
 bool cutShort(QFile& file) {
-    if (file.size() < 2 || !file.seek(0) || !file.peek(2).startsWith("\xff\xd8")) return false;
-    // Mapped, not read: the test reads the whole file.
-    uchar* bytes = file.map(0, file.size());
-    if (!bytes) return jpegCutShort(file.readAll());
-    const bool cut = jpegCutShort(QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), file.size()));
-    file.unmap(bytes);
+    if (!file.seek(0)) return false;
+    const QByteArray head = file.peek(2);
+    const bool jpeg = head.startsWith("\xff\xd8"), png = head.startsWith("\x89P");
+    if (!jpeg && !png) return false;
+    // Mapped, not read: the test walks the whole file.
+    uchar* mapped = file.map(0, file.size());
+    const QByteArray bytes = mapped ? QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size())
+                                    : file.readAll();
+    const bool cut = jpeg ? jpegCutShort(bytes) : pngCutShort(bytes);
+    if (mapped) file.unmap(mapped);
     return cut;
 }
 

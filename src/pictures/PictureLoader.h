@@ -39,7 +39,8 @@ QImageIOHandler::Transformations uprightTurn(QFile& file);
 // image turned as turn says, the way Qt's reader turns a picture itself.
 QImage turned(QImage image, QImageIOHandler::Transformations turn);
 
-// Whether the picture in file is a JPEG cut short (jpegCutShort in JpegTop.h).
+// Whether the picture in file is a JPEG or a PNG cut short (jpegCutShort in JpegTop.h,
+// pngCutShort in PngRows.h).
 bool cutShort(QFile& file);
 
 // Whether a picture of this size, held whole in format, is beyond the largest picture

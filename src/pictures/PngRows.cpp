@@ -4,6 +4,7 @@
 #include "pictures/PictureLoader.h"
 
 #include <QFile>
+#include <QtEndian>
 
 #include <png.h>
 
@@ -302,6 +303,19 @@ std::optional<QImage> readPngShrunk(QIODevice& device, QSize box) {
     auto read = open(device);
     if (!read || !decodeShrunk(*read, box)) return std::nullopt;
     return std::move(read->image);
+}
+
+bool pngCutShort(QByteArrayView png) {
+    constexpr qsizetype kSignatureBytes = 8, kChunkFrame = 12;  // length, type, CRC
+    if (!png.startsWith(QByteArrayView("\x89PNG\r\n\x1a\n", kSignatureBytes))) return false;
+    // Chunk by chunk, only their lengths read.
+    for (qint64 pos = kSignatureBytes; pos + kChunkFrame <= png.size();) {
+        const auto* chunk = reinterpret_cast<const uchar*>(png.data() + pos);
+        const qint64 end = pos + kChunkFrame + qFromBigEndian<quint32>(chunk);
+        if (png.sliced(pos + 4, 4) == "IEND") return end > png.size();
+        pos = end;
+    }
+    return true;
 }
 
 }  // namespace kavimo::pictures

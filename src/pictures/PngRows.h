@@ -33,6 +33,10 @@ std::optional<QImage> readPng(QIODevice& device);
 // listing of every picture plugin that Qt's reader does first.
 std::optional<QImage> readPng(const QString& path);
 
+// Whether the PNG ends before its IEND chunk: a download or a copy cut short. A file that is
+// no PNG is not judged.
+bool pngCutShort(QByteArrayView png);
+
 // The whole PNG on device averaged down to at most box (each side only where it is longer),
 // as ARGB32_Premultiplied, holding one row and one row of sums at a time. Same refusals
 // as readPngPart, also for an error below the top rows.

@@ -7,8 +7,8 @@
         <location filename="../CardPictures.cpp" line="92"/>
         <location filename="../SetWriter.cpp" line="479"/>
         <location filename="../Sounds.cpp" line="47"/>
-        <location filename="../main.cpp" line="146"/>
-        <location filename="../main.cpp" line="185"/>
+        <location filename="../main.cpp" line="150"/>
+        <location filename="../main.cpp" line="189"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
@@ -24,8 +24,8 @@
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="76"/>
-        <source>%1 is cut short, as a download or a copy that did not finish: the card would show grey where it ends. Copy it again.</source>
-        <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。カードの切れた所から下が灰色になります。もう一度コピーしてください。</translation>
+        <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
+        <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="97"/>
@@ -357,7 +357,7 @@
         <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="35"/>
+        <location filename="../main.cpp" line="39"/>
         <source>Usage:
   kavimo-set make [--title TITLE] [--data DIR] [--speak] [--windows] [--force] PICTURE|FOLDER...
       Makes a set of the pictures (the first one is the preview). A sound with the same name
@@ -386,82 +386,82 @@
       セットづくりの画面を開きます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="84"/>
+        <location filename="../main.cpp" line="88"/>
         <source>1 pair</source>
         <translation>1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="84"/>
+        <location filename="../main.cpp" line="88"/>
         <source>%1 pairs</source>
         <translation>%1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="85"/>
+        <location filename="../main.cpp" line="89"/>
         <source>large cards</source>
         <translation>大きいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="85"/>
+        <location filename="../main.cpp" line="89"/>
         <source>small cards</source>
         <translation>小さいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="86"/>
+        <location filename="../main.cpp" line="90"/>
         <source>plays cleanly</source>
         <translation>問題なく遊べます</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="87"/>
+        <location filename="../main.cpp" line="91"/>
         <source>1 error</source>
         <translation>エラー 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="87"/>
+        <location filename="../main.cpp" line="91"/>
         <source>%1 errors</source>
         <translation>エラー %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="88"/>
+        <location filename="../main.cpp" line="92"/>
         <source>1 warning</source>
         <translation>注意 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="88"/>
+        <location filename="../main.cpp" line="92"/>
         <source>%1 warnings</source>
         <translation>注意 %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="94"/>
+        <location filename="../main.cpp" line="98"/>
         <source>error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="94"/>
+        <location filename="../main.cpp" line="98"/>
         <source>warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="158"/>
+        <location filename="../main.cpp" line="162"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="182"/>
+        <location filename="../main.cpp" line="186"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="192"/>
+        <location filename="../main.cpp" line="196"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="204"/>
+        <location filename="../main.cpp" line="208"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="236"/>
+        <location filename="../main.cpp" line="240"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
