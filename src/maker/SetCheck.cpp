@@ -33,46 +33,65 @@ using detail::NotingPlatform;
 
 constexpr std::array<const char*, 3> kHeaders = {"[File]", "[Picture]", "[Sound]"};
 
-// A set file is a few hundred bytes; anything far beyond is no set file.
-constexpr qint64 kMaxSetFileBytes = qint64{4} << 20;
+// Read and split in pieces of this size: the game plays a set file of any size without
+// holding it, and so is it checked.
+constexpr qint64 kChunkBytes = qint64{1} << 20;
+// No header, nor anything a person would take for one, is longer.
+constexpr qsizetype kHeaderLikeBytes = 256;
+
+// The first line that a person would take for this header: other letter case, spaces or
+// full-width brackets.
+bool looksLikeHeader(const QString& text, const QString& header) {
+    QString line = text.normalized(QString::NormalizationForm_KC).simplified();
+    line.remove(u' ');
+    return line.compare(header, Qt::CaseInsensitive) == 0;
+}
 
 struct SetText {
-    QStringList lines;  // as the game splits them
+    int lines = 0;            // as the game splits them
+    std::vector<bool> blank;  // whether line i + 1 is empty
     bool loneLineFeeds = false;
     bool utf8 = false;
     bool utf16 = false;  // Notepad's "Unicode", which the game does not read
     std::array<int, 3> header{0, 0, 0};  // line number of each section's header, 0: none
+    std::array<int, 3> near{0, 0, 0};    // the first line taken for each header, 0: none
+    std::array<QString, 3> nearText;
+
+    void add(QByteArrayView bytes) {
+        blank.push_back(bytes.isEmpty());
+        ++lines;
+        if (bytes.size() > kHeaderLikeBytes) return;
+        const QString text = settext::decodeLine(bytes);
+        for (int k = 0; k < 3; ++k) {
+            if (header[k] == 0 && text == QLatin1String(kHeaders[k])) header[k] = lines;
+            if (near[k] == 0 && looksLikeHeader(text, QLatin1String(kHeaders[k]))) {
+                near[k] = lines;
+                nearText[k] = text;
+            }
+        }
+    }
 };
 
-SetText readText(const QByteArray& bytes) {
+SetText readText(QFile& file) {
     SetText text;
     settext::LineSplitter splitter(4096);
-    splitter.feed(bytes);
-    while (auto line = splitter.next()) text.lines << settext::decodeLine(line->bytes);
-    if (auto last = splitter.finish()) text.lines << settext::decodeLine(last->bytes);
-    text.utf16 = bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff");
-    for (qsizetype i = 0; i < bytes.size() && !text.utf16; ++i)
-        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) text.loneLineFeeds = true;
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
     QStringDecoder utf8(QStringConverter::Utf8);
-    const QString decoded = utf8.decode(bytes);  // decodes only when taken as a string
+    QString decoded;
+    bool ascii = true, first = true;
+    char before = 0;  // the byte before the chunk
+    for (QByteArray chunk; !(chunk = file.read(kChunkBytes)).isEmpty(); first = false) {
+        if (first) text.utf16 = chunk.startsWith("\xff\xfe") || chunk.startsWith("\xfe\xff");
+        for (qsizetype i = 0; i < chunk.size() && !text.utf16; ++i)
+            if (chunk[i] == '\n' && (i == 0 ? before : chunk[i - 1]) != '\r') text.loneLineFeeds = true;
+        before = chunk.back();
+        ascii = ascii && std::all_of(chunk.begin(), chunk.end(), [](char c) { return uchar(c) < 0x80; });
+        if (!ascii) decoded = utf8.decode(chunk);  // decodes only when taken as a string
+        splitter.feed(chunk);
+        while (auto line = splitter.next()) text.add(line->bytes);
+    }
+    if (auto last = splitter.finish()) text.add(last->bytes);
     text.utf8 = !ascii && !utf8.hasError();
-    for (int k = 0; k < 3; ++k) {
-        const auto found = std::find(text.lines.begin(), text.lines.end(), QLatin1String(kHeaders[k]));
-        if (found != text.lines.end()) text.header[k] = int(found - text.lines.begin()) + 1;
-    }
     return text;
-}
-
-// The first line that a person would take for this header: other letter case, spaces or
-// full-width brackets.
-int nearHeader(const SetText& text, const QString& header) {
-    for (int i = 0; i < text.lines.size(); ++i) {
-        QString line = text.lines[i].normalized(QString::NormalizationForm_KC).simplified();
-        line.remove(u' ');
-        if (line.compare(header, Qt::CaseInsensitive) == 0) return i + 1;
-    }
-    return 0;
 }
 
 // Whether the entry names its file with the file's own letter case, the name compared in the
@@ -93,11 +112,11 @@ public:
     std::vector<Finding> run() {
         // Through the game's look-up: a set file's name may be Shift_JIS bytes.
         const std::unique_ptr<QFile> file = fs::openRegular(dat_);
-        if (!file || file->size() > kMaxSetFileBytes) {
+        if (!file) {
             error(0, Maker::tr("the set file cannot be read: the game cannot show this set."));
             return std::move(findings_);
         }
-        text_ = readText(file->readAll());
+        text_ = readText(*file);
         checkText();
         checkCount();
         if (count_) {
@@ -132,10 +151,10 @@ private:
             present_[k] = !boxed;
             if (!boxed) continue;
             const QString header = QLatin1String(kHeaders[k]);
-            if (const int near = nearHeader(text_, header))
+            if (const int near = text_.near[k])
                 error(near, Maker::tr("\"%1\" is not a header; write \"%2\". The game shows "
                                       "\"ﾌｧｲﾙ読み込みエラー\".")
-                                .arg(text_.lines[near - 1], header));
+                                .arg(text_.nearText[k], header));
             else
                 error(0, Maker::tr("there is no \"%1\" section; the game shows \"ﾌｧｲﾙ読み込みエラー\".")
                              .arg(header));
@@ -190,7 +209,7 @@ private:
                                               "The game stops at the start with a message, and the "
                                               "set cannot be chosen (its preview is missing).")
                                         : Maker::tr("The game stops at the start with a message.");
-            if (line > text_.lines.size()) {
+            if (line > text_.lines) {
                 error(0, Maker::tr("the \"[Picture]\" section ends before pair %1. %2").arg(p + 1).arg(what));
                 continue;
             }
@@ -257,7 +276,7 @@ private:
         for (int p = 0; p < *count_; ++p) {
             const int line = lineOf(Files::SectionSound, p);
             const QString fallback = Maker::tr("the fallback sound plays instead.");
-            if (line > text_.lines.size()) {
+            if (line > text_.lines) {
                 silent << QString::number(p + 1);
                 continue;
             }
@@ -296,7 +315,7 @@ private:
         const int firstSilent =
             silent.isEmpty() ? 0 : lineOf(Files::SectionSound, silent.first().toInt() - 1);
         if (!silent.isEmpty())
-            warning(firstSilent <= text_.lines.size() ? firstSilent : text_.header[Files::SectionSound],
+            warning(firstSilent <= text_.lines ? firstSilent : text_.header[Files::SectionSound],
                     silent.size() == 1
                         ? Maker::tr("no sound of its own for pair %1: the fallback sound plays instead.")
                               .arg(silent.first())
@@ -306,10 +325,10 @@ private:
 
     // Whether a line other than a blank one follows this one before the next header.
     bool entriesFollow(int line) const {
-        for (int i = line; i < text_.lines.size(); ++i) {  // text_.lines[i] is line i + 1
+        for (int i = line; i < text_.lines; ++i) {  // text_.blank[i] is line i + 1
             if (std::find(text_.header.begin(), text_.header.end(), i + 1) != text_.header.end())
                 return false;
-            if (!text_.lines[i].isEmpty()) return true;
+            if (!text_.blank[size_t(i)]) return true;
         }
         return false;
     }

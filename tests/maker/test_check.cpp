@@ -44,6 +44,8 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = with("p0.png", "P0.PNG"), .outcome = Clean, .says = "", .line = 0},  // as Windows writes it
         {.text = with("p1.png", "p1.PNG"), .outcome = Warning, .says = "the game takes P1.png", .line = 5},
         {.text = with("\r\n", "\n"), .outcome = Warning, .says = "line feed alone", .line = 0},
+        // Megabytes of something else before it: the game reads on to the sections, and so does check.
+        {.text = QByteArray(5 << 20, ' ') + "\r\n" + good, .outcome = Clean, .says = "", .line = 0},
         {.text = QByteArray("\xff\xfe[\0F\0i\0l\0e\0]\0\r\0\n\0", 18), .outcome = Error, .says = "UTF-16", .line = 0},
         {.text = with("p1.png", "いぬ.png"), .outcome = Warning, .says = "UTF-8", .line = 0},
     };
