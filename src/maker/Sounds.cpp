@@ -39,28 +39,23 @@ constexpr sf_count_t kMaxSeconds = 60;
 }  // namespace
 
 bool soundPlayable(const QString& file, QString* why) {
-    const QString name = QFileInfo(file).fileName();
-    auto fail = [&](const QString& reason) {
-        if (why) *why = reason;
+    if (!fs::openRegular(file)) {
+        if (why) *why = Maker::tr("%1 was not found.").arg(file);
         return false;
-    };
-    if (!fs::openRegular(file)) return fail(Maker::tr("%1 was not found.").arg(file));
-    SF_INFO info;
-    QString error;
-    const SndFilePtr sound = openForReading(file, info, &error);
+    }
     // The game's own decoder decides, so that what is refused here is what the game refuses.
-    // Its WAV is named apart, so that the command does not convert the file onto itself.
-    const bool isWav = QFileInfo(file).suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) == 0;
-    // The command names whole paths, so that it works from any folder.
-    const QFileInfo given(fs::resolve(file));  // the file found, not the entry as a Windows set writes it
+    if (SoundDecoder::open(fs::nativePath(file))) return true;
+    // The command names whole paths, so that it works from any folder: the file found, not
+    // the entry as a Windows set writes it. Its WAV is named apart, so that the command
+    // does not convert the file onto itself.
+    const QFileInfo given(fs::resolve(file));
+    const bool isWav = given.suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) == 0;
     const QString stem = given.absolutePath() + u'/' + given.completeBaseName();
-    if (!sound || !SoundDecoder::open(fs::nativePath(file)))
-        return fail(Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). "
-                              "Convert it to WAV, for example with: ffmpeg -i \"%2\" \"%3.wav\"")
-                        .arg(name, given.absoluteFilePath(), stem + (isWav ? "-converted" : "")));
-    if (info.frames <= 0 || info.samplerate <= 0 || info.channels <= 0)
-        return fail(Maker::tr("%1 holds no sound.").arg(name));
-    return true;
+    if (why)
+        *why = Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). "
+                         "Convert it to WAV, for example with: ffmpeg -i \"%2\" \"%3.wav\"")
+                   .arg(given.fileName(), given.absoluteFilePath(), stem + (isWav ? "-converted" : ""));
+    return false;
 }
 
 bool speakToWav(const QString& text, const QString& wavPath, QString* error) {

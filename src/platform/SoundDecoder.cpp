@@ -4,7 +4,11 @@
 #include <SDL.h>
 #include <sndfile.h>
 
+#include <QtEndian>
+
 #include <algorithm>
+#include <cstring>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -49,7 +53,99 @@ bool isPromisedFormat(int format) {
     }
 }
 
+// WAVE_FORMAT_EXTENSIBLE, and the GUID of a format that has a plain tag, but its first two
+// bytes.
+constexpr quint16 kExtensible = 0xfffe;
+constexpr char kGuidTail[] = "\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71";
+constexpr quint16 kImaAdpcm = 0x11, kMsAdpcm = 0x02;
+// Where the "fmt " chunk starts; its plain fields; the extensible ones after them.
+constexpr qsizetype kFmtAt = 12, kPlainFmtBytes = 18, kExtensibleBytes = 22;
+
 }  // namespace
+
+// ffmpeg writes IMA and MS ADPCM above 48 kHz with an extensible format header, which
+// libsndfile reads only for PCM, float and the two laws. Such a file is read with its plain
+// header in front: the same fields, the ADPCM block description after them, the same data.
+// Hand-written: no Debian library rewrites a WAV header and libsndfile has no option for it.
+struct SoundDecoder::PlainWav {
+    int fd = -1;
+    QByteArray head;      // the file's start, up to and with the plain "fmt " chunk
+    sf_count_t skip = 0;  // the bytes of the file that head stands for
+    sf_count_t size = 0;  // of the file as libsndfile sees it
+    sf_count_t pos = 0;
+
+    // The plain header for a WAV whose first chunk is an extensible "fmt " of IMA or MS
+    // ADPCM; nothing for any other file.
+    static std::optional<PlainWav> of(int fd, sf_count_t fileSize) {
+        char start[kFmtAt + 8 + 80];
+        const ssize_t got = pread(fd, start, sizeof start, 0);
+        if (got < kFmtAt + 8 + kPlainFmtBytes + kExtensibleBytes || std::memcmp(start, "RIFF", 4) != 0 ||
+            std::memcmp(start + 8, "WAVEfmt ", 8) != 0)
+            return std::nullopt;
+        const auto* fmt = reinterpret_cast<const uchar*>(start + kFmtAt + 8);
+        const quint32 fmtBytes = qFromLittleEndian<quint32>(start + kFmtAt + 4);
+        const quint16 extra = qFromLittleEndian<quint16>(fmt + 16);
+        const quint16 tag = qFromLittleEndian<quint16>(fmt + kPlainFmtBytes + 6);
+        if (qFromLittleEndian<quint16>(fmt) != kExtensible || extra < kExtensibleBytes ||
+            fmtBytes < kPlainFmtBytes + extra || kFmtAt + 8 + kPlainFmtBytes + extra > got ||
+            std::memcmp(fmt + kPlainFmtBytes + 8, kGuidTail, 14) != 0)
+            return std::nullopt;
+        if ((tag != kImaAdpcm && tag != kMsAdpcm) || kFmtAt + 8 + sf_count_t{fmtBytes} > fileSize)
+            return std::nullopt;
+        // The block description that follows the extensible part.
+        const QByteArray description(reinterpret_cast<const char*>(fmt) + kPlainFmtBytes + kExtensibleBytes,
+                                     extra - kExtensibleBytes);
+        QByteArray plain(reinterpret_cast<const char*>(fmt), kPlainFmtBytes);
+        qToLittleEndian<quint16>(tag, plain.data());
+        qToLittleEndian<quint16>(quint16(description.size()), plain.data() + 16);
+        plain += description;
+        PlainWav wav;
+        wav.fd = fd;
+        wav.skip = kFmtAt + 8 + fmtBytes + (fmtBytes & 1);
+        wav.head = QByteArray(start, kFmtAt) + "fmt " + QByteArray(4, 0) + plain;
+        if (plain.size() & 1) wav.head += '\0';
+        qToLittleEndian<quint32>(quint32(plain.size()), wav.head.data() + kFmtAt + 4);
+        wav.size = fileSize - wav.skip + wav.head.size();
+        const sf_count_t riffBytes = std::min<sf_count_t>(wav.size - 8, UINT32_MAX);
+        qToLittleEndian<quint32>(quint32(riffBytes), wav.head.data() + 4);
+        return wav;
+    }
+
+    static SF_VIRTUAL_IO io() {
+        SF_VIRTUAL_IO io{};
+        io.get_filelen = [](void* self) { return static_cast<PlainWav*>(self)->size; };
+        io.seek = [](sf_count_t offset, int whence, void* self) {
+            auto& wav = *static_cast<PlainWav*>(self);
+            const sf_count_t from = whence == SEEK_CUR ? wav.pos : whence == SEEK_END ? wav.size : 0;
+            wav.pos = std::clamp<sf_count_t>(from + offset, 0, wav.size);
+            return wav.pos;
+        };
+        io.read = [](void* to, sf_count_t count, void* self) -> sf_count_t {
+            auto& wav = *static_cast<PlainWav*>(self);
+            sf_count_t done = 0;
+            auto* out = static_cast<char*>(to);
+            if (wav.pos < wav.head.size()) {
+                done = std::min<sf_count_t>(count, wav.head.size() - wav.pos);
+                std::memcpy(out, wav.head.constData() + wav.pos, size_t(done));
+            }
+            if (done < count) {
+                const sf_count_t at = wav.pos + done - wav.head.size() + wav.skip;
+                const ssize_t got = pread(wav.fd, out + done, size_t(count - done), at);
+                done += std::max<ssize_t>(got, 0);
+            }
+            wav.pos += done;
+            return done;
+        };
+        io.write = [](const void*, sf_count_t, void*) -> sf_count_t { return 0; };
+        io.tell = [](void* self) { return static_cast<PlainWav*>(self)->pos; };
+        return io;
+    }
+};
+
+void SoundDecoder::PlainWavClose::operator()(PlainWav* wav) const {
+    ::close(wav->fd);
+    delete wav;
+}
 
 void SoundDecoder::FileClose::operator()(SNDFILE* file) const { sf_close(file); }
 void SoundDecoder::StreamFree::operator()(SDL_AudioStream* stream) const { SDL_FreeAudioStream(stream); }
@@ -68,7 +164,13 @@ std::unique_ptr<SoundDecoder> SoundDecoder::open(const QByteArray& file) {
     }
     SF_INFO info{};
     std::unique_ptr<SoundDecoder> decoder(new SoundDecoder);  // the constructor is private
-    decoder->file_.reset(sf_open_fd(fd, SFM_READ, &info, SF_TRUE));  // closes fd in any case
+    if (auto plain = PlainWav::of(fd, about.st_size)) {
+        decoder->plainWav_.reset(new PlainWav(std::move(*plain)));  // closes fd
+        SF_VIRTUAL_IO io = PlainWav::io();
+        decoder->file_.reset(sf_open_virtual(&io, SFM_READ, &info, decoder->plainWav_.get()));
+    } else {
+        decoder->file_.reset(sf_open_fd(fd, SFM_READ, &info, SF_TRUE));  // closes fd in any case
+    }
     if (!decoder->file_ || !isPromisedFormat(info.format) || info.channels < 1 || info.channels > 8 ||
         info.samplerate < 1000 || info.samplerate > 384000) {
         return nullptr;

@@ -46,10 +46,16 @@ private:
         void operator()(SDL_AudioStream* stream) const;
     };
 
+    struct PlainWav;  // a WAV read with another header in front (SoundDecoder.cpp)
+    struct PlainWavClose {
+        void operator()(PlainWav* wav) const;
+    };
+
     SoundDecoder() = default;
     bool readPiece();
     void takeConverted(std::vector<int16_t>& out);
 
+    std::unique_ptr<PlainWav, PlainWavClose> plainWav_;  // outlives file_, which reads through it
     std::unique_ptr<SNDFILE, FileClose> file_;
     std::unique_ptr<SDL_AudioStream, StreamFree> stream_;
     int channels_ = 0;
