@@ -95,6 +95,7 @@ src/pictures/JpegTop.cpp | if (marker == kStartOfScan && pos < n) pos = pastCode
 src/maker/CardPictures.cpp | if (pictures::cutShort(*opened)) return fail | if (false) return fail | make takes a download cut short, grey rows and all
 src/maker/SetCheck.cpp | if (pictures::cutShort(*opened)) warning | if (false) warning | check passes a picture cut short without a word
 src/pictures/PngRows.cpp | if (png.sliced(pos + 4, 4) == "IEND") return end > png.size(); | if (png.sliced(pos + 4, 4) == "IEND") return false; | a PNG without its end counts as whole
+src/pictures/PngRows.cpp | return end > png.size();\n        pos = end;\n    }\n    return true; | return end > png.size();\n        pos = end;\n    }\n    return false; | a PNG that ends before its last chunk counts as whole
 src/maker/SetCheck.cpp | if (!file) { | if (!file || file->size() > (4 << 20)) { | check calls a set file of some megabytes unreadable although the game plays it
 src/platform/SoundDecoder.cpp | if (auto plain = PlainWav::of(fd, about.st_size)) { | if (auto plain = std::optional<PlainWav>()) { | an ADPCM WAV with ffmpeg's extensible header plays the fallback sound
 src/maker/SetWriter.cpp | else if (QFileInfo(plan.dataDir).isDir() && !QFileInfo(plan.dataDir).isWritable()) | else if (false) | a folder that cannot be written is ready to save

@@ -35,6 +35,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = with("p1.png", "big.png"), .outcome = Warning, .says = "top-left 99 x 99 pixels", .line = 5},
         {.text = with("p1.png", "cut.jpg"), .outcome = Warning, .says = "cut.jpg is cut short", .line = 5},
         {.text = with("p1.png", "cut.png"), .outcome = Warning, .says = "cut.png is cut short", .line = 5},
+        {.text = with("p1.png", "cut2.png"), .outcome = Warning, .says = "cut2.png is cut short", .line = 5},
         {.text = with("~s0", "\r\n~s0"), .outcome = Warning, .says = "blank line inside", .line = 7},
         {.text = with("~s0.wav", ""), .outcome = Warning, .says = "no sound of its own for pair 1:", .line = 7},
         {.text = with("s0.wav", "s9.wav"), .outcome = Warning, .says = "fallback", .line = 7},
@@ -55,7 +56,8 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
     QImage cut(90, 90, QImage::Format_RGB32);
     cut.fill(colour(1));
     app.write("Data/s/cut.jpg", encoded(cut, "JPEG").chopped(100));
-    app.write("Data/s/cut.png", encoded(cut, "PNG").chopped(12));  // no IEND
+    app.write("Data/s/cut.png", encoded(cut, "PNG").chopped(12));   // without its last chunk, IEND
+    app.write("Data/s/cut2.png", encoded(cut, "PNG").chopped(4));   // IEND cut
     for (const QString name : {"s0", "s1"}) app.writeWav("Data/s/" + name + ".wav");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.says);
