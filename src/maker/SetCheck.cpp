@@ -34,8 +34,10 @@ using detail::NotingPlatform;
 constexpr std::array<const char*, 3> kHeaders = {"[File]", "[Picture]", "[Sound]"};
 
 // Read and split in pieces of this size: the game plays a set file of any size without
-// holding it, and so is it checked.
+// holding it, and so is it checked, up to a size no set file comes near (a bit per line is
+// kept, and every entry read again from the start, as the game reads it).
 constexpr qint64 kChunkBytes = qint64{1} << 20;
+constexpr qint64 kMaxCheckedBytes = qint64{512} << 20;
 // No header, nor anything a person would take for one, is longer.
 constexpr qsizetype kHeaderLikeBytes = 256;
 
@@ -60,7 +62,7 @@ struct SetText {
     void add(QByteArrayView bytes) {
         blank.push_back(bytes.isEmpty());
         ++lines;
-        if (bytes.size() > kHeaderLikeBytes) return;
+        if (bytes.trimmed().size() > kHeaderLikeBytes) return;
         const QString text = settext::decodeLine(bytes);
         for (int k = 0; k < 3; ++k) {
             if (header[k] == 0 && text == QLatin1String(kHeaders[k])) header[k] = lines;
@@ -114,6 +116,11 @@ public:
         const std::unique_ptr<QFile> file = fs::openRegular(dat_);
         if (!file) {
             error(0, Maker::tr("the set file cannot be read: the game cannot show this set."));
+            return std::move(findings_);
+        }
+        if (file->size() > kMaxCheckedBytes) {
+            error(0, Maker::tr("the set file is %1 MB, too big to check (a set file is a few hundred bytes).")
+                         .arg(file->size() >> 20));
             return std::move(findings_);
         }
         text_ = readText(*file);
@@ -250,7 +257,7 @@ private:
                 continue;
             }
             if (!existsAsWritten(path)) caseOnly(line, path, file);
-            if (pictures::cutShort(*opened)) warning(line, detail::cutShortProblem(name));
+            if (opened && pictures::cutShort(*opened)) warning(line, detail::cutShortProblem(name));
             if (size.width() > side || size.height() > side)
                 warning(line, Maker::tr("a card shows only its top-left %1 x %1 pixels of this %2 x %3 "
                                         "picture (%4); make the set with kavimo-set make to fit it.")

@@ -45,6 +45,11 @@ bool soundPlayable(const QString& file, QString* why) {
     }
     // The game's own decoder decides, so that what is refused here is what the game refuses.
     if (SoundDecoder::open(fs::nativePath(file))) return true;
+    SF_INFO info;
+    if (openForReading(file, info, nullptr) && info.frames == 0) {
+        if (why) *why = Maker::tr("%1 holds no sound.").arg(QFileInfo(fs::resolve(file)).fileName());
+        return false;
+    }
     // The command names whole paths, so that it works from any folder: the file found, not
     // the entry as a Windows set writes it. Its WAV is named apart, so that the command
     // does not convert the file onto itself.
@@ -99,7 +104,18 @@ bool isPcmWav(const QString& file) {
 bool convertToPcmWav(const QString& from, const QString& to, QString* error) {
     SF_INFO in;
     const SndFilePtr source = openForReading(from, in, error);
-    if (!source) return false;
+    if (!source) {
+        // What only the game's decoder reads (ADPCM with ffmpeg's extensible header) is
+        // written as the game plays it.
+        const std::vector<int16_t> heard = SoundDecoder::decodeWhole(fs::nativePath(from));
+        if (heard.empty()) return false;
+        SF_INFO out{0, SoundDecoder::kRate, SoundDecoder::kChannels, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
+        const SndFilePtr target(sf_open(QFile::encodeName(to).constData(), SFM_WRITE, &out));
+        const auto frames = sf_count_t(heard.size() / SoundDecoder::kChannels);
+        if (target && sf_writef_short(target.get(), heard.data(), frames) == frames) return true;
+        if (error) *error = QString::fromLocal8Bit(sf_strerror(target.get()));
+        return false;
+    }
     SF_INFO out{};
     out.samplerate = in.samplerate;
     out.channels = in.channels;

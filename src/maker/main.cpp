@@ -28,7 +28,8 @@ enum Exit { kClean = 0, kErrors = 1, kUsage = 2 };
 void print(QString text, FILE* to = stdout) {
     // A control character from a set file (a NUL in an entry) would cut or garble the line.
     for (qsizetype i = text.size() - 1; i >= 0; --i)
-        if (const char16_t c = text[i].unicode(); c < 0x20 && c != u'\n' && c != u'\t')
+        if (const char16_t c = text[i].unicode();
+            (c < 0x20 && c != u'\n' && c != u'\t') || (c >= 0x7f && c <= 0x9f))
             text.replace(i, 1, QStringLiteral("\\x%1").arg(int(c), 2, 16, QChar(u'0')));
     std::fputs(text.toLocal8Bit().constData(), to);
     std::fputc('\n', to);

@@ -34,6 +34,10 @@ constexpr qint64 kPngHeadBytes = 4096;
 // A thumbnail whose shape is further than this from its photo's is letterboxed or stale.
 constexpr int kShapeTolerancePercent = 2;
 
+// A JPEG's start that holds its Exif segment (at most 64 KB) after others, when the frame
+// walk could not find it.
+constexpr qint64 kExifHeadBytes = qint64{128} * 1024;
+
 using Turn = QImageIOHandler::Transformations;
 
 // How a picture is decoded, decided from its header alone, so that every request for one
@@ -72,6 +76,8 @@ std::optional<Picture> inspect(QFile& file) {
     const bool jpeg = head.startsWith("\xff\xd8");
     const std::optional<JpegFrame> frame = jpeg ? jpegFrame(file) : std::nullopt;
     if (!file.seek(0)) return std::nullopt;
+    // A frame walk stopped by stray bytes (libjpeg skips them): libexif looks itself.
+    if (jpeg && !frame) picture.exif = file.peek(kExifHeadBytes);
     // The usual kinds are named from their signature: to recognise a file itself, Qt loads
     // every picture plugin it has, and the libraries behind them, even for a PNG.
     const QByteArray known = jpeg                                  ? QByteArrayLiteral("jpeg")
@@ -88,12 +94,10 @@ std::optional<Picture> inspect(QFile& file) {
     if (picture.stored.isEmpty() || tooBigToHold(picture.stored, reader.imageFormat())) return std::nullopt;
     picture.format = reader.format();
     picture.turn = reader.transformation();
-    if (frame) {
-        picture.exif = frame->exif;
-        // Qt's reader finds no tag where an XMP segment comes before the Exif one.
-        if (picture.turn == QImageIOHandler::TransformationNone)
-            if (const auto turn = exifTurn(picture.exif)) picture.turn = *turn;
-    }
+    if (frame) picture.exif = frame->exif;
+    // Qt's reader finds no tag where an XMP segment comes before the Exif one.
+    if (jpeg && picture.turn == QImageIOHandler::TransformationNone)
+        if (const auto turn = exifTurn(picture.exif)) picture.turn = *turn;
 
     qint64 need = 0;
     if (picture.format == "png" && readsByRows(head)) {
@@ -219,8 +223,8 @@ bool cutShort(QFile& file) {
     if (!jpeg && !png) return false;
     // Mapped, not read: the test walks the whole file.
     uchar* mapped = file.map(0, file.size());
-    const QByteArray bytes = mapped ? QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size())
-                                    : file.readAll();
+    const QByteArray bytes =
+        mapped ? QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size()) : file.readAll();
     const bool cut = jpeg ? jpegCutShort(bytes) : pngCutShort(bytes);
     if (mapped) file.unmap(mapped);
     return cut;

@@ -40,6 +40,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = with("~s0.wav", ""), .outcome = Warning, .says = "no sound of its own for pair 1:", .line = 7},
         {.text = with("s0.wav", "s9.wav"), .outcome = Warning, .says = "fallback", .line = 7},
         {.text = with("s0.wav", "p1.png"), .outcome = Warning, .says = "cannot be played", .line = 7},
+        {.text = with("s0.wav", "none.wav"), .outcome = Warning, .says = "none.wav holds no sound", .line = 7},
         // The command that converts it names the file found.
         {.text = with("s0.wav", "p0.PNG"), .outcome = Warning, .says = "/Data/s/p0.png\" \"", .line = 7},
         {.text = with("p0.png", "P0.PNG"), .outcome = Clean, .says = "", .line = 0},  // as Windows writes it
@@ -59,6 +60,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
     app.write("Data/s/cut.png", encoded(cut, "PNG").chopped(12));   // without its last chunk, IEND
     app.write("Data/s/cut2.png", encoded(cut, "PNG").chopped(4));   // IEND cut
     for (const QString name : {"s0", "s1"}) app.writeWav("Data/s/" + name + ".wav");
+    app.write("Data/s/none.wav", squareWav(0, 0));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.says);
         const QString dat = app.write("Data/s.dat", QByteArray(row.text).replace("~", "Data\\s\\"));

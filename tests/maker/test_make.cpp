@@ -8,9 +8,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <sndfile.h>
 
 #include "maker/SetMaker.h"
 #include "support/Game.h"
@@ -112,6 +115,30 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
                   QStringList{"old.dat"})
             << row.says;
     }
+}
+
+// A sound that only the game's decoder reads (ADPCM as ffmpeg writes it at 96 kHz) is
+// converted for Windows as the game plays it.
+TEST(MakeForWindows, ConvertsToPcmWavWhatOnlyTheGamesDecoderReads) {
+    TempDir dir;
+    dir.writePicture("f/a.png", 60, 40, kTop);
+    const QString sound = dir.file("f/a.wav");
+    SF_INFO info{0, 96000, 1, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 0, 0};
+    SNDFILE* file = sf_open(QFile::encodeName(sound).constData(), SFM_WRITE, &info);
+    std::vector<short> tone(48000);  // half a second
+    for (size_t i = 0; i < tone.size(); ++i) tone[i] = short(8000 * std::sin(double(i) / 20));
+    sf_writef_short(file, tone.data(), sf_count_t(tone.size()));
+    sf_close(file);
+    makeExtensible(sound);
+    SetPlan plan = planFromPictures({dir.file("f")}, {}, dir.file("Data"), false);
+    plan.windows = true;
+    const auto made = writeSet(plan);
+    ASSERT_TRUE(made.ok) << made.message.toStdString();
+    SF_INFO written{};
+    SNDFILE* converted = sf_open(QFile::encodeName(dir.file("Data/f/a.wav")).constData(), SFM_READ, &written);
+    sf_close(converted);
+    EXPECT_EQ(written.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    EXPECT_NEAR(double(written.frames) / written.samplerate, 0.5, 0.02);
 }
 
 // What make says of a plan before writing it: what a child could not tell apart or would

@@ -53,6 +53,10 @@ QByteArray jpegBomb();
 QByteArray withExif(const QByteArray& jpeg, quint16 orientation, const QByteArray& thumbnail = {});
 // The JPEG with an XMP segment before all others, as some photo editors write it.
 QByteArray withXmpFirst(const QByteArray& jpeg);
+// The IMA or MS ADPCM WAV at path, as libsndfile writes it, rewritten with the header that
+// ffmpeg writes above 48 kHz: WAVE_FORMAT_EXTENSIBLE, the format's tag in its GUID, the
+// block description after it.
+void makeExtensible(const QString& path);
 // A file that cannot be read: no permission, or, for root, one whose reading fails.
 void makeUnreadable(const QString& path);
 // The most memory this process has held so far.
