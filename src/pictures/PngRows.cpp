@@ -306,10 +306,10 @@ std::optional<QImage> readPngShrunk(QIODevice& device, QSize box) {
 }
 
 bool pngCutShort(QByteArrayView png) {
-    constexpr qsizetype kSignatureBytes = 8, kChunkFrame = 12;  // length, type, CRC
+    constexpr qsizetype kSignatureBytes = 8, kChunkHead = 8, kChunkFrame = 12;  // length, type; CRC
     if (!png.startsWith(QByteArrayView("\x89PNG\r\n\x1a\n", kSignatureBytes))) return false;
-    // Chunk by chunk, only their lengths read.
-    for (qint64 pos = kSignatureBytes; pos + kChunkFrame <= png.size();) {
+    // Chunk by chunk, only their lengths and types read.
+    for (qint64 pos = kSignatureBytes; pos + kChunkHead <= png.size();) {
         const auto* chunk = reinterpret_cast<const uchar*>(png.data() + pos);
         const qint64 end = pos + kChunkFrame + qFromBigEndian<quint32>(chunk);
         if (png.sliced(pos + 4, 4) == "IEND") return end > png.size();
