@@ -78,8 +78,7 @@ SetText readText(QFile& file) {
     SetText text;
     settext::LineSplitter splitter(4096);
     QStringDecoder utf8(QStringConverter::Utf8);
-    QString decoded;
-    bool ascii = true, first = true;
+    bool ascii = true, first = true, notUtf8 = false;
     char before = 0;  // the byte before the chunk
     for (QByteArray chunk; !(chunk = file.read(kChunkBytes)).isEmpty(); first = false) {
         if (first) text.utf16 = chunk.startsWith("\xff\xfe") || chunk.startsWith("\xfe\xff");
@@ -87,12 +86,13 @@ SetText readText(QFile& file) {
             if (chunk[i] == '\n' && (i == 0 ? before : chunk[i - 1]) != '\r') text.loneLineFeeds = true;
         before = chunk.back();
         ascii = ascii && std::all_of(chunk.begin(), chunk.end(), [](char c) { return uchar(c) < 0x80; });
-        if (!ascii) decoded = utf8.decode(chunk);  // decodes only when taken as a string
+        // The decoder decodes only when taken as a string.
+        if (!ascii && !notUtf8) notUtf8 = QString(utf8.decode(chunk)).isNull() || utf8.hasError();
         splitter.feed(chunk);
         while (auto line = splitter.next()) text.add(line->bytes);
     }
     if (auto last = splitter.finish()) text.add(last->bytes);
-    text.utf8 = !ascii && !utf8.hasError();
+    text.utf8 = !ascii && !notUtf8;
     return text;
 }
 

@@ -28,11 +28,11 @@ Exif parsed(const QByteArray& exif) {
 
 }  // namespace
 
-std::optional<QImage> exifThumbnail(const QByteArray& segment) {
-    const Exif exif = parsed(segment);
-    if (!exif || !exif->data || exif->size == 0) return std::nullopt;
+std::optional<QImage> exifThumbnail(const QByteArray& exif) {
+    const Exif data = parsed(exif);
+    if (!data || !data->data || data->size == 0) return std::nullopt;
 
-    QByteArray bytes(reinterpret_cast<const char*>(exif->data), qsizetype(exif->size));
+    QByteArray bytes(reinterpret_cast<const char*>(data->data), qsizetype(data->size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "jpeg");
@@ -45,14 +45,14 @@ std::optional<QImage> exifThumbnail(const QByteArray& segment) {
     return image;
 }
 
-std::optional<QImageIOHandler::Transformations> exifTurn(const QByteArray& segment) {
-    const Exif exif = parsed(segment);
-    if (!exif) return std::nullopt;
-    ExifEntry* entry = exif_content_get_entry(exif->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+std::optional<QImageIOHandler::Transformations> exifTurn(const QByteArray& exif) {
+    const Exif data = parsed(exif);
+    if (!data) return std::nullopt;
+    ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
     if (!entry || entry->format != EXIF_FORMAT_SHORT || entry->components < 1) return std::nullopt;
     using T = QImageIOHandler;
     // Exif's eight orientations: how the stored rows and columns stand to the upright view.
-    switch (exif_get_short(entry->data, exif_data_get_byte_order(exif.get()))) {
+    switch (exif_get_short(entry->data, exif_data_get_byte_order(data.get()))) {
     case 1: return T::TransformationNone;
     case 2: return T::TransformationMirror;
     case 3: return T::TransformationRotate180;
