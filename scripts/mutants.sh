@@ -89,7 +89,7 @@ src/maker/SetWriter.cpp | NoSymLinks; | NoDotAndDotDot; | a killed run's folder 
 src/maker/SetWriter.cpp | (datInfo.isSymLink() || folderInfo.isSymLink()) | (false) | a set folder that is a link to the parent's photos is replaced through it
 src/maker/SetWriter.cpp | contains(QRegularExpression(QStringLiteral("[0-9_]"))) | contains(QRegularExpression(QStringLiteral("[0-9_]{99}"))) | a camera's file name is spelt out as the spoken name without a warning
 src/maker/SetWriter.cpp | listedByGame(plan.dataDir) && folderKey | folderKey | a set saved where the game does not look is said to be listed twice
-src/pictures/PictureLoader.cpp | if (jpeg && picture.turn == QImageIOHandler::TransformationNone)\n | if (false)\n | a photo whose Exif comes after XMP is dealt sideways
+src/pictures/PictureLoader.cpp | if (frame && frame->exifAfterOtherApp1)\n | if (false)\n | a photo whose Exif comes after XMP is dealt sideways
 src/maker/CardPictures.cpp | image = pictures::turned(std::move(image), pictures::uprightTurn(*opened)); | | make leaves a photo whose Exif comes after XMP sideways
 src/pictures/JpegTop.cpp | if (marker == kStartOfScan && pos < n) pos = pastCodedData(b, n, pos, true); | | coded data is read as segments, so a photo cut short counts as whole
 src/maker/CardPictures.cpp | if (pictures::cutShort(*opened)) return fail | if (false) return fail | make takes a download cut short, grey rows and all

@@ -70,6 +70,7 @@ std::optional<JpegFrame> jpegFrame(QIODevice& device) {
         return std::nullopt;
     uint8_t marker = 0;
     QByteArray exif;
+    bool otherApp1 = false;  // before the Exif segment
     for (;;) {
         char byte = 0;
         if (!device.getChar(&byte) || uint8_t(byte) != kMarkerByte) return std::nullopt;
@@ -84,11 +85,14 @@ std::optional<JpegFrame> jpegFrame(QIODevice& device) {
         if (device.read(length, 2) != 2) return std::nullopt;
         const int bytes = bigEndian16(reinterpret_cast<const uint8_t*>(length));
         if (bytes < 2) return std::nullopt;
-        if (marker == kApp1 && exif.isEmpty() && device.peek(6) == QByteArrayView("Exif\0\0", 6)) {
+        const bool firstExif =
+            marker == kApp1 && exif.isEmpty() && device.peek(6) == QByteArrayView("Exif\0\0", 6);
+        if (firstExif) {
             exif = device.read(bytes - 2);
             if (exif.size() != bytes - 2) return std::nullopt;
-        } else if (!device.seek(device.pos() + bytes - 2)) {
-            return std::nullopt;
+        } else {
+            otherApp1 = otherApp1 || (marker == kApp1 && exif.isEmpty());
+            if (!device.seek(device.pos() + bytes - 2)) return std::nullopt;
         }
     }
     const QByteArray lengthBytes = device.read(2);
@@ -104,6 +108,7 @@ std::optional<JpegFrame> jpegFrame(QIODevice& device) {
     frame.progressive = marker == kProgressiveFrame || marker == kProgressiveArithmeticFrame;
     frame.size = QSize(bigEndian16(segment + kFrameWidth), bigEndian16(segment + kFrameHeight));
     frame.exif = std::move(exif);
+    frame.exifAfterOtherApp1 = otherApp1 && !frame.exif.isEmpty();
     int horizontal = 1, vertical = 1;
     for (int c = 0; c < components; ++c) {
         const uint8_t sampling = segment[kFrameFirstComponent + 3 * c + 1];

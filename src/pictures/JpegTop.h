@@ -30,6 +30,7 @@ struct JpegFrame {
     // The first APP1 segment that holds Exif data, from its "Exif" header on. Qt's reader and
     // libexif look only at the first APP1 segment, which some editors give to XMP instead.
     QByteArray exif;
+    bool exifAfterOtherApp1 = false;  // where Qt's reader does not see the orientation tag
 };
 
 // The frame header of the JPEG on device (read from its start); nothing when it is no JPEG

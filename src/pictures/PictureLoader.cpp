@@ -96,7 +96,7 @@ std::optional<Picture> inspect(QFile& file) {
     picture.turn = reader.transformation();
     if (frame) picture.exif = frame->exif;
     // Qt's reader finds no tag where an XMP segment comes before the Exif one.
-    if (jpeg && picture.turn == QImageIOHandler::TransformationNone)
+    if (frame && frame->exifAfterOtherApp1)
         if (const auto turn = exifTurn(picture.exif)) picture.turn = *turn;
 
     qint64 need = 0;
@@ -212,7 +212,8 @@ QImage turned(QImage image, Turn turn) {
 
 Turn uprightTurn(QFile& file) {
     const std::optional<JpegFrame> frame = jpegFrame(file);
-    const std::optional<Turn> turn = frame ? exifTurn(frame->exif) : std::nullopt;
+    const std::optional<Turn> turn =
+        frame && frame->exifAfterOtherApp1 ? exifTurn(frame->exif) : std::nullopt;
     return turn.value_or(QImageIOHandler::TransformationNone);
 }
 
