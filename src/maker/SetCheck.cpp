@@ -50,8 +50,7 @@ bool looksLikeHeader(const QString& text, const QString& header) {
 }
 
 struct SetText {
-    int lines = 0;            // as the game splits them
-    std::vector<bool> blank;  // whether line i + 1 is empty
+    std::vector<bool> blank;  // whether line i + 1 is empty, the lines as the game splits them
     bool loneLineFeeds = false;
     bool utf8 = false;
     bool utf16 = false;  // Notepad's "Unicode", which the game does not read
@@ -61,7 +60,7 @@ struct SetText {
 
     void add(QByteArrayView bytes) {
         blank.push_back(bytes.isEmpty());
-        ++lines;
+        const int lines = int(blank.size());
         if (bytes.trimmed().size() > kHeaderLikeBytes) return;
         const QString text = settext::decodeLine(bytes);
         for (int k = 0; k < 3; ++k) {
@@ -216,7 +215,7 @@ private:
                                               "The game stops at the start with a message, and the "
                                               "set cannot be chosen (its preview is missing).")
                                         : Maker::tr("The game stops at the start with a message.");
-            if (line > text_.lines) {
+            if (line > int(text_.blank.size())) {
                 error(0, Maker::tr("the \"[Picture]\" section ends before pair %1. %2").arg(p + 1).arg(what));
                 continue;
             }
@@ -283,7 +282,7 @@ private:
         for (int p = 0; p < *count_; ++p) {
             const int line = lineOf(Files::SectionSound, p);
             const QString fallback = Maker::tr("the fallback sound plays instead.");
-            if (line > text_.lines) {
+            if (line > int(text_.blank.size())) {
                 silent << QString::number(p + 1);
                 continue;
             }
@@ -322,7 +321,7 @@ private:
         const int firstSilent =
             silent.isEmpty() ? 0 : lineOf(Files::SectionSound, silent.first().toInt() - 1);
         if (!silent.isEmpty())
-            warning(firstSilent <= text_.lines ? firstSilent : text_.header[Files::SectionSound],
+            warning(firstSilent <= int(text_.blank.size()) ? firstSilent : text_.header[Files::SectionSound],
                     silent.size() == 1
                         ? Maker::tr("no sound of its own for pair %1: the fallback sound plays instead.")
                               .arg(silent.first())
@@ -332,7 +331,7 @@ private:
 
     // Whether a line other than a blank one follows this one before the next header.
     bool entriesFollow(int line) const {
-        for (int i = line; i < text_.lines; ++i) {  // text_.blank[i] is line i + 1
+        for (int i = line; i < int(text_.blank.size()); ++i) {  // text_.blank[i] is line i + 1
             if (std::find(text_.header.begin(), text_.header.end(), i + 1) != text_.header.end())
                 return false;
             if (!text_.blank[size_t(i)]) return true;
