@@ -19,6 +19,8 @@ namespace kavimo::pictures {
 namespace {
 
 constexpr size_t kSignatureBytes = 8;
+// Where a PNG ends before its last row: as libjpeg shows a JPEG that ends early.
+constexpr QRgb kMissingGrey = 0xff808080;
 
 // One read. Everything with a destructor lives here, on the heap and made before setjmp,
 // so that libpng's longjmp on an error skips no destructor and leaves nothing undefined.
@@ -30,6 +32,9 @@ struct PngRead {
     std::vector<int> columnOf;    // shrinking: the stamp's column of each picture column
     std::vector<quint64> sums;    // shrinking: premultiplied B, G, R and alpha per stamp column
     std::vector<quint64> columns; // shrinking: picture columns per stamp column
+    int stampRow = 0;             // shrinking: the stamp row being summed
+    quint64 rows = 0;             // shrinking: picture rows summed into it
+    int rowsRead = 0;
     QImage image;
 
     ~PngRead() {
@@ -216,17 +221,17 @@ bool decodeShrunk(PngRead& r, QSize box) {
         ++r.columns[size_t(column)];
     }
     r.sums.assign(size_t(stamp.width()) * 4, 0);
+    r.image.fill(kMissingGrey);
 
-    int stampRow = 0;
-    quint64 rows = 0;
     for (int y = 0; y < size.height(); ++y) {
         const int target = int(qint64{y} * stamp.height() / size.height());
-        if (target != stampRow) {
-            flushRow(r, stampRow, rows);
-            stampRow = target;
-            rows = 0;
+        if (target != r.stampRow) {
+            flushRow(r, r.stampRow, r.rows);
+            r.stampRow = target;
+            r.rows = 0;
         }
         png_read_row(r.png, r.row.data(), nullptr);
+        ++r.rowsRead;
         const png_byte* pixel = r.row.data();
         for (int x = 0; x < size.width(); ++x, pixel += 4) {
             quint64* s = &r.sums[size_t(r.columnOf[size_t(x)]) * 4];
@@ -236,9 +241,9 @@ bool decodeShrunk(PngRead& r, QSize box) {
             s[2] += pixel[2] * alpha;
             s[3] += alpha;
         }
-        ++rows;
+        ++r.rows;
     }
-    flushRow(r, stampRow, rows);
+    flushRow(r, r.stampRow, r.rows);
     return true;
 }
 
@@ -301,7 +306,11 @@ std::optional<QImage> readPng(const QString& path) {
 std::optional<QImage> readPngShrunk(QIODevice& device, QSize box) {
     if (box.isEmpty()) return std::nullopt;
     auto read = open(device);
-    if (!read || !decodeShrunk(*read, box)) return std::nullopt;
+    if (!read) return std::nullopt;
+    if (!decodeShrunk(*read, box)) {
+        if (read->rowsRead == 0) return std::nullopt;
+        if (read->rows > 0) flushRow(*read, read->stampRow, read->rows);  // the rows of it there are
+    }
     return std::move(read->image);
 }
 

@@ -39,7 +39,8 @@ bool pngCutShort(QByteArrayView png);
 
 // The whole PNG on device averaged down to at most box (each side only where it is longer),
 // as ARGB32_Premultiplied, holding one row and one row of sums at a time. Same refusals
-// as readPngPart, also for an error below the top rows.
+// as readPngPart, but a PNG that ends early or is damaged below its first row gives the
+// rows before that, grey below them, as a JPEG that ends early is shown.
 std::optional<QImage> readPngShrunk(QIODevice& device, QSize box);
 
 }  // namespace kavimo::pictures
