@@ -19,6 +19,13 @@
 namespace kavimo {
 
 void Form1::Command1_Click() {
+    // The set shown was saved anew since its count was read (the set maker replaced it while
+    // the game was open): it is chosen again, so that what is dealt is the set as it now is.
+    if (SetFilePath() == countedSetFile_) {
+        const QByteArray now = fs::fileVersion(countedSetFile_);
+        if (!now.isEmpty() && now != countedSetVersion_) File1_Click();
+    }
+
     const QString name = File1->fileName();
     const QString path = SetFilePath();
     if (!fs::fileExists(path) || name.isEmpty()) {

@@ -230,6 +230,15 @@ bool fileExists(const QString& path) {
     return !name.startsWith('.') && isRegular(*found);
 }
 
+QByteArray fileVersion(const QString& path) {
+    const std::optional<QByteArray> found = locate(path);
+    struct stat status {};
+    if (!found || ::stat(found->constData(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
+    return QByteArray::number(qulonglong(status.st_dev)) + ':' + QByteArray::number(qulonglong(status.st_ino)) +
+           ':' + QByteArray::number(qlonglong(status.st_size)) + ':' +
+           QByteArray::number(qlonglong(status.st_mtim.tv_sec)) + '.' + QByteArray::number(status.st_mtim.tv_nsec);
+}
+
 std::unique_ptr<QFile> openRegular(const QString& path) {
     const std::optional<QByteArray> found = locate(path);
     // Checked before opening too: opening a device can have effects of its own.

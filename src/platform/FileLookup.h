@@ -47,6 +47,11 @@ bool isFolder(const QString& path);
 // hidden (its name does not start with "."). Folders, devices and named pipes do not count.
 bool fileExists(const QString& path);
 
+// What tells this version of the regular file at path (looked up as nativePath() does) from
+// the one saved over it: its device and inode, size and modification time. Empty when
+// there is none.
+QByteArray fileVersion(const QString& path);
+
 // The file at path opened read-only, or null unless it is a regular file after following
 // links. Never blocks (a named pipe is not waited on) and never reads past the size the
 // file had when it was opened, so a /proc file ends at once.

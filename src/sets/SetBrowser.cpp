@@ -44,6 +44,8 @@ void Form1::File1_Click() {
         ShowError(2);
         PairCount = 0;
     }
+    countedSetFile_ = SetFilePath();
+    countedSetVersion_ = fs::fileVersion(countedSetFile_);
     ResetBoard();
 }
 

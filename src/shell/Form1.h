@@ -86,6 +86,9 @@ private:
     void setTabOrder();
 
     Platform& platform_;
+    // The set file that PairCount was read from, and its fs::fileVersion then.
+    QString countedSetFile_;
+    QByteArray countedSetVersion_;
     bool unloaded_ = false;
     bool painted_ = false;
 };

@@ -201,6 +201,18 @@ TEST_F(Play, ElevenToTwentyOnePairsAreDealtOnSmallCardsUpToTenOnLargeOnes) {
     EXPECT_EQ(form->Picture1[7]->geometry(), QRect(16, 91, 67, 67));
 }
 
+// A set saved anew while the game shows it, as the set maker replaces one, is dealt as it
+// now is: its count read again, its new pictures on the cards.
+TEST_F(Play, ASetSavedAnewWhileShownIsDealtAsItNowIs) {
+    fullSet("a.dat", 21);
+    cues(kAllCues);
+    load();
+    fullSet("a.dat", 2);
+    form->Command1->click();
+    EXPECT_EQ(pairs(), "oo oo");
+    expectDealtAsTheSet(*this);
+}
+
 // The set browser's frame is drawn from Fusion's own picture, read without Qt's format
 // detection, exactly as Fusion draws it.
 TEST(SetFrame, LooksExactlyAsTheStylesOwnGroupBox) {
