@@ -68,8 +68,16 @@ QString photoProblem(const QString& file) {
     // The command names whole paths, so that it works from any folder.
     const QFileInfo info(file);
     return Maker::tr("%1 is a phone's HEIC photo, which the game cannot show. Convert it to JPEG first, for "
-                     "example with: heif-convert \"%2\" \"%3.jpg\"")
+                     "example with heif-convert (package libheif-examples): heif-convert \"%2\" \"%3.jpg\"")
         .arg(name, info.absoluteFilePath(), info.absolutePath() + u'/' + info.completeBaseName());
+}
+
+QString notFoundProblem(const QString& file) {
+    if (file.contains(u'\\'))
+        return Maker::tr("%1 cannot be read: a backslash (\\) in a name separates folders for kavimo-set, as it "
+                         "does in the game's sets. Rename it without one.")
+            .arg(file);
+    return Maker::tr("%1 was not found.").arg(file);
 }
 
 QString cutShortProblem(const QString& name) {
@@ -89,7 +97,7 @@ QImage uprightPicture(const QString& file, QString* error) {
         QImageReader::setAllocationLimit(kAllocationLimitMB);
     const QString name = QFileInfo(file).fileName();
     const std::unique_ptr<QFile> opened = fs::openRegular(file);
-    if (!opened) return fail(Maker::tr("%1 was not found.").arg(file));
+    if (!opened) return fail(detail::notFoundProblem(file));
     QImageReader reader(opened.get());
     reader.setAutoTransform(true);
     if (!reader.canRead()) return fail(detail::photoProblem(file));

@@ -39,6 +39,9 @@ bool isPcmWav(const QString& file);
 bool hasKanaOrKanji(const QString& text);
 // Why a photo cannot be used, with what to do about a phone's HEIC photo.
 QString photoProblem(const QString& file);
+// What to say of a photo or sound that is not found, also where a backslash in its path keeps
+// the game's look-up from finding it.
+QString notFoundProblem(const QString& file);
 // Why a JPEG cut short (pictures::cutShort) is not taken, or warned of.
 QString cutShortProblem(const QString& name);
 // Whether it holds kanji, which espeak-ng's Japanese voice does not read.

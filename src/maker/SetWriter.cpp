@@ -476,7 +476,7 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
         const std::unique_ptr<QFile> opened = fs::openRegular(pair.picture);
         QImageReader reader(opened.get());
         if (!opened)
-            error(pair.picture, Maker::tr("%1 was not found.").arg(pair.picture));
+            error(pair.picture, detail::notFoundProblem(pair.picture));
         else if (!reader.canRead())
             error(pair.picture, detail::photoProblem(pair.picture));
         else if (pictures::tooBigToHold(reader.size(), reader.imageFormat()))

@@ -40,7 +40,7 @@ constexpr sf_count_t kMaxSeconds = 60;
 
 bool soundPlayable(const QString& file, QString* why) {
     if (!fs::openRegular(file)) {
-        if (why) *why = Maker::tr("%1 was not found.").arg(file);
+        if (why) *why = detail::notFoundProblem(file);
         return false;
     }
     // The game's own decoder decides, so that what is refused here is what the game refuses.

@@ -61,6 +61,12 @@ int usageError(const QString& why) {
     return kUsage;
 }
 
+// A file or folder named that is not there: the usage is right, so it is not repeated.
+int inputError(const QString& why) {
+    print(why, stderr);
+    return kUsage;
+}
+
 struct CheckedSet {
     QString dat;
     std::optional<int> pairs;
@@ -148,7 +154,7 @@ int check(const QStringList& args) {
         } else if (!kavimo::fs::nativePath(arg).isEmpty())
             sets << arg;
         else
-            return usageError(Maker::tr("%1 was not found.").arg(given));
+            return inputError(detail::notFoundProblem(given));
     }
     bool errors = false;
     QJsonArray all;
@@ -187,7 +193,7 @@ int make(const QStringList& args) {
         return usageError(Maker::tr("Give the pictures or folders to make a set of."));
     for (const QString& input : parser.positionalArguments())
         if (kavimo::fs::nativePath(kavimo::fs::absolute(input)).isEmpty())
-            return usageError(Maker::tr("%1 was not found.").arg(input));
+            return inputError(detail::notFoundProblem(input));
 
     SetPlan plan = planFromPictures(parser.positionalArguments(), parser.value(title), parser.value(data),
                                     parser.isSet(speak));

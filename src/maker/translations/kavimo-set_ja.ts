@@ -4,11 +4,7 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="92"/>
-        <location filename="../SetWriter.cpp" line="479"/>
-        <location filename="../Sounds.cpp" line="43"/>
-        <location filename="../main.cpp" line="151"/>
-        <location filename="../main.cpp" line="190"/>
+        <location filename="../CardPictures.cpp" line="80"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
@@ -19,163 +15,168 @@
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="70"/>
-        <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with: heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</source>
-        <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば: heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</translation>
+        <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</source>
+        <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="76"/>
+        <location filename="../CardPictures.cpp" line="77"/>
+        <source>%1 cannot be read: a backslash (\) in a name separates folders for kavimo-set, as it does in the game&apos;s sets. Rename it without one.</source>
+        <translation>%1 は読めません: kavimo-set では、ゲームのセットと同じく、名前の中のバックスラッシュ (\) がフォルダーの区切りになります。バックスラッシュのない名前に変えてください。</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="84"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="97"/>
+        <location filename="../CardPictures.cpp" line="105"/>
         <location filename="../SetWriter.cpp" line="483"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="102"/>
+        <location filename="../CardPictures.cpp" line="110"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="118"/>
+        <location filename="../SetCheck.cpp" line="117"/>
         <source>the set file cannot be read: the game cannot show this set.</source>
         <translation>セットファイルを読めません。ゲームはこのセットを表示できません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="122"/>
+        <location filename="../SetCheck.cpp" line="121"/>
         <source>the set file is %1 MB, too big to check (a set file is a few hundred bytes).</source>
         <translation>セットファイルが %1 MB あり、大きすぎて確かめられません（セットファイルはふつう数百バイトです）。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="162"/>
+        <location filename="../SetCheck.cpp" line="161"/>
         <source>&quot;%1&quot; is not a header; write &quot;%2&quot;. The game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」は見出しになりません。「%2」と書いてください。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="166"/>
+        <location filename="../SetCheck.cpp" line="165"/>
         <source>there is no &quot;%1&quot; section; the game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」の部分がありません。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="170"/>
+        <location filename="../SetCheck.cpp" line="169"/>
         <source>the file is written in UTF-16 (Notepad&apos;s &quot;Unicode&quot;), which the game cannot read: it shows &quot;ﾌｧｲﾙ読み込みエラー&quot;. Save it as ANSI (Shift_JIS) or UTF-8.</source>
         <translation>ファイルが UTF-16（メモ帳の「Unicode」）で書かれていて、ゲームは読めず、「ﾌｧｲﾙ読み込みエラー」と出ます。ANSI（Shift_JIS）か UTF-8 で保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="173"/>
+        <location filename="../SetCheck.cpp" line="172"/>
         <source>lines end with a line feed alone: Windows reads the whole file as one line and finds no section. Save it with CR LF line ends.</source>
         <translation>行末が LF だけです。Windows ではファイル全体が 1 行として読まれ、どの部分も見つかりません。改行を CR LF にして保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="176"/>
+        <location filename="../SetCheck.cpp" line="175"/>
         <source>the file is written in UTF-8: Windows reads it in the Japanese code page (Shift_JIS) and finds no file with a Japanese name.</source>
         <translation>ファイルが UTF-8 で書かれています。Windows では Shift_JIS として読まれ、日本語の名前のファイルが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="186"/>
+        <location filename="../SetCheck.cpp" line="185"/>
         <source>the number of pairs &quot;%1&quot; is not a whole number from 0 to %2: the game shows an error and deals no cards.</source>
         <translation>ペアの数「%1」が 0 から %2 までの整数ではありません。ゲームはエラーを表示し、カードを配りません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="193"/>
+        <location filename="../SetCheck.cpp" line="192"/>
         <source>the set has no pairs: the board stays empty.</source>
         <translation>ペアが 1 つもありません。盤は空のままです。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="195"/>
+        <location filename="../SetCheck.cpp" line="194"/>
         <location filename="../SetWriter.cpp" line="470"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="215"/>
+        <location filename="../SetCheck.cpp" line="214"/>
         <source>The game stops at the start with a message, and the set cannot be chosen (its preview is missing).</source>
         <translation>スタートでメッセージが出て止まります。見本の絵がないので、このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="218"/>
+        <location filename="../SetCheck.cpp" line="217"/>
         <source>The game stops at the start with a message.</source>
         <translation>スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="220"/>
+        <location filename="../SetCheck.cpp" line="219"/>
         <source>the &quot;[Picture]&quot; section ends before pair %1. %2</source>
         <translation>「[Picture]」の部分がペア %1 の前で終わっています。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="224"/>
+        <location filename="../SetCheck.cpp" line="223"/>
         <source>the picture of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer pictures than pairs). %3</source>
         <translation>ペア %1 の絵が自分の部分を越えて「%2」の部分に入っています（絵がペアの数より少ない）。%3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="232"/>
+        <location filename="../SetCheck.cpp" line="231"/>
         <source>a blank line inside the &quot;[Picture]&quot; section: pair %1 has no picture. %2</source>
         <translation>「[Picture]」の部分に空の行があります。ペア %1 に絵がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="240"/>
+        <location filename="../SetCheck.cpp" line="239"/>
         <source>the picture %1 is missing. %2</source>
         <translation>絵 %1 がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="250"/>
+        <location filename="../SetCheck.cpp" line="249"/>
         <source>the picture %1 (%2 x %3) is too big to load. %4</source>
         <translation>絵 %1（%2 x %3）は大きすぎて読み込めません。%4</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="256"/>
+        <location filename="../SetCheck.cpp" line="255"/>
         <source>the picture %1 does not decode. %2</source>
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="262"/>
+        <location filename="../SetCheck.cpp" line="261"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="277"/>
+        <location filename="../SetCheck.cpp" line="276"/>
         <source>the preview picture &quot;%1&quot; is missing: the set cannot be chosen.</source>
         <translation>見本の絵「%1」がありません。このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="285"/>
+        <location filename="../SetCheck.cpp" line="284"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="291"/>
+        <location filename="../SetCheck.cpp" line="290"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="301"/>
+        <location filename="../SetCheck.cpp" line="300"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="311"/>
+        <location filename="../SetCheck.cpp" line="310"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="316"/>
+        <location filename="../SetCheck.cpp" line="315"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="327"/>
+        <location filename="../SetCheck.cpp" line="326"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="329"/>
+        <location filename="../SetCheck.cpp" line="328"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="354"/>
+        <location filename="../SetCheck.cpp" line="353"/>
         <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
@@ -391,82 +392,82 @@
       セットづくりの画面を開きます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="89"/>
+        <location filename="../main.cpp" line="95"/>
         <source>1 pair</source>
         <translation>1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="89"/>
+        <location filename="../main.cpp" line="95"/>
         <source>%1 pairs</source>
         <translation>%1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="90"/>
+        <location filename="../main.cpp" line="96"/>
         <source>large cards</source>
         <translation>大きいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="90"/>
+        <location filename="../main.cpp" line="96"/>
         <source>small cards</source>
         <translation>小さいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="91"/>
+        <location filename="../main.cpp" line="97"/>
         <source>plays cleanly</source>
         <translation>問題なく遊べます</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="92"/>
+        <location filename="../main.cpp" line="98"/>
         <source>1 error</source>
         <translation>エラー 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="92"/>
+        <location filename="../main.cpp" line="98"/>
         <source>%1 errors</source>
         <translation>エラー %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="93"/>
+        <location filename="../main.cpp" line="99"/>
         <source>1 warning</source>
         <translation>注意 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="93"/>
+        <location filename="../main.cpp" line="99"/>
         <source>%1 warnings</source>
         <translation>注意 %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="99"/>
+        <location filename="../main.cpp" line="105"/>
         <source>error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="99"/>
+        <location filename="../main.cpp" line="105"/>
         <source>warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="163"/>
+        <location filename="../main.cpp" line="169"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="187"/>
+        <location filename="../main.cpp" line="193"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="197"/>
+        <location filename="../main.cpp" line="203"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="209"/>
+        <location filename="../main.cpp" line="215"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="241"/>
+        <location filename="../main.cpp" line="247"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
