@@ -498,10 +498,13 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
             else if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty())
                 error(pair.picture, Maker::tr("espeak-ng is not installed, so names cannot be spoken. "
                                               "Install it with: sudo apt install espeak-ng"));
-            // A camera's file name ("IMG_0002") would be spelt out in English letters and digits.
-            if (pair.sound.spokenText.contains(QRegularExpression(QStringLiteral("[0-9_]"))))
-                warning(pair.picture, Maker::tr("The name spoken for %1 is \"%2\", read out letter by letter "
-                                                "and digit by digit. Write the name the child should hear.")
+            // A camera's file name ("IMG_0002" is said "img zero zero zero two"); a number alone
+            // ("10", said "ten") is a name a child can hear.
+            static const QRegularExpression cameraLike(QStringLiteral("_|\\d.*\\p{L}|\\p{L}.*\\d"));
+            if (pair.sound.spokenText.contains(cameraLike))
+                warning(pair.picture, Maker::tr("The name spoken for %1 would be \"%2\", the file's own name, as a "
+                                                "camera gives it. Rename the photo to the name the child should "
+                                                "hear (in the set maker window, write it after \"Say the name:\").")
                                           .arg(name, pair.sound.spokenText));
         }
     }

@@ -155,7 +155,8 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
     } rows[] = {
         {.files = {"a.jpg", "b.heic"}, .inputs = {"f"}, .says = "/f/b.heic\" \"/"},
         {.files = {"a.jpg"}, .inputs = {"f/a.jpg", "f/a.jpg"}, .says = "twice"},
-        {.files = {"IMG_0002.jpg"}, .inputs = {"f"}, .speak = true, .says = "letter by letter"},
+        {.files = {"IMG_0002.jpg"}, .inputs = {"f"}, .speak = true, .says = "the file's own name"},
+        {.files = {"10.jpg"}, .inputs = {"f"}, .speak = true, .says = ""},  // said "ten"
         {.files = {"🐶.jpg"}, .inputs = {"f"}, .windows = true, .says = "\"🐶.jpg\"", .severity = Finding::Severity::Error},
         {.files = {"aux.x.jpg"}, .inputs = {"f"}, .windows = true, .says = "", .name = "aux_.x"},
         // Into the game's own Data folder: the user's set of that title is listed beside it.

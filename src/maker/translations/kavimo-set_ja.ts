@@ -262,83 +262,83 @@
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="503"/>
-        <source>The name spoken for %1 is &quot;%2&quot;, read out letter by letter and digit by digit. Write the name the child should hear.</source>
-        <translation>%1 の読み上げる名前は「%2」で、文字と数字を一つずつ読み上げます。子どもに聞かせたい名前を書いてください。</translation>
+        <location filename="../SetWriter.cpp" line="505"/>
+        <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
+        <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="509"/>
+        <location filename="../SetWriter.cpp" line="512"/>
         <source>It is left out.</source>
         <translation>これは入れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="514"/>
+        <location filename="../SetWriter.cpp" line="517"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="523"/>
+        <location filename="../SetWriter.cpp" line="526"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="560"/>
+        <location filename="../SetWriter.cpp" line="563"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="566"/>
         <location filename="../SetWriter.cpp" line="569"/>
+        <location filename="../SetWriter.cpp" line="572"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="590"/>
+        <location filename="../SetWriter.cpp" line="593"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="592"/>
+        <location filename="../SetWriter.cpp" line="595"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="623"/>
+        <location filename="../SetWriter.cpp" line="626"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="627"/>
+        <location filename="../SetWriter.cpp" line="630"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="659"/>
+        <location filename="../SetWriter.cpp" line="662"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="671"/>
+        <location filename="../SetWriter.cpp" line="674"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="680"/>
+        <location filename="../SetWriter.cpp" line="683"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="693"/>
+        <location filename="../SetWriter.cpp" line="696"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="705"/>
+        <location filename="../SetWriter.cpp" line="708"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="715"/>
+        <location filename="../SetWriter.cpp" line="718"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
