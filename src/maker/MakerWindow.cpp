@@ -757,6 +757,14 @@ bool MakerWindow::replacesAnother(const SetPlan& plan) const {
 void MakerWindow::runCheck() {
     const int generation = checkGeneration_;
     SetPlan current = plan();
+    if (current.pairs.empty() && current.title.trimmed().isEmpty()) {
+        // A new set: what to do first, not two errors before the parent has done anything.
+        checkDue_ = false;
+        errors_ = 1;
+        findingsList->clear();
+        findingsList->addItem(tr("Add pictures with \"Add pictures…\" and give the set a title."));
+        return;
+    }
     const bool replaces = replacesAnother(current);
     current.force = true;
     inBackground<std::vector<Finding>>(

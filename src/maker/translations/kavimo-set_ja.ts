@@ -677,42 +677,47 @@
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="767"/>
+        <location filename="../MakerWindow.cpp" line="765"/>
+        <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
+        <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="775"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="784"/>
+        <location filename="../MakerWindow.cpp" line="792"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="792"/>
+        <location filename="../MakerWindow.cpp" line="800"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="799"/>
+        <location filename="../MakerWindow.cpp" line="807"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="806"/>
+        <location filename="../MakerWindow.cpp" line="814"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="812"/>
+        <location filename="../MakerWindow.cpp" line="820"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="822"/>
+        <location filename="../MakerWindow.cpp" line="830"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="830"/>
+        <location filename="../MakerWindow.cpp" line="838"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
