@@ -56,6 +56,8 @@ struct SetPlan {
     bool windows = false;  // PCM WAV sounds and CP932 text only
     bool force = false;    // replace an existing set of that title
     QStringList passedOver;  // photos in the folders given that cannot be read (a phone's HEIC)
+    // Where none of the folders given holds a picture: one inside them that does (DCIM/100ANDRO).
+    QString picturesDeeper;
 };
 
 struct Finding {

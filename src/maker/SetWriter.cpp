@@ -357,6 +357,25 @@ QString folderKey(const QString& folder) {
     return real.isEmpty() ? QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) : real;
 }
 
+// The first folder up to two levels below folder that holds pictures (a phone's DCIM/100ANDRO),
+// looking into at most 200 folders; empty when there is none.
+QString folderWithPicturesBelow(const QString& folder) {
+    QStringList level = {folder};
+    int looked = 0;
+    for (int depth = 0; depth < 2; ++depth) {
+        QStringList next;
+        for (const QString& parent : level)
+            for (const QString& name : QDir(parent).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+                if (++looked > 200) return {};
+                const QString inside = parent + u'/' + name;
+                if (!picturesIn(inside).isEmpty()) return inside;
+                next << inside;
+            }
+        level = next;
+    }
+    return {};
+}
+
 }  // namespace
 
 bool listedByGame(const QString& dataDir) {
@@ -382,6 +401,9 @@ SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& ti
             pictures << input;
         }
     }
+    if (pictures.isEmpty())
+        for (const QString& given : picturesOrFolders)
+            if (plan.picturesDeeper.isEmpty()) plan.picturesDeeper = folderWithPicturesBelow(fs::absolute(given));
     if (firstFolder.isEmpty() && !pictures.isEmpty())
         firstFolder = QFileInfo(QFileInfo(pictures.first()).absolutePath()).fileName();
     plan.title = detail::safeName(title.isEmpty() ? firstFolder : title);
@@ -416,7 +438,12 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
     };
     const int pairs = int(plan.pairs.size());
     const QString title = detail::safeName(plan.title);
-    if (pairs == 0) error({}, Maker::tr("There are no pictures to make a set of."));
+    if (pairs == 0 && plan.picturesDeeper.isEmpty())
+        error({}, Maker::tr("There are no pictures to make a set of."));
+    else if (pairs == 0)
+        error({}, Maker::tr("There are no pictures to make a set of: the pictures in folders inside a folder "
+                            "given are not taken. Give such a folder instead, for example %1.")
+                      .arg(plan.picturesDeeper));
     if (pairs > kMaxPairs)
         error({}, Maker::tr("%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 "
                             "pairs give small cards).")

@@ -155,6 +155,8 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
     } rows[] = {
         {.files = {"a.jpg", "b.heic"}, .inputs = {"f"}, .says = "/f/b.heic\" \"/"},
         {.files = {"a.jpg"}, .inputs = {"f/a.jpg", "f/a.jpg"}, .says = "twice"},
+        {.files = {"DCIM/100ANDRO/a.jpg"}, .inputs = {"f"}, .says = "instead, for example /",
+         .severity = Finding::Severity::Error},
         {.files = {"IMG_0002.jpg"}, .inputs = {"f"}, .speak = true, .says = "the file's own name"},
         {.files = {"10.jpg"}, .inputs = {"f"}, .speak = true, .says = ""},  // said "ten"
         {.files = {"🐶.jpg"}, .inputs = {"f"}, .windows = true, .says = "\"🐶.jpg\"", .severity = Finding::Severity::Error},
