@@ -44,6 +44,14 @@ void PictureBox::mousePressEvent(QMouseEvent* event) {
     QFrame::mousePressEvent(event);
 }
 
+// A double-click is one click: its second press, which Qt sends before the double-click,
+// is taken back here, so a child's double-click marks a card instead of marking it and
+// taking the mark away again.
+void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    pressed_ = false;
+    event->accept();
+}
+
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     pressed_ = false;

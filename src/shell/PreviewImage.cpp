@@ -34,6 +34,9 @@ void PreviewImage::takeDecoded() const {
 void PreviewImage::setPicture(const QImage& picture) {
     watcher_.setFuture({});
     waiting_ = nullptr;
+    // One still queued is dropped: stepping fast through sets of large photos, neither the
+    // last preview nor a deal waits for the previews of the sets passed over.
+    if (decoding_) decoding_->cancel();
     decoding_.reset();
     picture_ = picture;
     update();

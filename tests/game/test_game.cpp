@@ -12,6 +12,7 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QThread>
@@ -201,6 +202,21 @@ TEST_F(Play, ElevenToTwentyOnePairsAreDealtOnSmallCardsUpToTenOnLargeOnes) {
     EXPECT_EQ(form->Picture1[7]->geometry(), QRect(16, 91, 67, 67));
 }
 
+// A child's double-click marks a card as one click does.
+TEST_F(Play, ADoubleClickMarksACardAsOneClick) {
+    fullSet("a.dat", 1);
+    load().Command1_Click();
+    using enum QEvent::Type;
+    for (const QEvent::Type type : {MouseButtonPress, MouseButtonRelease, MouseButtonPress, MouseButtonDblClick,
+                                    MouseButtonRelease}) {
+        const QPointF at(5, 5);
+        QMouseEvent event(type, at, form->Picture1[0]->mapToGlobal(at), Qt::LeftButton,
+                          type == MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form->Picture1[0], &event);
+    }
+    EXPECT_EQ(board(), "*o");
+}
+
 // A set saved anew while the game shows it, as the set maker replaces one, is dealt as it
 // now is: its count read again, its new pictures on the cards.
 TEST_F(Play, ASetSavedAnewWhileShownIsDealtAsItNowIs) {
@@ -247,6 +263,28 @@ TEST(Preview, IsDecodedAfterTheWindowsFirstPaintOnAnotherThread) {
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return decodedOn != nullptr; }));
     EXPECT_NE(decodedOn, QThread::currentThread());
+}
+
+// Stepping fast through sets of large photos: the previews of the sets passed over are not
+// decoded, so neither the last preview nor a deal waits for them.
+TEST(Preview, OfASetPassedOverIsNotDecoded) {
+    QWidget window;
+    PreviewImage preview(&window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    preview.repaint();
+    std::atomic<int> decoded = 0;
+    std::atomic<bool> go = false;
+    for (int width = 1; width <= 30; ++width)
+        preview.setPictureLater([&, width] {
+            ++decoded;
+            while (!go) QThread::msleep(1);
+            return QImage(width, 1, QImage::Format_RGB32);
+        });
+    go = true;
+    EXPECT_EQ(preview.picture().width(), 30);
+    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_LE(decoded, QThreadPool::globalInstance()->maxThreadCount() + 1);
 }
 
 // To recognise a picture, Qt loads every picture plugin it has, and the libraries behind
