@@ -36,6 +36,9 @@ const QString kErrorTitle = QStringLiteral("ｴﾗｰ");
 
 QPushButton* makeButton(const QString& caption, const QRect& twips, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
+    // Return and Enter press the focused button, as Space does (Qt gives them to buttons only
+    // in dialogs otherwise); the button looks the same.
+    button->setAutoDefault(true);
     button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     return button;
 }

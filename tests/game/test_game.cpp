@@ -108,6 +108,19 @@ TEST_F(Browser, TheUsersOwnSetsAreListedWithTheProgramsAndReadFromTheirOwnRoot) 
     }
 }
 
+// Return and Enter press the button that has the focus, as Space does.
+TEST_F(Browser, ReturnAndEnterPressTheFocusedButton) {
+    fullSet("a.dat", 1);
+    fullSet("b.dat", 2);
+    load();
+    QTest::keyClick(form->Command3, Qt::Key_Return);
+    EXPECT_EQ(form->Label1->text(), "b");
+    QTest::keyClick(form->Command2, Qt::Key_Enter);
+    EXPECT_EQ(form->Label1->text(), "a");
+    QTest::keyClick(form->Command1, Qt::Key_Return);
+    EXPECT_EQ(board(), "oo");
+}
+
 // Each card shows its pair's picture from the top-left corner to its inner edges.
 void expectDealtAsTheSet(const Scene& scene) {
     for (int k = 0; k < scene.board().size(); ++k) {
