@@ -769,7 +769,8 @@ void MakerWindow::runCheck() {
     current.force = true;
     inBackground<std::vector<Finding>>(
         [current, replaces] {
-            std::vector<Finding> findings = checkPlan(current);
+            // Its sets are for this game: what matters only on Windows is not said.
+            std::vector<Finding> findings = withoutWindowsOnly(checkPlan(current));
             if (replaces)
                 findings.push_back({Finding::Severity::Warning, {}, 0,
                                     tr("Saving replaces the set \"%1\" that is there already.")

@@ -142,6 +142,9 @@ private:
     void warning(int line, const QString& message) {
         findings_.push_back({Severity::Warning, dat_, line, message});
     }
+    void windowsWarning(int line, const QString& message) {
+        findings_.push_back({Severity::Warning, dat_, line, message, true});
+    }
 
     QString entry(int16_t kind, int16_t index, bool* boxed = nullptr) {
         NotingPlatform platform;
@@ -169,10 +172,10 @@ private:
             error(0, Maker::tr("the file is written in UTF-16 (Notepad's \"Unicode\"), which the game cannot "
                                "read: it shows \"ﾌｧｲﾙ読み込みエラー\". Save it as ANSI (Shift_JIS) or UTF-8."));
         if (text_.loneLineFeeds)
-            warning(0, Maker::tr("lines end with a line feed alone: Windows reads the whole file as "
+            windowsWarning(0, Maker::tr("lines end with a line feed alone: Windows reads the whole file as "
                                  "one line and finds no section. Save it with CR LF line ends."));
         if (text_.utf8)
-            warning(0, Maker::tr("the file is written in UTF-8: Windows reads it in the Japanese code "
+            windowsWarning(0, Maker::tr("the file is written in UTF-8: Windows reads it in the Japanese code "
                                  "page (Shift_JIS) and finds no file with a Japanese name."));
     }
 
@@ -191,7 +194,7 @@ private:
         count_ = *count;
         if (*count == 0) warning(line, Maker::tr("the set has no pairs: the board stays empty."));
         if (*count > 10 && *count < kMaxPairs)
-            warning(line, Maker::tr("%1 pairs: on Windows the game lays out small cards only for 21 "
+            windowsWarning(line, Maker::tr("%1 pairs: on Windows the game lays out small cards only for 21 "
                                     "pairs, so the cards overlap there.")
                               .arg(*count));
     }
@@ -379,6 +382,11 @@ QString located(const QString& root, const QString& entry) {
 }
 
 }  // namespace detail
+
+std::vector<Finding> withoutWindowsOnly(std::vector<Finding> findings) {
+    std::erase_if(findings, [](const Finding& f) { return f.windowsOnly; });
+    return findings;
+}
 
 std::vector<Finding> checkSet(const QString& datPath, const QString& root) {
     return Checker(datPath, root).run();

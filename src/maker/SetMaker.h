@@ -65,7 +65,11 @@ struct Finding {
     QString file;
     int line = 0;  // 0: the finding is about the file as a whole
     QString message;
+    bool windowsOnly = false;  // of the set played by the game on Windows only
 };
+
+// The findings without those that matter only on Windows: for a set made for this game.
+std::vector<Finding> withoutWindowsOnly(std::vector<Finding> findings);
 
 // A written set, read exactly as the game reads it; root is the folder its entries are
 // relative to (the folder holding Data).

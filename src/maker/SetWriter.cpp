@@ -494,9 +494,11 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
             plan.dataDir,
             Maker::tr("The game finds sets only in a folder called Data; %1 is not one.").arg(plan.dataDir));
     if (pairs > 10 && pairs < kMaxPairs)
-        warning({}, Maker::tr("%1 pairs: on Windows the game lays out small cards only for 21 pairs, so "
-                              "the cards overlap there.")
-                        .arg(pairs));
+        findings.push_back({Severity::Warning, {}, 0,
+                            Maker::tr("%1 pairs: on Windows the game lays out small cards only for 21 pairs, "
+                                      "so the cards overlap there.")
+                                .arg(pairs),
+                            true});
 
     for (const PairPlan& pair : plan.pairs) {
         const QString name = QFileInfo(pair.picture).fileName();

@@ -199,7 +199,11 @@ int make(const QStringList& args) {
                                     parser.isSet(speak));
     plan.windows = parser.isSet(windows);
     plan.force = parser.isSet(force);
-    for (const Finding& f : checkPlan(plan))
+    // What matters only on Windows is said of a set made for it.
+    const auto forThisSet = [&plan](std::vector<Finding> findings) {
+        return plan.windows ? findings : withoutWindowsOnly(std::move(findings));
+    };
+    for (const Finding& f : forThisSet(checkPlan(plan)))
         if (f.severity == Finding::Severity::Warning) print(Maker::tr("warning: %1").arg(f.message), stderr);
 
     // Ctrl-C while writing: the writer gives up and leaves nothing behind.
@@ -216,7 +220,8 @@ int make(const QStringList& args) {
         return kErrors;
     }
     print(result.message);
-    const CheckedSet set = checkOne(result.datPath);
+    CheckedSet set = checkOne(result.datPath);
+    set.findings = forThisSet(std::move(set.findings));
     print(summary(set));
     for (const Finding& f : set.findings)
         if (f.severity == Finding::Severity::Error) return kErrors;
