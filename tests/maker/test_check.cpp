@@ -105,10 +105,13 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         {.lang = "en_GB.UTF-8", .args = check, .exit = 1, .says = "is not a header; write \"[File]\""},
         {.lang = "ja_JP.UTF-8", .args = {"make"}, .exit = 2, .says = "使い方:"},
         {.lang = "C.UTF-8", .args = {"--help"}, .exit = 0, .says = "Usage:"},
-        // Made for this game, not for Windows: nothing is said of what only Windows would do
-        // with it (small cards only for 21 pairs, a UTF-8 set file).
+        // Made for this game, not for Windows: what only Windows would do with it (small cards
+        // only for 21 pairs there) is said by check --windows alone.
         {.lang = "C.UTF-8", .args = {"make", dir.file("写真"), "--data", dir.file("Made/Data")}, .exit = 0,
          .says = "11 pairs, small cards, plays cleanly"},
+        {.lang = "C.UTF-8", .args = {"check", dir.file("Made/Data")}, .exit = 0, .says = "plays cleanly"},
+        {.lang = "C.UTF-8", .args = {"check", "--windows", dir.file("Made/Data")}, .exit = 0,
+         .says = "on Windows the game lays out small cards only for 21 pairs"},
         // A NUL in the set file is shown, not the end of the line.
         {.lang = "C.UTF-8", .args = {"check", dir.file("Other/nul.dat")}, .exit = 1,
          .says = "\"2\\x00\" is not a whole number"},

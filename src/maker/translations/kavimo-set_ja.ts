@@ -30,7 +30,7 @@
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="105"/>
-        <location filename="../SetWriter.cpp" line="510"/>
+        <location filename="../SetWriter.cpp" line="512"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
@@ -50,133 +50,133 @@
         <translation>セットファイルが %1 MB あり、大きすぎて確かめられません（セットファイルはふつう数百バイトです）。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="161"/>
+        <location filename="../SetCheck.cpp" line="164"/>
         <source>&quot;%1&quot; is not a header; write &quot;%2&quot;. The game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」は見出しになりません。「%2」と書いてください。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="165"/>
+        <location filename="../SetCheck.cpp" line="168"/>
         <source>there is no &quot;%1&quot; section; the game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」の部分がありません。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="169"/>
+        <location filename="../SetCheck.cpp" line="172"/>
         <source>the file is written in UTF-16 (Notepad&apos;s &quot;Unicode&quot;), which the game cannot read: it shows &quot;ﾌｧｲﾙ読み込みエラー&quot;. Save it as ANSI (Shift_JIS) or UTF-8.</source>
         <translation>ファイルが UTF-16（メモ帳の「Unicode」）で書かれていて、ゲームは読めず、「ﾌｧｲﾙ読み込みエラー」と出ます。ANSI（Shift_JIS）か UTF-8 で保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="172"/>
+        <location filename="../SetCheck.cpp" line="175"/>
         <source>lines end with a line feed alone: Windows reads the whole file as one line and finds no section. Save it with CR LF line ends.</source>
         <translation>行末が LF だけです。Windows ではファイル全体が 1 行として読まれ、どの部分も見つかりません。改行を CR LF にして保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="175"/>
+        <location filename="../SetCheck.cpp" line="178"/>
         <source>the file is written in UTF-8: Windows reads it in the Japanese code page (Shift_JIS) and finds no file with a Japanese name.</source>
         <translation>ファイルが UTF-8 で書かれています。Windows では Shift_JIS として読まれ、日本語の名前のファイルが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="185"/>
+        <location filename="../SetCheck.cpp" line="188"/>
         <source>the number of pairs &quot;%1&quot; is not a whole number from 0 to %2: the game shows an error and deals no cards.</source>
         <translation>ペアの数「%1」が 0 から %2 までの整数ではありません。ゲームはエラーを表示し、カードを配りません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="192"/>
+        <location filename="../SetCheck.cpp" line="195"/>
         <source>the set has no pairs: the board stays empty.</source>
         <translation>ペアが 1 つもありません。盤は空のままです。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="194"/>
-        <location filename="../SetWriter.cpp" line="497"/>
+        <location filename="../SetCheck.cpp" line="197"/>
+        <location filename="../SetWriter.cpp" line="498"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="214"/>
+        <location filename="../SetCheck.cpp" line="217"/>
         <source>The game stops at the start with a message, and the set cannot be chosen (its preview is missing).</source>
         <translation>スタートでメッセージが出て止まります。見本の絵がないので、このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="217"/>
+        <location filename="../SetCheck.cpp" line="220"/>
         <source>The game stops at the start with a message.</source>
         <translation>スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="219"/>
+        <location filename="../SetCheck.cpp" line="222"/>
         <source>the &quot;[Picture]&quot; section ends before pair %1. %2</source>
         <translation>「[Picture]」の部分がペア %1 の前で終わっています。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="223"/>
+        <location filename="../SetCheck.cpp" line="226"/>
         <source>the picture of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer pictures than pairs). %3</source>
         <translation>ペア %1 の絵が自分の部分を越えて「%2」の部分に入っています（絵がペアの数より少ない）。%3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="231"/>
+        <location filename="../SetCheck.cpp" line="234"/>
         <source>a blank line inside the &quot;[Picture]&quot; section: pair %1 has no picture. %2</source>
         <translation>「[Picture]」の部分に空の行があります。ペア %1 に絵がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="239"/>
+        <location filename="../SetCheck.cpp" line="242"/>
         <source>the picture %1 is missing. %2</source>
         <translation>絵 %1 がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="249"/>
+        <location filename="../SetCheck.cpp" line="252"/>
         <source>the picture %1 (%2 x %3) is too big to load. %4</source>
         <translation>絵 %1（%2 x %3）は大きすぎて読み込めません。%4</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="255"/>
+        <location filename="../SetCheck.cpp" line="258"/>
         <source>the picture %1 does not decode. %2</source>
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="261"/>
+        <location filename="../SetCheck.cpp" line="264"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="276"/>
+        <location filename="../SetCheck.cpp" line="279"/>
         <source>the preview picture &quot;%1&quot; is missing: the set cannot be chosen.</source>
         <translation>見本の絵「%1」がありません。このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="284"/>
+        <location filename="../SetCheck.cpp" line="287"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="290"/>
+        <location filename="../SetCheck.cpp" line="293"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="300"/>
+        <location filename="../SetCheck.cpp" line="303"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="310"/>
+        <location filename="../SetCheck.cpp" line="313"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="315"/>
+        <location filename="../SetCheck.cpp" line="318"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="326"/>
+        <location filename="../SetCheck.cpp" line="329"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="328"/>
+        <location filename="../SetCheck.cpp" line="331"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="353"/>
+        <location filename="../SetCheck.cpp" line="356"/>
         <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
@@ -251,99 +251,99 @@
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="519"/>
+        <location filename="../SetWriter.cpp" line="521"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="521"/>
+        <location filename="../SetWriter.cpp" line="523"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="526"/>
+        <location filename="../SetWriter.cpp" line="528"/>
         <location filename="../Sounds.cpp" line="74"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="532"/>
+        <location filename="../SetWriter.cpp" line="534"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="539"/>
+        <location filename="../SetWriter.cpp" line="541"/>
         <source>It is left out.</source>
         <translation>これは入れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="544"/>
+        <location filename="../SetWriter.cpp" line="546"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="553"/>
+        <location filename="../SetWriter.cpp" line="555"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="590"/>
+        <location filename="../SetWriter.cpp" line="592"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="596"/>
-        <location filename="../SetWriter.cpp" line="599"/>
+        <location filename="../SetWriter.cpp" line="598"/>
+        <location filename="../SetWriter.cpp" line="601"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="620"/>
+        <location filename="../SetWriter.cpp" line="622"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="622"/>
+        <location filename="../SetWriter.cpp" line="624"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="653"/>
+        <location filename="../SetWriter.cpp" line="655"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="657"/>
+        <location filename="../SetWriter.cpp" line="659"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="689"/>
+        <location filename="../SetWriter.cpp" line="691"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="701"/>
+        <location filename="../SetWriter.cpp" line="703"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="710"/>
+        <location filename="../SetWriter.cpp" line="712"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="723"/>
+        <location filename="../SetWriter.cpp" line="725"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="735"/>
+        <location filename="../SetWriter.cpp" line="737"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="745"/>
+        <location filename="../SetWriter.cpp" line="747"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -377,9 +377,10 @@
       --speak    a picture without a sound gets its name spoken (espeak-ng)
       --windows  only WAV sounds, JPEG pictures and Shift_JIS text, for the game on Windows
       --force    replace a set of the same title
-  kavimo-set check [--json] [SET.dat|FOLDER]...
+  kavimo-set check [--json] [--windows] [SET.dat|FOLDER]...
       Reads sets as the game does and says what a child would see go wrong. Without
       arguments: every set the game lists. Exit status 0: no errors, 1: errors, 2: wrong usage.
+      --windows  also what would go wrong with the game on Windows
   kavimo-set
       Opens the set maker window.</source>
         <translation>使い方:
@@ -390,89 +391,90 @@
       --speak    音のない絵は名前を読み上げた音にします（espeak-ng）
       --windows  Windows のゲーム用に、音は WAV、絵は JPEG、文字は Shift_JIS にします
       --force    同じ名前のセットを置き換えます
-  kavimo-set check [--json] [セット.dat|フォルダ]...
+  kavimo-set check [--json] [--windows] [セット.dat|フォルダ]...
       ゲームと同じようにセットを読み、子どもにどう見えるかを知らせます。引数がなければ、
       ゲームが一覧に出すすべてのセットを調べます。終了コード 0: エラーなし、1: エラーあり、2: 使い方の誤り。
+      --windows  Windows のゲームで起きることも知らせます
   kavimo-set
       セットづくりの画面を開きます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="95"/>
+        <location filename="../main.cpp" line="96"/>
         <source>1 pair</source>
         <translation>1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="95"/>
+        <location filename="../main.cpp" line="96"/>
         <source>%1 pairs</source>
         <translation>%1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="96"/>
+        <location filename="../main.cpp" line="97"/>
         <source>large cards</source>
         <translation>大きいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="96"/>
+        <location filename="../main.cpp" line="97"/>
         <source>small cards</source>
         <translation>小さいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="97"/>
+        <location filename="../main.cpp" line="98"/>
         <source>plays cleanly</source>
         <translation>問題なく遊べます</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="98"/>
+        <location filename="../main.cpp" line="99"/>
         <source>1 error</source>
         <translation>エラー 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="98"/>
+        <location filename="../main.cpp" line="99"/>
         <source>%1 errors</source>
         <translation>エラー %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="99"/>
+        <location filename="../main.cpp" line="100"/>
         <source>1 warning</source>
         <translation>注意 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="99"/>
+        <location filename="../main.cpp" line="100"/>
         <source>%1 warnings</source>
         <translation>注意 %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="105"/>
+        <location filename="../main.cpp" line="106"/>
         <source>error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="105"/>
+        <location filename="../main.cpp" line="106"/>
         <source>warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="169"/>
+        <location filename="../main.cpp" line="171"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="193"/>
+        <location filename="../main.cpp" line="195"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="203"/>
+        <location filename="../main.cpp" line="209"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="215"/>
+        <location filename="../main.cpp" line="221"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="247"/>
+        <location filename="../main.cpp" line="254"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
@@ -687,42 +689,42 @@
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="775"/>
+        <location filename="../MakerWindow.cpp" line="776"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="792"/>
+        <location filename="../MakerWindow.cpp" line="793"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="800"/>
+        <location filename="../MakerWindow.cpp" line="801"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="807"/>
+        <location filename="../MakerWindow.cpp" line="808"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="814"/>
+        <location filename="../MakerWindow.cpp" line="815"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="820"/>
+        <location filename="../MakerWindow.cpp" line="821"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="830"/>
+        <location filename="../MakerWindow.cpp" line="831"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="838"/>
+        <location filename="../MakerWindow.cpp" line="839"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
