@@ -74,8 +74,8 @@ QString photoProblem(const QString& file) {
 
 QString notFoundProblem(const QString& file) {
     if (file.contains(u'\\'))
-        return Maker::tr("%1 cannot be read: a backslash (\\) in a name separates folders for kavimo-set, as it "
-                         "does in the game's sets. Rename it without one.")
+        return Maker::tr("%1 cannot be read: a backslash (\\) in a name separates folders for kavimo-set, "
+                         "as it does in the game's sets. Rename it without one.")
             .arg(file);
     return Maker::tr("%1 was not found.").arg(file);
 }

@@ -365,7 +365,7 @@ QString folderWithPicturesBelow(const QString& folder) {
     for (int depth = 0; depth < 2; ++depth) {
         QStringList next;
         for (const QString& parent : level)
-            for (const QString& name : QDir(parent).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+            for (const QString& name : QDir(parent).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
                 if (++looked > 200) return {};
                 const QString inside = parent + u'/' + name;
                 if (!picturesIn(inside).isEmpty()) return inside;
@@ -403,7 +403,8 @@ SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& ti
     }
     if (pictures.isEmpty())
         for (const QString& given : picturesOrFolders)
-            if (plan.picturesDeeper.isEmpty()) plan.picturesDeeper = folderWithPicturesBelow(fs::absolute(given));
+            if (plan.picturesDeeper.isEmpty())
+                plan.picturesDeeper = folderWithPicturesBelow(fs::absolute(given));
     if (firstFolder.isEmpty() && !pictures.isEmpty())
         firstFolder = QFileInfo(QFileInfo(pictures.first()).absolutePath()).fileName();
     plan.title = detail::safeName(title.isEmpty() ? firstFolder : title);
@@ -531,10 +532,11 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
             // ("10", said "ten") is a name a child can hear.
             static const QRegularExpression cameraLike(QStringLiteral("_|\\d.*\\p{L}|\\p{L}.*\\d"));
             if (pair.sound.spokenText.contains(cameraLike))
-                warning(pair.picture, Maker::tr("The name spoken for %1 would be \"%2\", the file's own name, as a "
-                                                "camera gives it. Rename the photo to the name the child should "
-                                                "hear (in the set maker window, write it after \"Say the name:\").")
-                                          .arg(name, pair.sound.spokenText));
+                warning(pair.picture,
+                        Maker::tr("The name spoken for %1 would be \"%2\", the file's own name, as a camera "
+                                  "gives it. Rename the photo to the name the child should hear (in the set "
+                                  "maker window, write it after \"Say the name:\").")
+                            .arg(name, pair.sound.spokenText));
         }
     }
     for (const QString& photo : plan.passedOver)

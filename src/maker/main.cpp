@@ -222,6 +222,9 @@ int make(const QStringList& args) {
         return kErrors;
     }
     print(result.message);
+    // Outside a folder called Data (warned of above) the game would find none of its files:
+    // a check would only list them all as missing.
+    if (QDir(plan.dataDir).dirName().compare(QStringLiteral("Data"), Qt::CaseInsensitive) != 0) return kClean;
     CheckedSet set = checkOne(result.datPath);
     set.findings = forThisSet(std::move(set.findings));
     print(summary(set));

@@ -234,9 +234,10 @@ QByteArray fileVersion(const QString& path) {
     const std::optional<QByteArray> found = locate(path);
     struct stat status {};
     if (!found || ::stat(found->constData(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
-    return QByteArray::number(qulonglong(status.st_dev)) + ':' + QByteArray::number(qulonglong(status.st_ino)) +
-           ':' + QByteArray::number(qlonglong(status.st_size)) + ':' +
-           QByteArray::number(qlonglong(status.st_mtim.tv_sec)) + '.' + QByteArray::number(status.st_mtim.tv_nsec);
+    return QByteArray::number(qulonglong(status.st_dev)) + ':' +
+           QByteArray::number(qulonglong(status.st_ino)) + ':' + QByteArray::number(qlonglong(status.st_size)) +
+           ':' + QByteArray::number(qlonglong(status.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(status.st_mtim.tv_nsec);
 }
 
 std::unique_ptr<QFile> openRegular(const QString& path) {

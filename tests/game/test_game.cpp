@@ -220,8 +220,8 @@ TEST_F(Play, ADoubleClickMarksACardAsOneClick) {
     fullSet("a.dat", 1);
     load().Command1_Click();
     using enum QEvent::Type;
-    for (const QEvent::Type type : {MouseButtonPress, MouseButtonRelease, MouseButtonPress, MouseButtonDblClick,
-                                    MouseButtonRelease}) {
+    for (const QEvent::Type type :
+         {MouseButtonPress, MouseButtonRelease, MouseButtonPress, MouseButtonDblClick, MouseButtonRelease}) {
         const QPointF at(5, 5);
         QMouseEvent event(type, at, form->Picture1[0]->mapToGlobal(at), Qt::LeftButton,
                           type == MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);

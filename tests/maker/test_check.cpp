@@ -110,6 +110,8 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         {.lang = "C.UTF-8", .args = {"make", dir.file("写真"), "--data", dir.file("Made/Data")}, .exit = 0,
          .says = "11 pairs, small cards, plays cleanly"},
         {.lang = "C.UTF-8", .args = {"check", dir.file("Made/Data")}, .exit = 0, .says = "plays cleanly"},
+        {.lang = "C.UTF-8", .args = {"make", dir.file("写真"), "--data", dir.file("Made/Sets")}, .exit = 0,
+         .says = "is not one."},
         {.lang = "C.UTF-8", .args = {"check", "--windows", dir.file("Made/Data")}, .exit = 0,
          .says = "on Windows the game lays out small cards only for 21 pairs"},
         // A NUL in the set file is shown, not the end of the line.

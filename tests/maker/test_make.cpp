@@ -89,7 +89,8 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         // A download cut short: its missing rows would be grey on the card.
         {.input = "many", .extra = "cut.jpg", .bytes = encoded(photo(120, 90), "JPEG").chopped(200),
          .says = "cut short"},
-        {.input = "many", .extra = "back\\slash.png", .bytes = encoded(photo(9, 9), "PNG"), .says = "Rename it"},
+        {.input = "many", .extra = "back\\slash.png", .bytes = encoded(photo(9, 9), "PNG"),
+         .says = "Rename it"},
         {.input = "old", .says = "already exists"},
         {.input = "old", .force = true, .room = 64, .says = "the disk is full"},
         {.input = "many", .extra = "犬.png", .bytes = encoded(photo(9, 9), "PNG"), .speak = true, .says = "kana"},

@@ -62,7 +62,8 @@ class MakerWindowTest : public ::testing::Test, public Maker {};
 TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWrites) {
     // Opened, it says what to do first, and no error yet.
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.findingsList->count() > 0; }));
-    EXPECT_EQ(window.findingsList->item(0)->text(), "Add pictures with \"Add pictures…\" and give the set a title.");
+    EXPECT_EQ(window.findingsList->item(0)->text(),
+              "Add pictures with \"Add pictures…\" and give the set a title.");
     // The folder dragged from the file manager and dropped on the cards.
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(photos)});

@@ -30,7 +30,7 @@
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="105"/>
-        <location filename="../SetWriter.cpp" line="512"/>
+        <location filename="../SetWriter.cpp" line="513"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
@@ -86,7 +86,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="197"/>
-        <location filename="../SetWriter.cpp" line="498"/>
+        <location filename="../SetWriter.cpp" line="499"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -181,169 +181,169 @@
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="442"/>
+        <location filename="../SetWriter.cpp" line="443"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="444"/>
+        <location filename="../SetWriter.cpp" line="445"/>
         <source>There are no pictures to make a set of: the pictures in folders inside a folder given are not taken. Give such a folder instead, for example %1.</source>
         <translation>セットにする絵がありません: 指定したフォルダーの中のフォルダーにある絵は使われません。代わりにそのフォルダーを指定してください。たとえば %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="448"/>
+        <location filename="../SetWriter.cpp" line="449"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="452"/>
+        <location filename="../SetWriter.cpp" line="453"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="454"/>
+        <location filename="../SetWriter.cpp" line="455"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="461"/>
+        <location filename="../SetWriter.cpp" line="462"/>
         <source>&quot;%1&quot; in %2 is a link to somewhere else, which kavimo-set does not replace. Choose another title.</source>
         <translation>%2 の「%1」は別の場所へのリンクなので、kavimo-set は置き換えません。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="465"/>
+        <location filename="../SetWriter.cpp" line="466"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="468"/>
+        <location filename="../SetWriter.cpp" line="469"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="472"/>
+        <location filename="../SetWriter.cpp" line="473"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="479"/>
+        <location filename="../SetWriter.cpp" line="480"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="484"/>
+        <location filename="../SetWriter.cpp" line="485"/>
         <source>A run of kavimo-set that was stopped while replacing a set left that set&apos;s files in %1. Move them back into %2.</source>
         <translation>セットを置き換えている途中で止められた kavimo-set が、そのセットのファイルを %1 に残しています。%2 に戻してください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="488"/>
+        <location filename="../SetWriter.cpp" line="489"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="491"/>
+        <location filename="../SetWriter.cpp" line="492"/>
         <source>Nothing can be written in %1. Choose a folder of your own.</source>
         <translation>%1 には書き込めません。自分のフォルダーを選んでください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="495"/>
+        <location filename="../SetWriter.cpp" line="496"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="521"/>
+        <location filename="../SetWriter.cpp" line="522"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="523"/>
+        <location filename="../SetWriter.cpp" line="524"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="528"/>
+        <location filename="../SetWriter.cpp" line="529"/>
         <location filename="../Sounds.cpp" line="74"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="534"/>
+        <location filename="../SetWriter.cpp" line="536"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="541"/>
+        <location filename="../SetWriter.cpp" line="543"/>
         <source>It is left out.</source>
         <translation>これは入れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="546"/>
+        <location filename="../SetWriter.cpp" line="548"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="555"/>
+        <location filename="../SetWriter.cpp" line="557"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="592"/>
+        <location filename="../SetWriter.cpp" line="594"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="598"/>
-        <location filename="../SetWriter.cpp" line="601"/>
+        <location filename="../SetWriter.cpp" line="600"/>
+        <location filename="../SetWriter.cpp" line="603"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="622"/>
+        <location filename="../SetWriter.cpp" line="624"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="624"/>
+        <location filename="../SetWriter.cpp" line="626"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="655"/>
+        <location filename="../SetWriter.cpp" line="657"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="659"/>
+        <location filename="../SetWriter.cpp" line="661"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="691"/>
+        <location filename="../SetWriter.cpp" line="693"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="703"/>
+        <location filename="../SetWriter.cpp" line="705"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="712"/>
+        <location filename="../SetWriter.cpp" line="714"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="725"/>
+        <location filename="../SetWriter.cpp" line="727"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="737"/>
+        <location filename="../SetWriter.cpp" line="739"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="747"/>
+        <location filename="../SetWriter.cpp" line="749"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -474,7 +474,7 @@
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="254"/>
+        <location filename="../main.cpp" line="257"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
