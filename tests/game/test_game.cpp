@@ -53,8 +53,9 @@ TEST_F(Browser, StepsThroughTheSetsInNameOrderShowingTitlePreviewAndCount) {
         {.button = '<', .title = "b", .count = 2, .preview = colour(0), .board = "____"},
     };
     for (const auto& s : steps) {
-        form->Command1_Click();
-        (s.button == '>' ? form->Command3 : form->Command2)->click();
+        // Return and Enter press a button as a click does.
+        QTest::keyClick(form->Command1, Qt::Key_Enter);
+        QTest::keyClick(s.button == '>' ? form->Command3 : form->Command2, Qt::Key_Return);
         EXPECT_EQ(form->Label1->text(), s.title);
         EXPECT_EQ(form->PairCount, s.count) << s.title;
         EXPECT_EQ(form->Image1->picture().size(), form->Image1->size()) << s.title;
@@ -106,19 +107,6 @@ TEST_F(Browser, TheUsersOwnSetsAreListedWithTheProgramsAndReadFromTheirOwnRoot) 
         find(0);
         EXPECT_EQ(take(), (Log{"sound HajimeA@08.wav", "sound s.wav", "wait 1"}));
     }
-}
-
-// Return and Enter press the button that has the focus, as Space does.
-TEST_F(Browser, ReturnAndEnterPressTheFocusedButton) {
-    fullSet("a.dat", 1);
-    fullSet("b.dat", 2);
-    load();
-    QTest::keyClick(form->Command3, Qt::Key_Return);
-    EXPECT_EQ(form->Label1->text(), "b");
-    QTest::keyClick(form->Command2, Qt::Key_Enter);
-    EXPECT_EQ(form->Label1->text(), "a");
-    QTest::keyClick(form->Command1, Qt::Key_Return);
-    EXPECT_EQ(board(), "oo");
 }
 
 // Each card shows its pair's picture from the top-left corner to its inner edges.
@@ -196,7 +184,14 @@ TEST_F(Play, ElevenToTwentyOnePairsAreDealtOnSmallCardsUpToTenOnLargeOnes) {
     EXPECT_FALSE(std::is_sorted(form->CardValue.begin(), form->CardValue.begin() + 30));
     EXPECT_EQ(form->Picture1[7]->geometry(), QRect(16, 91, 67, 67));
     EXPECT_EQ(form->Shape1[7]->placement(), QRect(1, 1, 61, 61));
-    form->Picture1_Click(0);
+    // A child's double-click marks a card as one click does.
+    using enum QEvent::Type;
+    for (const QEvent::Type type :
+         {MouseButtonPress, MouseButtonRelease, MouseButtonPress, MouseButtonDblClick, MouseButtonRelease}) {
+        QMouseEvent event(type, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                          type == MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form->Picture1[0], &event);
+    }
     const QImage card = form->Picture1[0]->grab().toImage();
     EXPECT_EQ(card.pixel(33, 33), colour(form->CardValue[0]));
     EXPECT_EQ(card.pixel(4, 33), SelectionFrame::kColour);
@@ -213,21 +208,6 @@ TEST_F(Play, ElevenToTwentyOnePairsAreDealtOnSmallCardsUpToTenOnLargeOnes) {
     form->Command1_Click();
     EXPECT_EQ(pairs(), QStringList(21, "oo").join(' '));
     EXPECT_EQ(form->Picture1[7]->geometry(), QRect(16, 91, 67, 67));
-}
-
-// A child's double-click marks a card as one click does.
-TEST_F(Play, ADoubleClickMarksACardAsOneClick) {
-    fullSet("a.dat", 1);
-    load().Command1_Click();
-    using enum QEvent::Type;
-    for (const QEvent::Type type :
-         {MouseButtonPress, MouseButtonRelease, MouseButtonPress, MouseButtonDblClick, MouseButtonRelease}) {
-        const QPointF at(5, 5);
-        QMouseEvent event(type, at, form->Picture1[0]->mapToGlobal(at), Qt::LeftButton,
-                          type == MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form->Picture1[0], &event);
-    }
-    EXPECT_EQ(board(), "*o");
 }
 
 // A set saved anew while the game shows it, as the set maker replaces one, is dealt as it
@@ -264,8 +244,10 @@ TEST(WindowFonts, AreInstalledFamilies) {
 }
 
 // The first preview, a camera photo perhaps, is decoded only once the window has been
-// painted, so as not to hold that paint up, and then on another thread.
-TEST(Preview, IsDecodedAfterTheWindowsFirstPaintOnAnotherThread) {
+// painted, so as not to hold that paint up, and then on another thread. Stepping fast
+// through sets of large photos, the previews of the sets passed over are not decoded, so
+// neither the last preview nor a deal waits for them.
+TEST(Preview, IsDecodedAfterTheFirstPaintOnAnotherThreadOnlyForTheSetShown) {
     QWidget window;
     PreviewImage preview(&window);
     std::atomic<QThread*> decodedOn = nullptr;
@@ -276,16 +258,7 @@ TEST(Preview, IsDecodedAfterTheWindowsFirstPaintOnAnotherThread) {
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return decodedOn != nullptr; }));
     EXPECT_NE(decodedOn, QThread::currentThread());
-}
 
-// Stepping fast through sets of large photos: the previews of the sets passed over are not
-// decoded, so neither the last preview nor a deal waits for them.
-TEST(Preview, OfASetPassedOverIsNotDecoded) {
-    QWidget window;
-    PreviewImage preview(&window);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    preview.repaint();
     std::atomic<int> decoded = 0;
     std::atomic<bool> go = false;
     for (int width = 1; width <= 30; ++width)
