@@ -540,7 +540,7 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
         }
     }
     for (const QString& photo : plan.passedOver)
-        warning(photo, detail::photoProblem(photo) + u' ' + Maker::tr("It is left out."));
+        warning(photo, Maker::tr("%1 It is left out.").arg(detail::photoProblem(photo)));
     QSet<QString> seen;
     for (const PairPlan& pair : plan.pairs) {
         const QString real = QFileInfo(pair.picture).canonicalFilePath();

@@ -273,8 +273,8 @@
     </message>
     <message>
         <location filename="../SetWriter.cpp" line="543"/>
-        <source>It is left out.</source>
-        <translation>これは入れません。</translation>
+        <source>%1 It is left out.</source>
+        <translation>これは入れません: %1</translation>
     </message>
     <message>
         <location filename="../SetWriter.cpp" line="548"/>
