@@ -92,7 +92,7 @@ src/maker/MakerWindow.cpp | if (saving_) {  // the set being saved | if (false) 
 src/maker/SetWriter.cpp | !usedElsewhere.contains(name) && | | replacing a set deletes a picture that another set names
 src/maker/SetWriter.cpp | NoSymLinks; | NoDotAndDotDot; | a killed run's folder that is a link has what it points to emptied
 src/maker/SetWriter.cpp | (datInfo.isSymLink() || folderInfo.isSymLink()) | (false) | a set folder that is a link to the parent's photos is replaced through it
-src/maker/SetWriter.cpp | contains(QRegularExpression(QStringLiteral("[0-9_]"))) | contains(QRegularExpression(QStringLiteral("[0-9_]{99}"))) | a camera's file name is spelt out as the spoken name without a warning
+src/maker/SetWriter.cpp | QStringLiteral("_|\\d.*\\p{L}|\\p{L}.*\\d") | QStringLiteral("_{99}") | a camera's file name is spelt out as the spoken name without a warning
 src/maker/SetWriter.cpp | listedByGame(plan.dataDir) && folderKey | folderKey | a set saved where the game does not look is said to be listed twice
 src/pictures/PictureLoader.cpp | if (frame && frame->exifAfterOtherApp1)\n | if (false)\n | a photo whose Exif comes after XMP is dealt sideways
 src/maker/CardPictures.cpp | image = pictures::turned(std::move(image), pictures::uprightTurn(*opened)); | | make leaves a photo whose Exif comes after XMP sideways
