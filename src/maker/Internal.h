@@ -11,8 +11,8 @@ namespace kavimo::maker::detail {
 
 // Photos that cameras and phones make and that no picture reader here reads: named when
 // given, so that the parent learns how to convert them.
-inline const QStringList kOtherPhotos = {"heic", "heif", "avif", "jxl", "dng", "cr2",
-                                         "cr3",  "nef",  "arw",  "orf", "rw2", "raf"};
+inline const QStringList kOtherPhotos = {"heic", "heif", "avif", "jxl", "dng", "cr2", "cr3",
+                                         "nef",  "arw",  "orf",  "rw2", "raf", "svg", "svgz"};
 
 // The game's reader shows its read-error box through the platform; here it is noted instead.
 class NotingPlatform : public Platform {

@@ -395,7 +395,9 @@ SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& ti
             if (firstFolder.isEmpty()) firstFolder = QFileInfo(input).fileName();
             pictures << picturesIn(input);
             for (const QString& name : fs::listFiles(input, {QStringLiteral("*")}))
-                if (detail::kOtherPhotos.contains(QFileInfo(name).suffix().toLower()))
+                if (const QString suffix = QFileInfo(name).suffix().toLower();
+                    detail::kOtherPhotos.contains(suffix) &&
+                    !QImageReader::supportedImageFormats().contains(suffix.toLatin1()))
                     plan.passedOver << input + u'/' + name;
         } else {
             pictures << input;

@@ -155,6 +155,7 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
         const char* name = nullptr;  // the first pair's file name
     } rows[] = {
         {.files = {"a.jpg", "b.heic"}, .inputs = {"f"}, .says = "/f/b.heic\" \"/"},
+        {.files = {"a.jpg", "c.svg"}, .inputs = {"f"}, .says = "/f/c.svg\" -o \"/"},
         {.files = {"a.jpg"}, .inputs = {"f/a.jpg", "f/a.jpg"}, .says = "twice"},
         {.files = {"DCIM/100ANDRO/a.jpg"}, .inputs = {"f"}, .says = "instead, for example /",
          .severity = Finding::Severity::Error},

@@ -4,38 +4,43 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="80"/>
+        <location filename="../CardPictures.cpp" line="86"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="67"/>
+        <location filename="../CardPictures.cpp" line="75"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
         <location filename="../CardPictures.cpp" line="70"/>
+        <source>%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for example with rsvg-convert (package librsvg2-bin): rsvg-convert -w 400 &quot;%2&quot; -o &quot;%3.png&quot;</source>
+        <translation>%1 は図形 (SVG) で、ゲームでは見せられません。先に PNG に変換してください。たとえば rsvg-convert (パッケージ librsvg2-bin) で: rsvg-convert -w 400 &quot;%2&quot; -o &quot;%3.png&quot;</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="76"/>
         <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</source>
         <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="77"/>
+        <location filename="../CardPictures.cpp" line="83"/>
         <source>%1 cannot be read: a backslash (\) in a name separates folders for kavimo-set, as it does in the game&apos;s sets. Rename it without one.</source>
         <translation>%1 は読めません: kavimo-set では、ゲームのセットと同じく、名前の中のバックスラッシュ (\) がフォルダーの区切りになります。バックスラッシュのない名前に変えてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="84"/>
+        <location filename="../CardPictures.cpp" line="90"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="105"/>
-        <location filename="../SetWriter.cpp" line="513"/>
+        <location filename="../CardPictures.cpp" line="111"/>
+        <location filename="../SetWriter.cpp" line="515"/>
         <source>%1 is too big to load (%2 x %3 pixels).</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="110"/>
+        <location filename="../CardPictures.cpp" line="116"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -86,7 +91,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="197"/>
-        <location filename="../SetWriter.cpp" line="499"/>
+        <location filename="../SetWriter.cpp" line="501"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -181,169 +186,169 @@
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="443"/>
+        <location filename="../SetWriter.cpp" line="445"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="445"/>
+        <location filename="../SetWriter.cpp" line="447"/>
         <source>There are no pictures to make a set of: the pictures in folders inside a folder given are not taken. Give such a folder instead, for example %1.</source>
         <translation>セットにする絵がありません: 指定したフォルダーの中のフォルダーにある絵は使われません。代わりにそのフォルダーを指定してください。たとえば %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="449"/>
+        <location filename="../SetWriter.cpp" line="451"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="453"/>
+        <location filename="../SetWriter.cpp" line="455"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="455"/>
+        <location filename="../SetWriter.cpp" line="457"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="462"/>
+        <location filename="../SetWriter.cpp" line="464"/>
         <source>&quot;%1&quot; in %2 is a link to somewhere else, which kavimo-set does not replace. Choose another title.</source>
         <translation>%2 の「%1」は別の場所へのリンクなので、kavimo-set は置き換えません。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="466"/>
+        <location filename="../SetWriter.cpp" line="468"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="469"/>
+        <location filename="../SetWriter.cpp" line="471"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="473"/>
+        <location filename="../SetWriter.cpp" line="475"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="480"/>
+        <location filename="../SetWriter.cpp" line="482"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="485"/>
+        <location filename="../SetWriter.cpp" line="487"/>
         <source>A run of kavimo-set that was stopped while replacing a set left that set&apos;s files in %1. Move them back into %2.</source>
         <translation>セットを置き換えている途中で止められた kavimo-set が、そのセットのファイルを %1 に残しています。%2 に戻してください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="489"/>
+        <location filename="../SetWriter.cpp" line="491"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="492"/>
+        <location filename="../SetWriter.cpp" line="494"/>
         <source>Nothing can be written in %1. Choose a folder of your own.</source>
         <translation>%1 には書き込めません。自分のフォルダーを選んでください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="496"/>
+        <location filename="../SetWriter.cpp" line="498"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="522"/>
+        <location filename="../SetWriter.cpp" line="524"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="524"/>
+        <location filename="../SetWriter.cpp" line="526"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="529"/>
+        <location filename="../SetWriter.cpp" line="531"/>
         <location filename="../Sounds.cpp" line="74"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="536"/>
+        <location filename="../SetWriter.cpp" line="538"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="543"/>
+        <location filename="../SetWriter.cpp" line="545"/>
         <source>%1 It is left out.</source>
         <translation>これは入れません: %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="548"/>
+        <location filename="../SetWriter.cpp" line="550"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="557"/>
+        <location filename="../SetWriter.cpp" line="559"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="594"/>
+        <location filename="../SetWriter.cpp" line="596"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="600"/>
-        <location filename="../SetWriter.cpp" line="603"/>
+        <location filename="../SetWriter.cpp" line="602"/>
+        <location filename="../SetWriter.cpp" line="605"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="624"/>
+        <location filename="../SetWriter.cpp" line="626"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="626"/>
+        <location filename="../SetWriter.cpp" line="628"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="657"/>
+        <location filename="../SetWriter.cpp" line="659"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="661"/>
+        <location filename="../SetWriter.cpp" line="663"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="693"/>
+        <location filename="../SetWriter.cpp" line="695"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="705"/>
+        <location filename="../SetWriter.cpp" line="707"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="714"/>
+        <location filename="../SetWriter.cpp" line="716"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="727"/>
+        <location filename="../SetWriter.cpp" line="729"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="739"/>
+        <location filename="../SetWriter.cpp" line="741"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="749"/>
+        <location filename="../SetWriter.cpp" line="751"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
