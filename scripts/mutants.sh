@@ -99,7 +99,7 @@ src/maker/CardPictures.cpp | image = pictures::turned(std::move(image), pictures
 src/pictures/JpegTop.cpp | if (marker == kStartOfScan && pos < n) pos = pastCodedData(b, n, pos, true); | | coded data is read as segments, so a photo cut short counts as whole
 src/maker/CardPictures.cpp | if (pictures::cutShort(*opened)) return fail | if (false) return fail | make takes a download cut short, grey rows and all
 src/maker/SetCheck.cpp | if (opened && pictures::cutShort(*opened)) warning | if (false) warning | check passes a picture cut short without a word
-src/pictures/PngRows.cpp | if (read->rowsRead == 0) return std::nullopt; | return std::nullopt; | the preview of a PNG cut short is blank
+src/pictures/PngRows.cpp | if (read->stampRow == 0 && read->rows == 0) return std::nullopt; | return std::nullopt; | the preview of a PNG cut short is blank
 src/pictures/PngRows.cpp | if (png.sliced(pos + 4, 4) == "IEND") return end > png.size(); | if (png.sliced(pos + 4, 4) == "IEND") return false; | a PNG without its end counts as whole
 src/pictures/PngRows.cpp | return end > png.size();\n        pos = end;\n    }\n    return true; | return end > png.size();\n        pos = end;\n    }\n    return false; | a PNG that ends before its last chunk counts as whole
 src/maker/SetCheck.cpp | if (!file) { | if (!file || file->size() > (4 << 20)) { | check calls a set file of some megabytes unreadable although the game plays it

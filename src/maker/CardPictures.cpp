@@ -62,20 +62,20 @@ QStringList picturesIn(const QString& folder) {
 namespace detail {
 
 QString photoProblem(const QString& file) {
-    const QString name = QFileInfo(file).fileName();
-    const QString suffix = QFileInfo(file).suffix().toLower();
-    // The commands name whole paths, so that they work from any folder.
     const QFileInfo info(file);
+    const QString name = info.fileName(), suffix = info.suffix().toLower();
+    // The commands name whole paths, so that they work from any folder.
+    const QString from = info.absoluteFilePath(), stem = info.absolutePath() + u'/' + info.completeBaseName();
     if (suffix == u"svg" || suffix == u"svgz")
         return Maker::tr("%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for "
                          "example with rsvg-convert (package librsvg2-bin): rsvg-convert -w 400 \"%2\" -o "
                          "\"%3.png\"")
-            .arg(name, info.absoluteFilePath(), info.absolutePath() + u'/' + info.completeBaseName());
+            .arg(name, from, stem);
     if (suffix != u"heic" && suffix != u"heif")
         return Maker::tr("%1 is not a picture that can be read.").arg(name);
     return Maker::tr("%1 is a phone's HEIC photo, which the game cannot show. Convert it to JPEG first, for "
                      "example with heif-convert (package libheif-examples): heif-convert \"%2\" \"%3.jpg\"")
-        .arg(name, info.absoluteFilePath(), info.absolutePath() + u'/' + info.completeBaseName());
+        .arg(name, from, stem);
 }
 
 QString notFoundProblem(const QString& file) {

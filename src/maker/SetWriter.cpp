@@ -389,6 +389,7 @@ SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& ti
     plan.dataDir = dataDir.isEmpty() ? userDataDir() : dataDir;
     QString firstFolder;
     QStringList pictures;
+    const QList<QByteArray> readable = QImageReader::supportedImageFormats();
     for (const QString& given : picturesOrFolders) {
         const QString input = fs::absolute(given);
         if (fs::isFolder(input)) {
@@ -396,8 +397,7 @@ SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& ti
             pictures << picturesIn(input);
             for (const QString& name : fs::listFiles(input, {QStringLiteral("*")}))
                 if (const QString suffix = QFileInfo(name).suffix().toLower();
-                    detail::kOtherPhotos.contains(suffix) &&
-                    !QImageReader::supportedImageFormats().contains(suffix.toLatin1()))
+                    detail::kOtherPhotos.contains(suffix) && !readable.contains(suffix.toLatin1()))
                     plan.passedOver << input + u'/' + name;
         } else {
             pictures << input;

@@ -34,7 +34,6 @@ struct PngRead {
     std::vector<quint64> columns; // shrinking: picture columns per stamp column
     int stampRow = 0;             // shrinking: the stamp row being summed
     quint64 rows = 0;             // shrinking: picture rows summed into it
-    int rowsRead = 0;
     QImage image;
 
     ~PngRead() {
@@ -231,7 +230,6 @@ bool decodeShrunk(PngRead& r, QSize box) {
             r.rows = 0;
         }
         png_read_row(r.png, r.row.data(), nullptr);
-        ++r.rowsRead;
         const png_byte* pixel = r.row.data();
         for (int x = 0; x < size.width(); ++x, pixel += 4) {
             quint64* s = &r.sums[size_t(r.columnOf[size_t(x)]) * 4];
@@ -308,7 +306,7 @@ std::optional<QImage> readPngShrunk(QIODevice& device, QSize box) {
     auto read = open(device);
     if (!read) return std::nullopt;
     if (!decodeShrunk(*read, box)) {
-        if (read->rowsRead == 0) return std::nullopt;
+        if (read->stampRow == 0 && read->rows == 0) return std::nullopt;  // not one row read
         if (read->rows > 0) flushRow(*read, read->stampRow, read->rows);  // the rows of it there are
     }
     return std::move(read->image);
