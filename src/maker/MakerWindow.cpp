@@ -165,6 +165,7 @@ void MakerWindow::buildControls() {
     whereLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // Long paths wrap instead of widening the window.
     whereLabel->setWordWrap(true);
+    gridLabel->setWordWrap(cards->onNarrowScreen());  // under two cards, not wider than they
     // A long file name is cut off rather than widening the window.
     soundFileLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     soundFileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QScreen>
 #include <QStyle>
 #include <QUrl>
 
@@ -45,13 +46,26 @@ void PairList::setCardSide(int side) {
     const int gap = fontMetrics().height() / 2;
     setGridSize({side + 2 * gap, side + fontMetrics().height() + 2 * gap});
     setSpacing(gap / 2);
-    // A row holds as many large cards as the game's board.
-    setMinimumWidth(5 * (cardSideLarge() + 2 * gap) + 2 * frameWidth() +
-                    style()->pixelMetric(QStyle::PM_ScrollBarExtent) + gap);
+}
+
+// A row of `cards` large cards, with the frame and the scroll bar.
+int PairList::widthFor(int cards) const {
+    const int gap = fontMetrics().height() / 2;
+    return cards * (cardSideLarge() + 2 * gap) + 2 * frameWidth() +
+           style()->pixelMetric(QStyle::PM_ScrollBarExtent) + gap;
+}
+
+bool PairList::onNarrowScreen() const {
+    return screen() && screen()->availableSize().width() < 1024;
+}
+
+// A row holds as many large cards as the game's board, or two on a screen too narrow for that.
+QSize PairList::minimumSizeHint() const {
+    return {widthFor(onNarrowScreen() ? 2 : 5), gridSize().height() + 2 * frameWidth()};
 }
 
 QSize PairList::sizeHint() const {
-    return {minimumWidth(), 4 * gridSize().height() + 2 * frameWidth()};
+    return {widthFor(5), 4 * gridSize().height() + 2 * frameWidth()};
 }
 
 void PairList::dragEnterEvent(QDragEnterEvent* event) {

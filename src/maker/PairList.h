@@ -17,8 +17,11 @@ public:
     // Cards of side logical pixels; their pictures are made at side x devicePixelRatio.
     void setCardSide(int side);
     int cardSide() const { return side_; }
-    // Room for the game's grid of 5 x 4 large cards.
+    // Room for the game's grid of 5 x 4 large cards; at least a row of 5, or 2 on a small screen.
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    // On a screen too narrow for a row of 5 large cards beside the square (800 x 600).
+    bool onNarrowScreen() const;
     // The side of large cards, which the list is sized for.
     void setCardSideLarge(int side) { large_ = side; }
     int cardSideLarge() const { return large_; }
@@ -33,6 +36,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    int widthFor(int cards) const;
     int side_ = 0;
     int large_ = 99;
 };

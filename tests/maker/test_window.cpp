@@ -196,8 +196,14 @@ TEST(MakerWindowLanguage, FollowsTheLocaleThroughTheCommandsTranslations) {
     loadTranslations(QLocale(QLocale::Japanese, QLocale::Japan));
     MakerWindow window(platform);
     EXPECT_EQ(window.windowTitle(), "Kavimo セットづくり");
+    // In either language every control has room on a small laptop's 800 x 600 screen.
+    const auto fitsSmallScreen = [&] {
+        return window.minimumSizeHint().boundedTo({760, 560}) == window.minimumSizeHint();
+    };
+    EXPECT_TRUE(fitsSmallScreen()) << window.minimumSizeHint().width();
     loadTranslations(QLocale(QLocale::English));  // windows hear of it through a posted event
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.windowTitle() == "Kavimo set maker"; }));
+    EXPECT_TRUE(fitsSmallScreen()) << window.minimumSizeHint().width();
 }
 
 TEST(CutGeometry, TheSquareStaysInsideThePicture) {
