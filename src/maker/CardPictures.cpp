@@ -12,6 +12,10 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace kavimo::maker {
 
@@ -78,12 +82,44 @@ QString photoProblem(const QString& file) {
         .arg(name, from, stem);
 }
 
+bool unreadable(const QString& file) {
+    if (!fs::fileExists(file)) return false;
+    const int fd = ::open(fs::nativePath(file).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+    return fd < 0 && (errno == EACCES || errno == EPERM);
+}
+
+QString unreadableProblem(const QString& file) {
+    return Maker::tr("%1 cannot be read: you have no permission to read it (files unpacked with sudo belong "
+                     "to root). Make it readable, for example with: sudo chmod a+r \"%1\"")
+        .arg(fs::resolve(file));
+}
+
 QString notFoundProblem(const QString& file) {
-    if (file.contains(u'\\'))
+    if (unreadable(file)) return unreadableProblem(file);
+    // Only a name that holds one as a character: elsewhere a backslash separates folders.
+    if (file.contains(u'\\') && QFileInfo::exists(file))
         return Maker::tr("%1 cannot be read: a backslash (\\) in a name separates folders for kavimo-set, "
                          "as it does in the game's sets. Rename it without one.")
             .arg(file);
     return Maker::tr("%1 was not found.").arg(file);
+}
+
+QSize decodedSize(QImageReader& reader) {
+    const QSize stored = reader.size();
+    QSize size = stored;
+    for (int part = 2; part <= 8 && reader.format() == "jpeg" && pictures::tooBigToHold(size); part *= 2) {
+        size = QSize((stored.width() + part - 1) / part, (stored.height() + part - 1) / part);
+        reader.setScaledSize(size);
+    }
+    return size;
+}
+
+QString tooBigProblem(const QString& name, QSize size) {
+    return Maker::tr("%1 is too big to load (%2 x %3 pixels). Make it smaller first.")
+        .arg(name)
+        .arg(size.width())
+        .arg(size.height());
 }
 
 QString cutShortProblem(const QString& name) {
@@ -107,11 +143,8 @@ QImage uprightPicture(const QString& file, QString* error) {
     QImageReader reader(opened.get());
     reader.setAutoTransform(true);
     if (!reader.canRead()) return fail(detail::photoProblem(file));
-    if (pictures::tooBigToHold(reader.size(), reader.imageFormat()))
-        return fail(Maker::tr("%1 is too big to load (%2 x %3 pixels).")
-                        .arg(name)
-                        .arg(reader.size().width())
-                        .arg(reader.size().height()));
+    if (pictures::tooBigToHold(detail::decodedSize(reader), reader.imageFormat()))
+        return fail(detail::tooBigProblem(name, reader.size()));
     QImage image = reader.read();
     if (image.isNull()) return fail(Maker::tr("%1 does not decode: %2").arg(name, reader.errorString()));
     if (pictures::cutShort(*opened)) return fail(detail::cutShortProblem(name));

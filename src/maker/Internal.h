@@ -4,6 +4,8 @@
 
 #include "platform/Platform.h"
 
+#include <QImageReader>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -39,9 +41,19 @@ bool isPcmWav(const QString& file);
 bool hasKanaOrKanji(const QString& text);
 // Why a photo cannot be used, with what to do about a phone's HEIC photo.
 QString photoProblem(const QString& file);
-// What to say of a photo or sound that is not found, also where a backslash in its path keeps
-// the game's look-up from finding it.
+// What to say of a photo or sound that is not found, also where a backslash in its name keeps
+// the game's look-up from finding it, or where it is there but may not be read.
 QString notFoundProblem(const QString& file);
+// Whether the file is there but this user may not read it: unpacked with sudo, another user's.
+bool unreadable(const QString& file);
+// What to say of it, with how to make it readable.
+QString unreadableProblem(const QString& file);
+// The size a photo is decoded at: a JPEG too big to hold whole (200 megapixels) at a half, a
+// quarter or an eighth, which libjpeg decodes without ever holding it whole (the reader is
+// set so); a card needs far less.
+QSize decodedSize(QImageReader& reader);
+// What to say of a photo too big to load even so.
+QString tooBigProblem(const QString& name, QSize size);
 // Why a JPEG cut short (pictures::cutShort) is not taken, or warned of.
 QString cutShortProblem(const QString& name);
 // Whether it holds kanji, which espeak-ng's Japanese voice does not read.

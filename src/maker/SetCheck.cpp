@@ -114,7 +114,9 @@ public:
         // Through the game's look-up: a set file's name may be Shift_JIS bytes.
         const std::unique_ptr<QFile> file = fs::openRegular(dat_);
         if (!file) {
-            error(0, Maker::tr("the set file cannot be read: the game cannot show this set."));
+            error(0, detail::unreadable(dat_)
+                         ? Maker::tr("%1 The game cannot show this set.").arg(detail::unreadableProblem(dat_))
+                         : Maker::tr("the set file cannot be read: the game cannot show this set."));
             return std::move(findings_);
         }
         if (file->size() > kMaxCheckedBytes) {
@@ -240,6 +242,10 @@ private:
             const QString path = located(root_, name);
             if (!fs::fileExists(path)) {
                 error(line, Maker::tr("the picture %1 is missing. %2").arg(name, what));
+                continue;
+            }
+            if (detail::unreadable(path)) {
+                error(line, Maker::tr("the picture %1: %2 %3").arg(name, detail::unreadableProblem(path), what));
                 continue;
             }
             const QString file = fs::resolve(path);

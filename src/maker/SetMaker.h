@@ -102,6 +102,9 @@ std::optional<SetPlan> readSet(const QString& datPath, QString* error);
 QString userDataDir();
 // Whether the game lists the sets of this folder: its own Data folder or the user's.
 bool listedByGame(const QString& dataDir);
+// The game's set folder that holds folder further down than directly (a set zip unpacked
+// with a Data folder of its own), whose sets the game therefore does not list; or empty.
+QString gameFolderAround(const QString& folder);
 
 // Whether the game can play this sound, judged by its content; *why says what is wrong.
 bool soundPlayable(const QString& file, QString* why);

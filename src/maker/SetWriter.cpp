@@ -383,6 +383,13 @@ bool listedByGame(const QString& dataDir) {
     return key == folderKey(programDataDir()) || key == folderKey(userDataDir());
 }
 
+QString gameFolderAround(const QString& folder) {
+    const QString key = folderKey(folder);
+    for (const QString& game : {programDataDir(), userDataDir()})
+        if (key.startsWith(folderKey(game) + u'/')) return game;
+    return {};
+}
+
 SetPlan planFromPictures(const QStringList& picturesOrFolders, const QString& title, const QString& dataDir,
                          bool speak) {
     SetPlan plan;
@@ -511,11 +518,8 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
             error(pair.picture, detail::notFoundProblem(pair.picture));
         else if (!reader.canRead())
             error(pair.picture, detail::photoProblem(pair.picture));
-        else if (pictures::tooBigToHold(reader.size(), reader.imageFormat()))
-            error(pair.picture, Maker::tr("%1 is too big to load (%2 x %3 pixels).")
-                                    .arg(name)
-                                    .arg(reader.size().width())
-                                    .arg(reader.size().height()));
+        else if (pictures::tooBigToHold(detail::decodedSize(reader), reader.imageFormat()))
+            error(pair.picture, detail::tooBigProblem(name, reader.size()));
         QString why;
         if (pair.sound.kind == SoundChoice::Kind::File && !soundPlayable(pair.sound.file, &why))
             error(pair.sound.file, why);

@@ -84,7 +84,16 @@ std::optional<int> pairCountOf(const QString& dat) {
 }
 
 CheckedSet checkOne(const QString& dat) {
-    return {dat, pairCountOf(dat), checkSet(dat, detail::rootOf(dat))};
+    CheckedSet set{dat, pairCountOf(dat), checkSet(dat, detail::rootOf(dat))};
+    const QString around = gameFolderAround(QFileInfo(dat).absolutePath());
+    if (!around.isEmpty())
+        set.findings.insert(set.findings.begin(),
+                            {Finding::Severity::Warning, dat, 0,
+                             Maker::tr("the game does not list this set: it lists the sets directly in %1, not "
+                                       "in the folders inside it. Move the set and its pictures' folder up "
+                                       "into %1.")
+                                 .arg(around)});
+    return set;
 }
 
 QString summary(const CheckedSet& set) {
@@ -143,8 +152,13 @@ int check(const QStringList& args) {
     }
     QStringList sets;
     if (parser.positionalArguments().isEmpty()) {
-        sets << setsIn(QCoreApplication::applicationDirPath() + QStringLiteral("/Data"))
-             << setsIn(userDataDir());
+        // And one folder down, where a set zip with a Data folder of its own puts its sets.
+        for (const QString& folder : {QCoreApplication::applicationDirPath() + QStringLiteral("/Data"),
+                                      userDataDir()}) {
+            sets << setsIn(folder);
+            for (const QString& inside : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+                sets << setsIn(folder + u'/' + inside);
+        }
     }
     for (const QString& given : parser.positionalArguments()) {
         const QString arg = kavimo::fs::absolute(given);

@@ -3,6 +3,10 @@
 // what the game does with it; and the command speaks the desktop's language.
 #include <QProcess>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include "maker/SetMaker.h"
 #include "support/Game.h"
 
@@ -85,6 +89,49 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
     }
 }
 
+// Root reads every file; the test's thread, as a parent's account, may not while this lives
+// (capabilities are per thread). Hand-written on the system call: libcap is needed nowhere else.
+class WithoutReadOverride {
+public:
+    WithoutReadOverride() { change(false); }
+    ~WithoutReadOverride() { change(true); }
+
+private:
+    static void change(bool on) {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2]{};
+        ASSERT_EQ(syscall(SYS_capget, &header, data), 0);
+        const unsigned bits = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+        data[0].effective = on ? data[0].effective | (bits & data[0].permitted) : data[0].effective & ~bits;
+        ASSERT_EQ(syscall(SYS_capset, &header, data), 0);
+    }
+};
+
+// Files unpacked with sudo: there, but not to be read. Named as such, with what to do, not as
+// a photo that does not decode or a name with a backslash.
+TEST_F(Check, NamesAFileThatMayNotBeReadAndHowToMakeItReadable) {
+    const QString dat = fullSet("s.dat", 2);
+    for (const QString name : {"Data/s/p1.png", "Data/s/s0.wav"}) QFile::setPermissions(app.file(name), {});
+    const WithoutReadOverride parent;
+    const auto findings = maker::checkSet(dat, app.path());
+    const auto says = [&](int line, Finding::Severity severity, const QString& file) {
+        return std::ranges::any_of(findings, [&](const Finding& f) {
+            return f.line == line && f.severity == severity && f.message.contains("no permission") &&
+                   f.message.contains("chmod a+r \"" + app.file(file) + '"') && !f.message.contains("backslash");
+        });
+    };
+    EXPECT_TRUE(says(5, Finding::Severity::Error, "Data/s/p1.png"));
+    EXPECT_TRUE(says(7, Finding::Severity::Warning, "Data/s/s0.wav"));
+    QString why;
+    EXPECT_TRUE(maker::uprightPicture(app.file("Data/s/p1.png"), &why).isNull());
+    EXPECT_TRUE(why.contains("no permission")) << why.toStdString();
+
+    QFile::setPermissions(dat, {});
+    const auto ofSet = maker::checkSet(dat, app.path());
+    ASSERT_FALSE(ofSet.empty());
+    EXPECT_TRUE(ofSet[0].message.contains("no permission")) << ofSet[0].message.toStdString();
+}
+
 // The program as a parent runs it, under a Japanese and an English desktop.
 TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
     TempDir dir;
@@ -114,6 +161,11 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
          .says = "is not one."},
         {.lang = "C.UTF-8", .args = {"check", "--windows", dir.file("Made/Data")}, .exit = 0,
          .says = "on Windows the game lays out small cards only for 21 pairs"},
+        // A set unpacked with a Data folder of its own into the user's sets: not listed by the game.
+        {.lang = "C.UTF-8", .args = {"make", dir.file("写真"), "--data", dir.file("share/kavimo/Data/Data")},
+         .exit = 0, .says = "Made the set"},
+        {.lang = "C.UTF-8", .args = {"check"}, .exit = 0,
+         .says = "does not list this set: it lists the sets directly in /"},
         // A NUL in the set file is shown, not the end of the line.
         {.lang = "C.UTF-8", .args = {"check", dir.file("Other/nul.dat")}, .exit = 1,
          .says = "\"2\\x00\" is not a whole number"},
@@ -122,6 +174,7 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         QProcess program;
         QProcessEnvironment env;  // nothing but the language: no LC_ALL or LANGUAGE of ours to outrank it
         env.insert("LANG", run.lang);
+        env.insert("XDG_DATA_HOME", dir.file("share"));
         program.setProcessEnvironment(env);
         program.start(KAVIMO_SET_PROGRAM, run.args);
         ASSERT_TRUE(program.waitForFinished(30000));

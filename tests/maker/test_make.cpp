@@ -2,6 +2,7 @@
 // kavimo-set make: a folder of photos becomes a set that the game deals, each card the
 // centre of its photo the right way up; bad input is refused with nothing written.
 #include <QFile>
+#include <QPainter>
 #include <QProcess>
 #include <QStringEncoder>
 
@@ -70,6 +71,22 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
     }
     find(1);
     EXPECT_EQ(take().at(0), "sound 2 portrait.wav");
+}
+
+// A phone's 200-megapixel mode: more than the game holds as one picture (512 MB), so it is
+// decoded at half its size, never whole.
+TEST_F(Make, TakesAPhotoTooBigToHoldWholeAtAFractionOfItsSize) {
+    QImage huge(16384, 8200, QImage::Format_RGB888);
+    huge.fill(kBottom);
+    QPainter(&huge).fillRect(0, 0, huge.width(), huge.height() / 2, kTop);
+    app.write("photos/1.jpg", encoded(huge, "JPEG"));
+    huge = QImage();
+    QString why;
+    const QImage upright = uprightPicture(app.file("photos/1.jpg"), &why);
+    EXPECT_EQ(upright.size(), QSize(8192, 4100)) << why.toStdString();
+    const QImage card = cardPicture(upright, {}, 99);
+    EXPECT_TRUE(near(card.pixel(49, 10), kTop) && near(card.pixel(49, 90), kBottom));
+    EXPECT_TRUE(maker::writeSet(planFromPictures({app.file("photos")}, {}, app.file("Data"), false)).ok);
 }
 
 TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {

@@ -4,351 +4,365 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="86"/>
+        <location filename="../CardPictures.cpp" line="105"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="75"/>
+        <location filename="../CardPictures.cpp" line="79"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="70"/>
+        <location filename="../CardPictures.cpp" line="74"/>
         <source>%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for example with rsvg-convert (package librsvg2-bin): rsvg-convert -w 400 &quot;%2&quot; -o &quot;%3.png&quot;</source>
         <translation>%1 は図形 (SVG) で、ゲームでは見せられません。先に PNG に変換してください。たとえば rsvg-convert (パッケージ librsvg2-bin) で: rsvg-convert -w 400 &quot;%2&quot; -o &quot;%3.png&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="76"/>
+        <location filename="../CardPictures.cpp" line="80"/>
         <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</source>
         <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="83"/>
+        <location filename="../CardPictures.cpp" line="93"/>
+        <source>%1 cannot be read: you have no permission to read it (files unpacked with sudo belong to root). Make it readable, for example with: sudo chmod a+r &quot;%1&quot;</source>
+        <translation>%1 は読めません: 読む権限がありません（sudo で展開したファイルは root のものになります）。たとえば次のコマンドで読めるようにしてください: sudo chmod a+r &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="102"/>
         <source>%1 cannot be read: a backslash (\) in a name separates folders for kavimo-set, as it does in the game&apos;s sets. Rename it without one.</source>
         <translation>%1 は読めません: kavimo-set では、ゲームのセットと同じく、名前の中のバックスラッシュ (\) がフォルダーの区切りになります。バックスラッシュのない名前に変えてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="90"/>
+        <location filename="../CardPictures.cpp" line="119"/>
+        <source>%1 is too big to load (%2 x %3 pixels). Make it smaller first.</source>
+        <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。先に小さくしてください。</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="126"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="111"/>
-        <location filename="../SetWriter.cpp" line="515"/>
-        <source>%1 is too big to load (%2 x %3 pixels).</source>
-        <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。</translation>
-    </message>
-    <message>
-        <location filename="../CardPictures.cpp" line="116"/>
+        <location filename="../CardPictures.cpp" line="149"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="117"/>
+        <location filename="../SetCheck.cpp" line="118"/>
+        <source>%1 The game cannot show this set.</source>
+        <translation>%1 ゲームはこのセットを表示できません。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="119"/>
         <source>the set file cannot be read: the game cannot show this set.</source>
         <translation>セットファイルを読めません。ゲームはこのセットを表示できません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="121"/>
+        <location filename="../SetCheck.cpp" line="123"/>
         <source>the set file is %1 MB, too big to check (a set file is a few hundred bytes).</source>
         <translation>セットファイルが %1 MB あり、大きすぎて確かめられません（セットファイルはふつう数百バイトです）。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="164"/>
+        <location filename="../SetCheck.cpp" line="166"/>
         <source>&quot;%1&quot; is not a header; write &quot;%2&quot;. The game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」は見出しになりません。「%2」と書いてください。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="168"/>
+        <location filename="../SetCheck.cpp" line="170"/>
         <source>there is no &quot;%1&quot; section; the game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」の部分がありません。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="172"/>
+        <location filename="../SetCheck.cpp" line="174"/>
         <source>the file is written in UTF-16 (Notepad&apos;s &quot;Unicode&quot;), which the game cannot read: it shows &quot;ﾌｧｲﾙ読み込みエラー&quot;. Save it as ANSI (Shift_JIS) or UTF-8.</source>
         <translation>ファイルが UTF-16（メモ帳の「Unicode」）で書かれていて、ゲームは読めず、「ﾌｧｲﾙ読み込みエラー」と出ます。ANSI（Shift_JIS）か UTF-8 で保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="175"/>
+        <location filename="../SetCheck.cpp" line="177"/>
         <source>lines end with a line feed alone: Windows reads the whole file as one line and finds no section. Save it with CR LF line ends.</source>
         <translation>行末が LF だけです。Windows ではファイル全体が 1 行として読まれ、どの部分も見つかりません。改行を CR LF にして保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="178"/>
+        <location filename="../SetCheck.cpp" line="180"/>
         <source>the file is written in UTF-8: Windows reads it in the Japanese code page (Shift_JIS) and finds no file with a Japanese name.</source>
         <translation>ファイルが UTF-8 で書かれています。Windows では Shift_JIS として読まれ、日本語の名前のファイルが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="188"/>
+        <location filename="../SetCheck.cpp" line="190"/>
         <source>the number of pairs &quot;%1&quot; is not a whole number from 0 to %2: the game shows an error and deals no cards.</source>
         <translation>ペアの数「%1」が 0 から %2 までの整数ではありません。ゲームはエラーを表示し、カードを配りません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="195"/>
+        <location filename="../SetCheck.cpp" line="197"/>
         <source>the set has no pairs: the board stays empty.</source>
         <translation>ペアが 1 つもありません。盤は空のままです。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="197"/>
-        <location filename="../SetWriter.cpp" line="501"/>
+        <location filename="../SetCheck.cpp" line="199"/>
+        <location filename="../SetWriter.cpp" line="508"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="217"/>
+        <location filename="../SetCheck.cpp" line="219"/>
         <source>The game stops at the start with a message, and the set cannot be chosen (its preview is missing).</source>
         <translation>スタートでメッセージが出て止まります。見本の絵がないので、このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="220"/>
+        <location filename="../SetCheck.cpp" line="222"/>
         <source>The game stops at the start with a message.</source>
         <translation>スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="222"/>
+        <location filename="../SetCheck.cpp" line="224"/>
         <source>the &quot;[Picture]&quot; section ends before pair %1. %2</source>
         <translation>「[Picture]」の部分がペア %1 の前で終わっています。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="226"/>
+        <location filename="../SetCheck.cpp" line="228"/>
         <source>the picture of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer pictures than pairs). %3</source>
         <translation>ペア %1 の絵が自分の部分を越えて「%2」の部分に入っています（絵がペアの数より少ない）。%3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="234"/>
+        <location filename="../SetCheck.cpp" line="236"/>
         <source>a blank line inside the &quot;[Picture]&quot; section: pair %1 has no picture. %2</source>
         <translation>「[Picture]」の部分に空の行があります。ペア %1 に絵がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="242"/>
+        <location filename="../SetCheck.cpp" line="244"/>
         <source>the picture %1 is missing. %2</source>
         <translation>絵 %1 がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="252"/>
+        <location filename="../SetCheck.cpp" line="248"/>
+        <source>the picture %1: %2 %3</source>
+        <translation>絵 %1: %2 %3</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="258"/>
         <source>the picture %1 (%2 x %3) is too big to load. %4</source>
         <translation>絵 %1（%2 x %3）は大きすぎて読み込めません。%4</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="258"/>
+        <location filename="../SetCheck.cpp" line="264"/>
         <source>the picture %1 does not decode. %2</source>
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="264"/>
+        <location filename="../SetCheck.cpp" line="270"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="279"/>
+        <location filename="../SetCheck.cpp" line="285"/>
         <source>the preview picture &quot;%1&quot; is missing: the set cannot be chosen.</source>
         <translation>見本の絵「%1」がありません。このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="287"/>
+        <location filename="../SetCheck.cpp" line="293"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="293"/>
+        <location filename="../SetCheck.cpp" line="299"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="303"/>
+        <location filename="../SetCheck.cpp" line="309"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="313"/>
+        <location filename="../SetCheck.cpp" line="319"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="318"/>
+        <location filename="../SetCheck.cpp" line="324"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="329"/>
+        <location filename="../SetCheck.cpp" line="335"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="331"/>
+        <location filename="../SetCheck.cpp" line="337"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="356"/>
+        <location filename="../SetCheck.cpp" line="362"/>
         <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="445"/>
+        <location filename="../SetWriter.cpp" line="452"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="447"/>
+        <location filename="../SetWriter.cpp" line="454"/>
         <source>There are no pictures to make a set of: the pictures in folders inside a folder given are not taken. Give such a folder instead, for example %1.</source>
         <translation>セットにする絵がありません: 指定したフォルダーの中のフォルダーにある絵は使われません。代わりにそのフォルダーを指定してください。たとえば %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="451"/>
+        <location filename="../SetWriter.cpp" line="458"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="455"/>
+        <location filename="../SetWriter.cpp" line="462"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="457"/>
+        <location filename="../SetWriter.cpp" line="464"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="464"/>
+        <location filename="../SetWriter.cpp" line="471"/>
         <source>&quot;%1&quot; in %2 is a link to somewhere else, which kavimo-set does not replace. Choose another title.</source>
         <translation>%2 の「%1」は別の場所へのリンクなので、kavimo-set は置き換えません。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="468"/>
+        <location filename="../SetWriter.cpp" line="475"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="471"/>
+        <location filename="../SetWriter.cpp" line="478"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="475"/>
+        <location filename="../SetWriter.cpp" line="482"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="482"/>
+        <location filename="../SetWriter.cpp" line="489"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="487"/>
+        <location filename="../SetWriter.cpp" line="494"/>
         <source>A run of kavimo-set that was stopped while replacing a set left that set&apos;s files in %1. Move them back into %2.</source>
         <translation>セットを置き換えている途中で止められた kavimo-set が、そのセットのファイルを %1 に残しています。%2 に戻してください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="491"/>
+        <location filename="../SetWriter.cpp" line="498"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="494"/>
+        <location filename="../SetWriter.cpp" line="501"/>
         <source>Nothing can be written in %1. Choose a folder of your own.</source>
         <translation>%1 には書き込めません。自分のフォルダーを選んでください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="498"/>
+        <location filename="../SetWriter.cpp" line="505"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="524"/>
+        <location filename="../SetWriter.cpp" line="528"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="526"/>
+        <location filename="../SetWriter.cpp" line="530"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="531"/>
+        <location filename="../SetWriter.cpp" line="535"/>
         <location filename="../Sounds.cpp" line="74"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="538"/>
+        <location filename="../SetWriter.cpp" line="542"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="545"/>
+        <location filename="../SetWriter.cpp" line="549"/>
         <source>%1 It is left out.</source>
         <translation>これは入れません: %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="550"/>
+        <location filename="../SetWriter.cpp" line="554"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="559"/>
+        <location filename="../SetWriter.cpp" line="563"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="596"/>
+        <location filename="../SetWriter.cpp" line="600"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="602"/>
-        <location filename="../SetWriter.cpp" line="605"/>
+        <location filename="../SetWriter.cpp" line="606"/>
+        <location filename="../SetWriter.cpp" line="609"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="626"/>
+        <location filename="../SetWriter.cpp" line="630"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="628"/>
+        <location filename="../SetWriter.cpp" line="632"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="659"/>
+        <location filename="../SetWriter.cpp" line="663"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="663"/>
+        <location filename="../SetWriter.cpp" line="667"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="695"/>
+        <location filename="../SetWriter.cpp" line="699"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="707"/>
+        <location filename="../SetWriter.cpp" line="711"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="716"/>
+        <location filename="../SetWriter.cpp" line="720"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="729"/>
+        <location filename="../SetWriter.cpp" line="733"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="741"/>
+        <location filename="../SetWriter.cpp" line="745"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="751"/>
+        <location filename="../SetWriter.cpp" line="755"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -404,82 +418,87 @@
       セットづくりの画面を開きます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="96"/>
+        <location filename="../main.cpp" line="92"/>
+        <source>the game does not list this set: it lists the sets directly in %1, not in the folders inside it. Move the set and its pictures&apos; folder up into %1.</source>
+        <translation>ゲームはこのセットを一覧に出しません: 一覧に出るのは %1 の中にじかにあるセットだけで、その中のフォルダーにあるものは出ません。セットとその絵のフォルダーを %1 の中へ移してください。</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="105"/>
         <source>1 pair</source>
         <translation>1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="96"/>
+        <location filename="../main.cpp" line="105"/>
         <source>%1 pairs</source>
         <translation>%1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="97"/>
+        <location filename="../main.cpp" line="106"/>
         <source>large cards</source>
         <translation>大きいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="97"/>
+        <location filename="../main.cpp" line="106"/>
         <source>small cards</source>
         <translation>小さいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="98"/>
+        <location filename="../main.cpp" line="107"/>
         <source>plays cleanly</source>
         <translation>問題なく遊べます</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="99"/>
+        <location filename="../main.cpp" line="108"/>
         <source>1 error</source>
         <translation>エラー 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="99"/>
+        <location filename="../main.cpp" line="108"/>
         <source>%1 errors</source>
         <translation>エラー %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="100"/>
+        <location filename="../main.cpp" line="109"/>
         <source>1 warning</source>
         <translation>注意 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="100"/>
+        <location filename="../main.cpp" line="109"/>
         <source>%1 warnings</source>
         <translation>注意 %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="106"/>
+        <location filename="../main.cpp" line="115"/>
         <source>error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="106"/>
+        <location filename="../main.cpp" line="115"/>
         <source>warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="171"/>
+        <location filename="../main.cpp" line="185"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="195"/>
+        <location filename="../main.cpp" line="209"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="209"/>
+        <location filename="../main.cpp" line="223"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="221"/>
+        <location filename="../main.cpp" line="235"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="257"/>
+        <location filename="../main.cpp" line="271"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
@@ -507,229 +526,229 @@
         <translation>保存しないで閉じますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="235"/>
+        <location filename="../MakerWindow.cpp" line="236"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="236"/>
+        <location filename="../MakerWindow.cpp" line="237"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="237"/>
+        <location filename="../MakerWindow.cpp" line="238"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="238"/>
+        <location filename="../MakerWindow.cpp" line="239"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="239"/>
+        <location filename="../MakerWindow.cpp" line="240"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="240"/>
+        <location filename="../MakerWindow.cpp" line="241"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="241"/>
+        <location filename="../MakerWindow.cpp" line="242"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="242"/>
+        <location filename="../MakerWindow.cpp" line="243"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="243"/>
+        <location filename="../MakerWindow.cpp" line="244"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="244"/>
+        <location filename="../MakerWindow.cpp" line="245"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="246"/>
+        <location filename="../MakerWindow.cpp" line="247"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="247"/>
+        <location filename="../MakerWindow.cpp" line="248"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="248"/>
+        <location filename="../MakerWindow.cpp" line="249"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="249"/>
+        <location filename="../MakerWindow.cpp" line="250"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="250"/>
+        <location filename="../MakerWindow.cpp" line="251"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="251"/>
-        <location filename="../MakerWindow.cpp" line="739"/>
+        <location filename="../MakerWindow.cpp" line="252"/>
+        <location filename="../MakerWindow.cpp" line="740"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="252"/>
+        <location filename="../MakerWindow.cpp" line="253"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="268"/>
+        <location filename="../MakerWindow.cpp" line="269"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="269"/>
+        <location filename="../MakerWindow.cpp" line="270"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="274"/>
+        <location filename="../MakerWindow.cpp" line="275"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="274"/>
+        <location filename="../MakerWindow.cpp" line="275"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="276"/>
+        <location filename="../MakerWindow.cpp" line="277"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="308"/>
+        <location filename="../MakerWindow.cpp" line="309"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="309"/>
+        <location filename="../MakerWindow.cpp" line="310"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="325"/>
+        <location filename="../MakerWindow.cpp" line="326"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="394"/>
+        <location filename="../MakerWindow.cpp" line="395"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="464"/>
+        <location filename="../MakerWindow.cpp" line="465"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="466"/>
+        <location filename="../MakerWindow.cpp" line="467"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="518"/>
+        <location filename="../MakerWindow.cpp" line="519"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="520"/>
+        <location filename="../MakerWindow.cpp" line="521"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="522"/>
+        <location filename="../MakerWindow.cpp" line="523"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="524"/>
+        <location filename="../MakerWindow.cpp" line="525"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="549"/>
+        <location filename="../MakerWindow.cpp" line="550"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="245"/>
-        <location filename="../MakerWindow.cpp" line="618"/>
+        <location filename="../MakerWindow.cpp" line="246"/>
+        <location filename="../MakerWindow.cpp" line="619"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="703"/>
+        <location filename="../MakerWindow.cpp" line="704"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="716"/>
+        <location filename="../MakerWindow.cpp" line="717"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="765"/>
+        <location filename="../MakerWindow.cpp" line="766"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="776"/>
+        <location filename="../MakerWindow.cpp" line="777"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="793"/>
+        <location filename="../MakerWindow.cpp" line="794"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="801"/>
+        <location filename="../MakerWindow.cpp" line="802"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="808"/>
+        <location filename="../MakerWindow.cpp" line="809"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="815"/>
+        <location filename="../MakerWindow.cpp" line="816"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="821"/>
+        <location filename="../MakerWindow.cpp" line="822"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="831"/>
+        <location filename="../MakerWindow.cpp" line="832"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="839"/>
+        <location filename="../MakerWindow.cpp" line="840"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
