@@ -20,6 +20,59 @@ namespace {
 
 constexpr int kPieceFrames = 2048;
 
+// Surround sound (3 to 8 channels) is mixed to stereo here, by where each channel is heard:
+// SDL would take OGG's channel order for WAV's (a voice in the centre heard on the right) and
+// mix a film's centre dialogue in at a fifth. Each channel's share of left and right, as
+// ffmpeg and most players mix (centre and surround at -3 dB, no low-frequency channel).
+struct Share {
+    float left, right;
+};
+
+Share shareOf(int place) {
+    constexpr float kHalfPower = 0.7071f;
+    switch (place) {
+    case SF_CHANNEL_MAP_LEFT:
+    case SF_CHANNEL_MAP_FRONT_LEFT: return {1, 0};
+    case SF_CHANNEL_MAP_RIGHT:
+    case SF_CHANNEL_MAP_FRONT_RIGHT: return {0, 1};
+    case SF_CHANNEL_MAP_REAR_LEFT:
+    case SF_CHANNEL_MAP_SIDE_LEFT:
+    case SF_CHANNEL_MAP_FRONT_LEFT_OF_CENTER:
+    case SF_CHANNEL_MAP_TOP_FRONT_LEFT:
+    case SF_CHANNEL_MAP_TOP_REAR_LEFT: return {kHalfPower, 0};
+    case SF_CHANNEL_MAP_REAR_RIGHT:
+    case SF_CHANNEL_MAP_SIDE_RIGHT:
+    case SF_CHANNEL_MAP_FRONT_RIGHT_OF_CENTER:
+    case SF_CHANNEL_MAP_TOP_FRONT_RIGHT:
+    case SF_CHANNEL_MAP_TOP_REAR_RIGHT: return {0, kHalfPower};
+    case SF_CHANNEL_MAP_LFE: return {0, 0};
+    default: return {kHalfPower, kHalfPower};  // centre, mono, and what is not known
+    }
+}
+
+// The places of the channels when the file does not name them: OGG Vorbis and Opus in their
+// own order, everything else (WAV, FLAC) in WAV's.
+std::vector<int> defaultPlaces(int channels, bool ogg) {
+    enum : int {
+        L = SF_CHANNEL_MAP_LEFT,
+        R = SF_CHANNEL_MAP_RIGHT,
+        C = SF_CHANNEL_MAP_CENTER,
+        LFE = SF_CHANNEL_MAP_LFE,
+        BL = SF_CHANNEL_MAP_REAR_LEFT,
+        BR = SF_CHANNEL_MAP_REAR_RIGHT,
+        BC = SF_CHANNEL_MAP_REAR_CENTER,
+        SL = SF_CHANNEL_MAP_SIDE_LEFT,
+        SR = SF_CHANNEL_MAP_SIDE_RIGHT
+    };
+    static const std::vector<int> vorbis[] = {
+        {L, C, R}, {L, R, BL, BR}, {L, C, R, BL, BR}, {L, C, R, BL, BR, LFE}, {L, C, R, SL, SR, BC, LFE},
+        {L, C, R, SL, SR, BL, BR, LFE}};
+    static const std::vector<int> wav[] = {
+        {L, R, C}, {L, R, BL, BR}, {L, R, C, BL, BR}, {L, R, C, LFE, BL, BR}, {L, R, C, LFE, BC, SL, SR},
+        {L, R, C, LFE, BL, BR, SL, SR}};
+    return (ogg ? vorbis : wav)[channels - 3];
+}
+
 // What a set may hold as a sound. libsndfile reads more (AIFF, AU, CAF and others); they are
 // refused so that what plays here is what was promised, and no more.
 bool isPromisedFormat(int format) {
@@ -175,10 +228,22 @@ std::unique_ptr<SoundDecoder> SoundDecoder::open(const QByteArray& file) {
         info.samplerate < 1000 || info.samplerate > 384000) {
         return nullptr;
     }
+    if (info.channels > 2) {
+        std::vector<int> places(size_t(info.channels));
+        if (!sf_command(decoder->file_.get(), SFC_GET_CHANNEL_MAP_INFO, places.data(),
+                        int(places.size() * sizeof(int))))
+            places = defaultPlaces(info.channels, (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG);
+        for (const int place : places) {
+            const Share share = shareOf(place);
+            decoder->shares_.insert(decoder->shares_.end(), {share.left, share.right});
+        }
+    }
+    const Uint8 channelsIn = Uint8(std::min(info.channels, 2));
     decoder->stream_.reset(
-        SDL_NewAudioStream(AUDIO_F32SYS, Uint8(info.channels), info.samplerate, AUDIO_S16SYS, kChannels, kRate));
+        SDL_NewAudioStream(AUDIO_F32SYS, channelsIn, info.samplerate, AUDIO_S16SYS, kChannels, kRate));
     if (!decoder->stream_) return nullptr;
     decoder->channels_ = info.channels;
+    decoder->rate_ = info.samplerate;
     decoder->framesLeft_ = int64_t{kMaxSeconds} * info.samplerate;
     // A file that starts like a sound but gives nothing (an MP3 tag before random bytes, a
     // header with a cut body) is refused now, while the caller can still play another.
@@ -193,7 +258,22 @@ bool SoundDecoder::readPiece() {
     const sf_count_t got = sf_readf_float(file_.get(), piece_.data(), want);
     if (got <= 0) return false;
     framesLeft_ -= got;
-    return SDL_AudioStreamPut(stream_.get(), piece_.data(), int(got * channels_ * int(sizeof(float)))) == 0;
+    framesIn_ += got;
+    int channels = channels_;
+    if (!shares_.empty()) {
+        // In place: frame f's stereo pair is written where frame f began, or before.
+        for (sf_count_t f = 0; f < got; ++f) {
+            float left = 0, right = 0;
+            for (size_t c = 0; c < size_t(channels_); ++c) {
+                left += shares_[2 * c] * piece_[size_t(f * channels_) + c];
+                right += shares_[2 * c + 1] * piece_[size_t(f * channels_) + c];
+            }
+            piece_[size_t(f) * 2] = left;
+            piece_[size_t(f) * 2 + 1] = right;
+        }
+        channels = 2;
+    }
+    return SDL_AudioStreamPut(stream_.get(), piece_.data(), int(got * channels * int(sizeof(float)))) == 0;
 }
 
 void SoundDecoder::takeConverted(std::vector<int16_t>& out) {
@@ -203,16 +283,25 @@ void SoundDecoder::takeConverted(std::vector<int16_t>& out) {
     out.resize(at + size_t(bytes) / sizeof(int16_t));
     const int got = SDL_AudioStreamGet(stream_.get(), out.data() + at, bytes);
     out.resize(at + size_t(std::max(got, 0)) / sizeof(int16_t));
+    samplesOut_ += int64_t(out.size() - at);
 }
 
 bool SoundDecoder::decodeMore(std::vector<int16_t>& out) {
     if (flushed_) return false;
     takeConverted(out);  // the piece read by open() or by the call before
     if (readPiece()) return true;
-    // The rest that the rate converter still holds back.
+    // The rest that the rate converter still holds back. SDL 2.26's flush leaves out the last
+    // 512 or so frames when its staging buffer happens to be empty (64 ms of an 8 kHz sound),
+    // so silence is put after the sound to push them out, and cut off again.
     flushed_ = true;
+    const std::vector<float> silence(size_t(1024 + 2048 * int64_t{rate_} / kRate) * size_t(channels_));
+    SDL_AudioStreamPut(stream_.get(), silence.data(), int(silence.size() * sizeof(float)));
     SDL_AudioStreamFlush(stream_.get());
+    const size_t before = out.size();
     takeConverted(out);
+    const int64_t whole = (framesIn_ * kRate + rate_ - 1) / rate_ * kChannels;
+    const int64_t over = std::clamp<int64_t>(samplesOut_ - whole, 0, int64_t(out.size() - before));
+    out.resize(out.size() - size_t(over));
     return false;
 }
 

@@ -59,7 +59,11 @@ private:
     std::unique_ptr<SNDFILE, FileClose> file_;
     std::unique_ptr<SDL_AudioStream, StreamFree> stream_;
     int channels_ = 0;
+    std::vector<float> shares_;  // surround sound: each channel's share of left, then of right
+    int rate_ = 0;
     int64_t framesLeft_ = 0;  // of the file's own frames, before the bound is reached
+    int64_t framesIn_ = 0;    // of the file's own frames, given to the rate converter
+    int64_t samplesOut_ = 0;  // converted
     bool flushed_ = false;
     std::vector<float> piece_;
 };

@@ -31,14 +31,16 @@ namespace {
 using namespace std::chrono_literals;
 constexpr int kOutRate = SoundDecoder::kRate;
 
-// Writes samples (mono, -1 to 1) with libsndfile as format, each channel the same; its native path.
+// Writes samples (mono, -1 to 1) with libsndfile as format, each channel the same or only the
+// one given; its native path.
 QByteArray writeSound(const TempDir& tmp, const QString& name, int format, int rate, int channels,
-                      const std::vector<float>& mono) {
+                      const std::vector<float>& mono, int only = -1) {
     const QByteArray path = QFile::encodeName(tmp.file(name));
     SF_INFO info{0, rate, channels, format, 0, 0};
     SNDFILE* file = sf_open(path.constData(), SFM_WRITE, &info);
     std::vector<float> frames;
-    for (const float sample : mono) frames.insert(frames.end(), size_t(channels), sample);
+    for (const float sample : mono)
+        for (int c = 0; c < channels; ++c) frames.push_back(only < 0 || c == only ? sample : 0);
     sf_writef_float(file, frames.data(), sf_count_t(mono.size()));
     sf_close(file);
     return path;
@@ -93,12 +95,19 @@ TEST(SoundDecoder, DecodesEveryPromisedFormatAtItsPitchAndLength) {
                     const QByteArray file = writeSound(tmp, f.name, f.format, rate, channels, *signal);
                     if (f.extensible) makeExtensible(QFile::decodeName(file));
                     const std::vector<int16_t> heard = SoundDecoder::decodeWhole(file);
-                    // ADPCM pads its last block, MP3 and Opus add a few milliseconds.
-                    EXPECT_NEAR(double(heard.size()) / 2 / kOutRate, double(signal->size()) / rate, 0.08);
+                    // ADPCM pads its last block (85 ms at 48 kHz), MP3 and Opus add a few milliseconds.
+                    EXPECT_NEAR(double(heard.size()) / 2 / kOutRate, double(signal->size()) / rate, 0.09);
                     const auto loud =
                         std::ranges::count_if(heard, [](int16_t s) { return std::abs(s) > 2000; });
                     EXPECT_GT(size_t(loud), heard.size() / (signal == &said ? 20 : 2));
                     if (signal == &said) continue;
+                    // To its end: the tone's last milliseconds are heard too (3 to 15 ms before it).
+                    const size_t last = tone.size() * kOutRate / size_t(rate) * 2 - kOutRate / 333 * 2;
+                    ASSERT_GE(heard.size(), last);
+                    EXPECT_GT(std::count_if(heard.begin() + std::ptrdiff_t(last - kOutRate / 83 * 2),
+                                            heard.begin() + std::ptrdiff_t(last),
+                                            [](int16_t s) { return std::abs(s) > 8000; }),
+                              20);
                     // The pitch of the left channel's middle half (a quarter of the samples on either
                     // side left out), by its zero crossings.
                     int crossings = 0;
@@ -108,6 +117,45 @@ TEST(SoundDecoder, DecodesEveryPromisedFormatAtItsPitchAndLength) {
                 }
             }
         }
+    }
+}
+
+// Surround sound is heard where its channels are placed: a voice in the centre in the middle
+// at -3 dB (not at a fifth), OGG's channel order taken as OGG's, not WAV's.
+TEST(SoundDecoder, MixesSurroundSoundToStereoByWhereEachChannelIsHeard) {
+    const struct {
+        const char* name;
+        int format, channels, loud;
+        double left, right;
+    } rows[] = {
+        {.name = "centre.ogg", .format = SF_FORMAT_OGG | SF_FORMAT_VORBIS, .channels = 6, .loud = 1,
+         .left = 0.71, .right = 0.71},
+        {.name = "right.ogg", .format = SF_FORMAT_OGG | SF_FORMAT_VORBIS, .channels = 6, .loud = 2,
+         .left = 0, .right = 1},
+        {.name = "centre.opus", .format = SF_FORMAT_OGG | SF_FORMAT_OPUS, .channels = 6, .loud = 1,
+         .left = 0.71, .right = 0.71},
+        {.name = "left.wav", .format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, .channels = 6, .loud = 0,
+         .left = 1, .right = 0},
+        {.name = "centre.flac", .format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16, .channels = 6, .loud = 2,
+         .left = 0.71, .right = 0.71},
+        {.name = "side-right.wav", .format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, .channels = 8, .loud = 7,
+         .left = 0, .right = 0.71},
+        {.name = "lfe.wav", .format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, .channels = 6, .loud = 3,
+         .left = 0, .right = 0},
+    };
+    TempDir tmp;
+    std::vector<float> tone(48000 / 2);
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] = float(0.5 * std::sin(2 * std::numbers::pi * 440 * double(i) / 48000));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QByteArray file = writeSound(tmp, row.name, row.format, 48000, row.channels, tone, row.loud);
+        const auto heard = SoundDecoder::decodeWhole(file);
+        int16_t peak[2] = {0, 0};
+        for (size_t i = 0; i < heard.size(); ++i)
+            peak[i % 2] = std::max(peak[i % 2], int16_t(std::abs(heard[i])));
+        EXPECT_NEAR(peak[0] / 16384.0, row.left, 0.08);
+        EXPECT_NEAR(peak[1] / 16384.0, row.right, 0.08);
     }
 }
 
