@@ -56,10 +56,24 @@ bool soundPlayable(const QString& file, QString* why) {
     const QFileInfo given(fs::resolve(file));
     const bool isWav = given.suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) == 0;
     const QString stem = given.absolutePath() + u'/' + given.completeBaseName();
-    if (why)
-        *why = Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). "
-                         "Convert it to WAV, for example with: ffmpeg -i \"%2\" \"%3.wav\"")
-                   .arg(given.fileName(), given.absoluteFilePath(), stem + (isWav ? "-converted" : ""));
+    if (!why) return false;
+    if (given.size() == 0) {
+        *why = Maker::tr("%1 is empty (0 bytes), as a recording or a copy that did not finish. Record or copy "
+                         "it again.")
+                   .arg(given.fileName());
+        return false;
+    }
+    // ffmpeg cannot play a MIDI file's notes; a synthesizer can.
+    const std::unique_ptr<QFile> opened = fs::openRegular(file);
+    if (opened && opened->read(4) == "MThd") {
+        *why = Maker::tr("%1 is MIDI music, which the game cannot play. Make a WAV of it, for example with "
+                         "timidity (package timidity): timidity \"%2\" -Ow -o \"%3.wav\"")
+                   .arg(given.fileName(), given.absoluteFilePath(), stem);
+        return false;
+    }
+    *why = Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). "
+                     "Convert it to WAV, for example with: ffmpeg -i \"%2\" \"%3.wav\"")
+               .arg(given.fileName(), given.absoluteFilePath(), stem + (isWav ? "-converted" : ""));
     return false;
 }
 

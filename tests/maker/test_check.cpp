@@ -45,6 +45,9 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = with("s0.wav", "s9.wav"), .outcome = Warning, .says = "fallback", .line = 7},
         {.text = with("s0.wav", "p1.png"), .outcome = Warning, .says = "cannot be played", .line = 7},
         {.text = with("s0.wav", "none.wav"), .outcome = Warning, .says = "none.wav holds no sound", .line = 7},
+        {.text = with("s0.wav", "empty.wav"), .outcome = Warning, .says = "empty.wav is empty", .line = 7},
+        // ffmpeg cannot make a WAV of MIDI: the advice names what can.
+        {.text = with("s0.wav", "tune.mid"), .outcome = Warning, .says = "-Ow -o \"", .line = 7},
         // The command that converts it names the file found.
         {.text = with("s0.wav", "p0.PNG"), .outcome = Warning, .says = "/Data/s/p0.png\" \"", .line = 7},
         {.text = with("p0.png", "P0.PNG"), .outcome = Clean, .says = "", .line = 0},  // as Windows writes it
@@ -65,6 +68,8 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
     app.write("Data/s/cut2.png", encoded(cut, "PNG").chopped(4));   // IEND cut
     for (const QString name : {"s0", "s1"}) app.writeWav("Data/s/" + name + ".wav");
     app.write("Data/s/none.wav", squareWav(0, 0));
+    app.write("Data/s/empty.wav", "");
+    app.write("Data/s/tune.mid", QByteArray("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x04\0\xff\x2f\0", 26));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.says);
         const QString dat = app.write("Data/s.dat", QByteArray(row.text).replace("~", "Data\\s\\"));

@@ -281,7 +281,7 @@
     </message>
     <message>
         <location filename="../SetWriter.cpp" line="535"/>
-        <location filename="../Sounds.cpp" line="74"/>
+        <location filename="../Sounds.cpp" line="88"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
@@ -372,17 +372,27 @@
         <translation>%1 には音が入っていません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="60"/>
+        <location filename="../Sounds.cpp" line="61"/>
+        <source>%1 is empty (0 bytes), as a recording or a copy that did not finish. Record or copy it again.</source>
+        <translation>%1 は空です（0 バイト）。録音かコピーが途中で終わったようです。録音かコピーをやり直してください。</translation>
+    </message>
+    <message>
+        <location filename="../Sounds.cpp" line="69"/>
+        <source>%1 is MIDI music, which the game cannot play. Make a WAV of it, for example with timidity (package timidity): timidity &quot;%2&quot; -Ow -o &quot;%3.wav&quot;</source>
+        <translation>%1 は MIDI の音楽で、ゲームでは鳴らせません。たとえば timidity（パッケージ timidity）で WAV にしてください: timidity &quot;%2&quot; -Ow -o &quot;%3.wav&quot;</translation>
+    </message>
+    <message>
+        <location filename="../Sounds.cpp" line="74"/>
         <source>%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). Convert it to WAV, for example with: ffmpeg -i &quot;%2&quot; &quot;%3.wav&quot;</source>
         <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、Opus、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: ffmpeg -i &quot;%2&quot; &quot;%3.wav&quot;</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="81"/>
+        <location filename="../Sounds.cpp" line="95"/>
         <source>espeak-ng could not be started.</source>
         <translation>espeak-ng を起動できません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="88"/>
+        <location filename="../Sounds.cpp" line="102"/>
         <source>espeak-ng could not speak &quot;%1&quot;: %2</source>
         <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
     </message>
