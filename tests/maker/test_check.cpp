@@ -95,12 +95,7 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         dir.writeWav(QString("写真/いぬ%1.wav").arg(i));
     }
     const QStringList check{"check", dir.file("Data")};
-    const struct {
-        const char* lang;
-        QStringList args;
-        int exit;
-        const char* says;
-    } runs[] = {
+    const struct { const char* lang; QStringList args; int exit; const char* says; } runs[] = {
         {.lang = "ja_JP.UTF-8", .args = check, .exit = 1, .says = "「[File]」と書いてください。"},
         {.lang = "en_GB.UTF-8", .args = check, .exit = 1, .says = "is not a header; write \"[File]\""},
         {.lang = "ja_JP.UTF-8", .args = {"make"}, .exit = 2, .says = "使い方:"},

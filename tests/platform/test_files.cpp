@@ -72,11 +72,7 @@ TEST(FileLookup, EntriesThatOnceHungOrCrashedTheGameAreAnsweredAtOnce) {
     const CurrentDirGuard cwd;
     QDir::setCurrent(tmp.path());
     const auto times25 = [](const char* part) { return "Data\\" + QString(part).repeated(25); };
-    const struct {
-        const char* what;
-        QString entry;
-        bool exists = false;
-    } cases[] = {
+    const struct { const char* what; QString entry; bool exists = false; } cases[] = {
         {.what = "30,000 backslashes", .entry = "Data\\" + QString(30000, u'\\')},
         {.what = "a folder and its twin 25 times over", .entry = times25("pics\\..\\") + "x"},
         {.what = "the same, to a file", .entry = times25("PiCs\\..\\") + "dog.jpg", .exists = true},

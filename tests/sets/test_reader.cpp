@@ -19,13 +19,8 @@ const QByteArray kExample =
     "[Sound]\r\nData\\dog.wav\r\nData\\cat.wav\r\n";
 
 TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorBox) {
-    const struct {
-        const char* what;
-        QByteArray bytes;
-        int16_t kind = SectionSound, index = 0;
-        QString entry = {};
-        bool box = false;
-    } cases[] = {
+    const struct { const char* what; QByteArray bytes; int16_t kind = SectionSound, index = 0;
+        QString entry = {}; bool box = false; } cases[] = {
         {.what = "a sound", .bytes = kExample, .index = 1, .entry = "Data\\cat.wav"},
         {.what = "into the next", .bytes = kExample, .kind = SectionPicture, .index = 2, .entry = "[Sound]"},
         {.what = "the count, any index", .bytes = kExample, .kind = SectionFile, .index = 7, .entry = "2"},
@@ -73,10 +68,7 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
 }
 
 TEST(PairCount, IsAWholeSixteenBitNumberWithSpacesAroundItAllowed) {
-    const struct {
-        QString text;
-        std::optional<int16_t> count;
-    } cases[] = {
+    const struct { QString text; std::optional<int16_t> count; } cases[] = {
         {.text = "10", .count = 10},          {.text = " 2 ", .count = 2},
         {.text = "\t3", .count = 3},          {.text = "+4", .count = 4},
         {.text = "-32768", .count = -32768},  {.text = "32767", .count = 32767},
