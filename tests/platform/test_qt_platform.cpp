@@ -21,7 +21,8 @@ TEST(QtPlatform, ShowsAMessageOverTheGameWithOneOkButtonAndTheIconItsStyleAsksFo
     QWidget game;
     game.show();
     const struct { int style; QMessageBox::Icon icon; } styles[] = {
-        {.style = MB_OK + MB_ICONSTOP, .icon = QMessageBox::Critical}, {.style = MB_OK, .icon = QMessageBox::NoIcon}};
+        {.style = MB_OK + MB_ICONSTOP, .icon = QMessageBox::Critical},
+        {.style = MB_OK, .icon = QMessageBox::NoIcon}};
     for (const auto& s : styles) {
         game.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&game));
