@@ -255,11 +255,10 @@ TEST(Preview, IsDecodedAfterTheFirstPaintOnAnotherThreadOnlyForTheSetShown) {
 // load the plugins.)
 TEST_F(Play, LoadsNoPicturePluginButJpegFromStartToADeal) {
     const auto plugins = [] {
-        QFile maps("/proc/self/maps");
         QStringList names;
-        if (maps.open(QIODevice::ReadOnly))
-            for (const auto& m : QRegularExpression("/imageformats/(\\S+)").globalMatch(maps.readAll()))
-                names << m.captured(1);
+        const QString maps = contents("/proc/self/maps");
+        for (const auto& m : QRegularExpression("/imageformats/(\\S+)").globalMatch(maps))
+            names << m.captured(1);
         names.removeDuplicates();
         return names;
     };

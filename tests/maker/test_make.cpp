@@ -54,8 +54,7 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
 
     const auto made = maker::writeSet(planFromPictures({app.file("photos")}, {}, app.file("Data"), false));
     ASSERT_TRUE(made.ok) << made.message.toStdString();
-    QFile dat(made.datPath);
-    EXPECT_EQ(dat.open(QIODevice::ReadOnly) ? dat.readAll() : "",
+    EXPECT_EQ(contents(made.datPath),
               "[File]\r\n5\r\n[Picture]\r\nData\\photos\\1 camera.png\r\nData\\photos\\2 portrait.png\r\n"
               "Data\\photos\\3 clear.png\r\nData\\photos\\10 web.png\r\nData\\photos\\11 edited.png\r\n"
               "[Sound]\r\n\r\nData\\photos\\2 portrait.wav\r\n\r\n\r\n\r\n");
@@ -73,15 +72,9 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
 }
 
 TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
-    const struct {
-        const char* input;
-        int pictures = 2;
-        const char* extra = nullptr;  // one more file in the folder
-        QByteArray bytes = {};
-        bool speak = false, force = false;
-        rlim_t room = RLIM_INFINITY;  // the largest file that can be written
-        const char* says;
-    } rows[] = {
+    // extra: one more file in the folder; room: the largest file that can be written.
+    const struct { const char* input; int pictures = 2; const char* extra = nullptr; QByteArray bytes = {};
+        bool speak = false, force = false; rlim_t room = RLIM_INFINITY; const char* says; } rows[] = {
         {.input = "many", .pictures = 22, .says = "11 to 21 pairs give small cards"},
         // This one passes the plan and fails while the set is being written.
         {.input = "many", .extra = "9.png", .bytes = "\x89PNG\r\n\x1a\n", .says = "9.png"},
@@ -110,8 +103,7 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         const auto made = writeSet(plan);
         setrlimit(RLIMIT_FSIZE, &unlimited);
         EXPECT_TRUE(!made.ok && made.message.contains(row.says)) << made.message.toStdString();
-        QFile old(dir.file("Data/old.dat"));
-        EXPECT_TRUE(old.open(QIODevice::ReadOnly) && old.readAll() == "[File]\r\n1\r\n") << row.says;
+        EXPECT_EQ(contents(dir.file("Data/old.dat")), "[File]\r\n1\r\n") << row.says;
         // Anything written, even in part, would show beside the set that was there.
         EXPECT_EQ(QDir(dir.file("Data")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                   QStringList{"old.dat"})
@@ -146,13 +138,9 @@ TEST(MakeForWindows, ConvertsToPcmWavWhatOnlyTheGamesDecoderReads) {
 // What make says of a plan before writing it: what a child could not tell apart or would
 // never see, and names Windows cannot hold.
 TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
-    const struct {
-        QStringList files, inputs;
-        bool windows = false, speak = false;
-        QString data = {};  // where the set goes, when not a scratch Data folder
-        const char* says;
-        Finding::Severity severity = Finding::Severity::Warning;
-        const char* name = nullptr;  // the first pair's file name
+    // data: where the set goes, when not a scratch Data folder; name: the first pair's file name.
+    const struct { QStringList files, inputs; bool windows = false, speak = false; QString data = {};
+        const char* says; Finding::Severity severity = Finding::Severity::Warning; const char* name = nullptr;
     } rows[] = {
         {.files = {"a.jpg", "b.heic"}, .inputs = {"f"}, .says = "/f/b.heic\" \"/"},
         {.files = {"a.jpg", "c.svg"}, .inputs = {"f"}, .says = "/f/c.svg\" -o \"/"},
@@ -208,8 +196,7 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     };
     EXPECT_EQ(entries("Data/pets"), QStringList({".kavimo-set", "dog-2.png", "dog.jpg", "dog.png"}));
     EXPECT_EQ(entries("Data"), QStringList({"pets", "pets.dat"}));
-    QFile kept(dir.file("Data/pets/dog.jpg"));
-    EXPECT_TRUE(kept.open(QIODevice::ReadOnly) && kept.readAll() == parentsPhoto);
+    EXPECT_EQ(contents(dir.file("Data/pets/dog.jpg")), parentsPhoto);
     EXPECT_EQ(plan.pairs.at(0).picture, dir.file("Data/pets/dog-2.png"));
     // Opened with a sound that is gone, the pair keeps it named, for the check to say so.
     dir.write("Data/pets.dat", "[File]\r\n1\r\n[Picture]\r\nData\\pets\\dog.jpg\r\n[Sound]\r\nData\\pets\\gone.wav\r\n");

@@ -153,13 +153,9 @@ TEST_F(MakerWindowTest, AsksBeforeUnsavedPairsOrAnotherSetAreLost) {
 }
 
 TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
-    const struct {
-        int photos;        // more photos in Zoo
-        const char* file;  // a sound chosen for the first pair, or a file beside or in Zoo
-        QByteArray bytes;
-        const char* said;
-        size_t pairs;
-    } rows[] = {
+    // More photos in Zoo; a sound chosen for the first pair, or a file beside or in Zoo.
+    const struct { int photos; const char* file; QByteArray bytes; const char* said; size_t pairs; }
+        rows[] = {
         {.photos = 19, .file = "notes.txt", .bytes = "", .said = "1 more not added", .pairs = 21},
         // Named, and the next photo takes its place.
         {.photos = 19, .file = "Zoo/0-broken.png", .bytes = "no picture", .said = "0-broken.png", .pairs = 21},

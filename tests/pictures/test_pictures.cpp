@@ -46,11 +46,8 @@ TEST(CardPicture, IsTheCornerOfTheWholePictureHoweverItIsDecoded) {
     const QByteArray damaged = encoded(rgb, "PNG").replace("IDAT\x78", "IDAT\x55");  // no zlib stream
     const QByteArray restartsThenScan("\xff\xdd\0\4\0\2\xff\xda", 8);  // a restart interval before every scan
     const QByteArray withRestarts = jpeg(tall, true).replace("\xff\xda", restartsThenScan);
-    const struct {
-        const char* name;
-        QByteArray bytes;
-        bool topOnly;  // decoded down to the card's edge only
-    } pictures[] = {
+    // topOnly: decoded down to the card's edge only.
+    const struct { const char* name; QByteArray bytes; bool topOnly; } pictures[] = {
         {.name = "RGB PNG", .bytes = encoded(rgb, "PNG"), .topOnly = true},
         {.name = "palette PNG", .bytes = encoded(photo(QImage::Format_Indexed8), "PNG"), .topOnly = true},
         {.name = "16-bit PNG", .bytes = encoded(photo(QImage::Format_RGBA64), "PNG"), .topOnly = false},
@@ -130,10 +127,8 @@ TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
 // turned as the photo is; one of another shape (letterboxed, or left from before a crop) is
 // passed over.
 TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItHasThePhotosShape) {
-    const struct {
-        QSize photo;  // turned a quarter (orientation 6) as the thumbnail is
-        Colour topLeft;
-    } cases[] = {
+    // The photo is turned a quarter (orientation 6), as the thumbnail is.
+    const struct { QSize photo; Colour topLeft; } cases[] = {
         {.photo = {400, 300}, .topLeft = blue},    // the same shape: the thumbnail's corner
         {.photo = {400, 225}, .topLeft = yellow},  // letterboxed: the photo's
     };

@@ -29,11 +29,7 @@ TEST(FileLookup, FindsTheFileAWindowsSetMeansAndCountsOnlyVisibleRegularFiles) {
     for (const char* folder : {"Data/Folder.wav", "Twin/Data"}) tmp.mkdir(folder);
     const CurrentDirGuard cwd;
     QDir::setCurrent(tmp.path());
-    const struct {
-        const char* query;
-        const char* found = "";  // none
-        bool exists = false;
-    } cases[] = {
+    const struct { const char* query; const char* found = "" /* none */; bool exists = false; } cases[] = {
         {.query = "DATA\\sounds\\BARK@22.wav", .found = "Data/Sounds/Bark@22.wav", .exists = true},
         {.query = "<tmp>\\data\\dog.JPG", .found = "Data/dog.jpg", .exists = true},
         {.query = "Mixed\\Cat.png", .found = "Mixed/Cat.png", .exists = true},  // the exact spelling first
