@@ -34,8 +34,7 @@ QByteArray jpeg(const QImage& image, bool progressive) {
     QBuffer buffer;  // opened by the writer
     QImageWriter writer(&buffer, "jpeg");
     writer.setProgressiveScanWrite(progressive);
-    writer.write(image);
-    return buffer.data();
+    return writer.write(image), buffer.data();
 }
 
 // A card shows the top-left corner of its picture. Of a PNG only the rows down to the
@@ -100,12 +99,10 @@ TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
     // The quarter of the stored picture that comes to the top left, by orientation (1 to 8).
     const Colour topLeft[] = {none, red, green, yellow, blue, red, blue, yellow, green};
     TempDir dir;
-    for (quint16 orientation = 1; orientation <= 8; ++orientation) {
+    for (quint16 orientation = 1; orientation <= 8; ++orientation)
         for (const bool progressive : {false, true}) {
             const QByteArray tagged = withExif(jpeg(quarters({320, 200}), progressive), orientation);
-            QBuffer buffer;
-            buffer.setData(tagged);
-            QImageReader qt(&buffer);
+            QImageReader qt(dir.write("plain.jpg", tagged));
             qt.setAutoTransform(true);
             const QImage upright = qt.read().convertToFormat(QImage::Format_RGB32);
             for (const bool xmpFirst : {false, true}) {
@@ -120,7 +117,6 @@ TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
                 EXPECT_EQ(colourOf(preview.pixel(3, 3)), topLeft[orientation]);
             }
         }
-    }
 }
 
 // The thumbnail a camera embeds makes the preview without decoding the all-yellow photo,
