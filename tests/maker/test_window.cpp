@@ -47,9 +47,7 @@ struct Maker {
         window.setDataDir(scene.app.path() + "/Data");
         window.show();
     }
-    bool settle() {
-        return QTest::qWaitFor([&] { return !window.busy(); }, 30000);
-    }
+    bool settle() { return QTest::qWaitFor([&] { return !window.busy(); }, 30000); }
 
     Scene scene;
     TempDir source;
@@ -90,8 +88,7 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWrites) {
     EXPECT_TRUE(heard.size() == 1 && heard[0].startsWith("sound spoken-") && !heard[0].endsWith("(missing)"));
 
     window.saveButton->click();
-    ASSERT_TRUE(settle());
-    ASSERT_TRUE(!window.savedDat().isEmpty() && window.playGameButton->isEnabled())
+    ASSERT_TRUE(settle() && !window.savedDat().isEmpty() && window.playGameButton->isEnabled())
         << window.message().toStdString();
     window.playGameButton->click();  // saved where the game does not look: not started on another set
     EXPECT_TRUE(window.message().contains("cannot show this one")) << window.message().toStdString();
