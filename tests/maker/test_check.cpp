@@ -12,12 +12,8 @@ namespace {
 using maker::Finding;
 enum Outcome { Clean, Warning, Error };
 
-struct Row {
-    QByteArray text;  // the set file; "~" stands for "Data\s\" below
-    Outcome outcome;
-    const char* says;
-    int line;
-};
+// The set file ("~" stands for "Data\s\" in it), and what check says of it and where.
+struct Row { QByteArray text; Outcome outcome; const char* says; int line; };
 
 using Check = Game;
 

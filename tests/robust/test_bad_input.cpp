@@ -31,13 +31,10 @@ TEST_F(DataFolderWithoutASet, ShowsNoSetAndNoCardAndStartSaysTheSetIsMissing) {
     EXPECT_EQ(board(), "");
 }
 
-// What the player sees on choosing set "b" and then on pressing Start.
+// What the player sees on choosing set "b" and then on pressing Start; chosen is "preview " when
+// one is shown, then the board.
 struct Outcome {
-    Log onChoosing = {};
-    int16_t count;
-    QString chosen;  // "preview " when one is shown, then the board
-    Log onStart = {};
-    QString started = {};
+    Log onChoosing = {}; int16_t count; QString chosen; Log onStart = {}; QString started = {};
 };
 
 const QByteArray kOnePair = "[File]\r\n1\r\n[Picture]\r\nData\\a\\p0.png\r\n[Sound]\r\nData\\a\\s0.wav\r\n";
