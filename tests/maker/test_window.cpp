@@ -24,9 +24,8 @@ using namespace test;
 // place gives different cards.
 QString writePhoto(const TempDir& dir, const QString& relative, QSize size) {
     QImage photo(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            photo.setPixel(x, y, qRgb(x * 255 / size.width(), y * 2 % 256, 90));
+    for (int y = 0; y < size.height(); ++y) for (int x = 0; x < size.width(); ++x)
+        photo.setPixel(x, y, qRgb(x * 255 / size.width(), y * 2 % 256, 90));
     return dir.write(relative, encoded(photo, "PNG"));
 }
 

@@ -24,9 +24,8 @@ namespace {
 
 QImage photo(QImage::Format format, int width = 150, int height = 100) {
     QImage image(width, height, QImage::Format_ARGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgba((x * 5) ^ y, y * 3, (x * y) % 251, 40 + x + y));
+    for (int y = 0; y < height; ++y) for (int x = 0; x < width; ++x)
+        image.setPixel(x, y, qRgba((x * 5) ^ y, y * 3, (x * y) % 251, 40 + x + y));
     return image.convertToFormat(format, Qt::ThresholdDither);
 }
 

@@ -14,9 +14,8 @@ namespace {
 
 using namespace Files;
 
-const QByteArray kExample =
-    "[File]\r\n2\r\n[Picture]\r\nData\\dog.jpg\r\nData\\cat.jpg\r\n"
-    "[Sound]\r\nData\\dog.wav\r\nData\\cat.wav\r\n";
+const QByteArray kExample = "[File]\r\n2\r\n[Picture]\r\nData\\dog.jpg\r\nData\\cat.jpg\r\n"
+                            "[Sound]\r\nData\\dog.wav\r\nData\\cat.wav\r\n";
 
 TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorBox) {
     const struct { const char* what; QByteArray bytes; int16_t kind = SectionSound, index = 0;

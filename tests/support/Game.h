@@ -98,8 +98,7 @@ public:
     // The two cards of every pair in play, pair by pair.
     QString pairs() const {
         QStringList looks(board().size() / 2);
-        for (int p = 0; p < looks.size(); ++p)
-            for (int k : cardsOf(p)) looks[p] += look(k);
+        for (int p = 0; p < looks.size(); ++p) for (int k : cardsOf(p)) looks[p] += look(k);
         return looks.join(' ');
     }
 
