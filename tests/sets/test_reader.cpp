@@ -56,8 +56,7 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
     TempDir dir;
     int n = 0;
     for (const auto& c : cases) {
-        const QString name = QString("Data/%1.dat").arg(++n);
-        dir.write(name, c.bytes);
+        dir.write(QString("Data/%1.dat").arg(++n), c.bytes);
         RecordingPlatform platform;
         int16_t index = c.index;
         const QString path = dir.path() + "\\Data\\" + QString::number(n) + ".dat";  // as the list gives it
