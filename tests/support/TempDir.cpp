@@ -127,21 +127,19 @@ QByteArray withXmpFirst(const QByteArray& jpeg) {
 }
 
 void makeExtensible(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) throw std::runtime_error("cannot rewrite test file");
-    const QByteArray wav = file.readAll();
+    const QByteArray wav = contents(path);
+    if (wav.size() < 20) throw std::runtime_error("cannot rewrite test file");
     const quint32 fmtBytes = qFromLittleEndian<quint32>(wav.constData() + 16);
-    const QByteArray fmt = wav.mid(20, fmtBytes);
+    const QByteArray fmt = wav.mid(20, fmtBytes), data = wav.mid(20 + fmtBytes + (fmtBytes & 1));
     const QByteArray description = fmt.mid(18, qFromLittleEndian<quint16>(fmt.constData() + 16));
     const QByteArray guidTail("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
-    QByteArray extensible = fmt.left(16) + QByteArray(8, 0) + fmt.left(2) + guidTail + description;
-    qToLittleEndian<quint16>(0xfffe, extensible.data());
-    qToLittleEndian<quint16>(quint16(22 + description.size()), extensible.data() + 16);
-    QByteArray out = wav.left(12) + "fmt " + QByteArray(4, 0) + extensible;
-    qToLittleEndian<quint32>(quint32(extensible.size()), out.data() + 16);
-    out += wav.mid(20 + fmtBytes + (fmtBytes & 1));
-    qToLittleEndian<quint32>(quint32(out.size() - 8), out.data() + 4);
-    if (!file.resize(0) || !file.seek(0) || file.write(out) != out.size())
+    // The extensible tag, the common fields, the extension's size, no valid bits or channel mask.
+    const QByteArray extensible = "\xfe\xff" + fmt.mid(2, 14) + word(22 + description.size()).left(2) +
+                                  QByteArray(6, 0) + fmt.left(2) + guidTail + description;
+    const QByteArray out = "RIFF" + word(12 + extensible.size() + data.size()) + "WAVEfmt " +
+                           word(extensible.size()) + extensible + data;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(out) != out.size())
         throw std::runtime_error("cannot rewrite test file");
 }
 
