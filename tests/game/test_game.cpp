@@ -27,86 +27,69 @@ namespace {
 using Browser = Game;
 using Play = Game;
 
+// The program's sets and a parent's own, in ~/.local/share/kavimo/Data, come in one list in name
+// order, letter case ignored, the program's first of two equal names; hidden files and folders are
+// no sets. Each shows its title, preview and count, and reads its entries from its own root, the
+// fixed sounds still from the program's Data. The program's folder has a backslash in its name,
+// which is a character there, not a separator.
 TEST_F(Browser, StepsThroughTheSetsInNameOrderShowingTitlePreviewAndCount) {
-    fullSet("b.dat", 2);
-    fullSet("apple.DAT", 1);
-    fullSet("Zoo.x.dat", 3);
-    QImage oneBit(40, 40, QImage::Format_Mono);  // a two-colour preview keeps its colours
-    oneBit.setColorTable({0xff0000ff, 0xffff0000});
-    oneBit.fill(0);
-    app.write("Data/Zoo/p0.png", encoded(oneBit, "PNG"));
-    app.write("Data/.hidden.dat", "[File]\r\n1\r\n[Picture]\r\nData\\b\\p0.png\r\n");
-    app.mkdir("Data/folder.dat");
-    load();  // names in order, letter case ignored
-    const struct {
-        char button;
-        const char* title;
-        int16_t count;
-        QRgb preview;
-        const char* board;
-    } steps[] = {
-        // At an end nothing is chosen anew: the game stays.
-        {.button = '<', .title = "apple", .count = 1, .preview = colour(0), .board = "oo"},
-        {.button = '>', .title = "b", .count = 2, .preview = colour(0), .board = "____"},
-        {.button = '>', .title = "Zoo.x", .count = 3, .preview = 0xff0000ff, .board = "______"},
-        {.button = '>', .title = "Zoo.x", .count = 3, .preview = 0xff0000ff, .board = "oooooo"},
-        {.button = '<', .title = "b", .count = 2, .preview = colour(0), .board = "____"},
-    };
-    for (const auto& s : steps) {
-        // Return and Enter press a button as a click does.
-        QTest::keyClick(form->Command1, Qt::Key_Enter);
-        QTest::keyClick(s.button == '>' ? form->Command3 : form->Command2, Qt::Key_Return);
-        EXPECT_EQ(form->Label1->text(), s.title);
-        EXPECT_EQ(form->PairCount, s.count) << s.title;
-        EXPECT_EQ(form->Image1->picture().size(), form->Image1->size()) << s.title;
-        EXPECT_EQ(form->Image1->picture().pixel(24, 24), s.preview) << s.title;
-        EXPECT_EQ(board(), s.board) << s.title;
-    }
-    EXPECT_EQ(take(), Log{});
-}
-
-// A parent's own sets, in ~/.local/share/kavimo/Data, come in the one list; their entries
-// are read from their own root, the fixed sounds still from the program's Data. The program's
-// folder has a backslash in its name, which is a character there, not a separator.
-TEST_F(Browser, TheUsersOwnSetsAreListedWithTheProgramsAndReadFromTheirOwnRoot) {
     const TempDir user;
-    platform.appDir = app.mkdir("games\\kavimo");
+    const QString program = "games\\kavimo/";
+    constexpr QRgb kProgram = 0xff00ff00, kUser = 0xff123456, kOneBit = 0xff0000ff;
+    // A set whose pairs all show Data/<title>/p.png, all of rgb, and sound Data/<title>/s.wav.
+    const auto lay = [](const TempDir& dir, const QString& root, const QString& name, int pairs, QRgb rgb) {
+        const QString folder = "Data/" + name.section('.', 0, 0) + "/", entry = "\r\n" + folder;
+        QString set = QString("[File]\r\n%1\r\n[Picture]").arg(pairs) + (entry + "p.png").repeated(pairs) +
+                      "\r\n[Sound]" + (entry + "s.wav").repeated(pairs);
+        dir.write(root + "Data/" + name, set.replace('/', '\\').toUtf8());
+        dir.writePicture(root + folder + "p.png", 120, 120, rgb);
+        dir.writeWav(root + folder + "s.wav");
+    };
+    lay(app, program, "a.dat", 2, kProgram);
+    lay(app, program, "Zoo.x.dat", 3, kOneBit);
+    lay(user, "", "a.dat", 1, kUser);
+    lay(user, "", "B.dat", 1, kUser);
+    QImage oneBit(40, 40, QImage::Format_Mono);  // a two-colour picture keeps its colours
+    oneBit.setColorTable({kOneBit, 0xffff0000});
+    oneBit.fill(0);
+    app.write(program + "Data/Zoo/p.png", encoded(oneBit, "PNG"));
+    app.write(program + "Data/.hidden.dat", "[File]\r\n1\r\n[Picture]\r\nData\\a\\p.png\r\n");
+    app.mkdir(program + "Data/folder.dat");
+    app.writeWav(program + "Data/HajimeA@08.wav");
+    platform.appDir = app.file(program);
     platform.userSets = user.path() + "/Data";
-    const auto lay = [](const TempDir& dir, const QString& root, QStringList sets, QRgb rgb) {
-        const QByteArray set = "[File]\r\n1\r\n[Picture]\r\nData\\s\\p.png\r\n[Sound]\r\nData\\s\\s.wav";
-        for (const QString& name : sets) dir.write(root + "Data/" + name, set);
-        dir.writePicture(root + "Data/s/p.png", 120, 120, rgb);
-        dir.writeWav(root + "Data/s/s.wav");
-    };
-    lay(app, "games\\kavimo/", {"a.dat", "c.dat"}, 0xff00ff00);
-    lay(user, "", {"a.dat", "B.dat"}, 0xff123456);
-    app.writeWav("games\\kavimo/Data/HajimeA@08.wav");
     load();
-    const struct {
-        const char* title;
-        QString root;
-        QRgb picture;
-    } steps[] = {
-        {.title = "a", .root = platform.appDir, .picture = 0xff00ff00},  // equal names: the program's first
-        {.title = "a", .root = user.path(), .picture = 0xff123456},
-        {.title = "B", .root = user.path(), .picture = 0xff123456},
-        {.title = "c", .root = platform.appDir, .picture = 0xff00ff00},
-    };
     form->ChooseSet(user.file("Data/B.dat"));  // as the set maker's "Play it now" starts the game
     form->ChooseSet(user.file("Data/gone.dat"));  // not listed: nothing changes
     EXPECT_EQ(form->Label1->text(), "B");
-    form->Command2->click();
-    form->Command2->click();
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.title);
-        if (&step != steps) form->Command3->click();
-        EXPECT_EQ(form->Label1->text(), step.title);
-        EXPECT_EQ(QDir::current().canonicalPath(), QDir(step.root).canonicalPath());
-        form->Command1->click();
-        EXPECT_EQ(form->Picture1[0]->picture().pixel(0, 0), step.picture);
+    // Title, count and the cards, sorted: a set chosen anew stands blank; at an end nothing is
+    // chosen anew, and the game stays.
+    const struct { char button; const char* shown; QRgb preview; QString root; } steps[] = {
+        {.button = '<', .shown = "a 1 __", .preview = kUser, .root = user.path()},
+        {.button = '<', .shown = "a 2 ____", .preview = kProgram, .root = platform.appDir},
+        {.button = '<', .shown = "a 2 __oo", .preview = kProgram, .root = platform.appDir},
+        {.button = '>', .shown = "a 1 __", .preview = kUser, .root = user.path()},
+        {.button = '>', .shown = "B 1 __", .preview = kUser, .root = user.path()},
+        {.button = '>', .shown = "Zoo.x 3 ______", .preview = kOneBit, .root = platform.appDir},
+        {.button = '>', .shown = "Zoo.x 3 __oooo", .preview = kOneBit, .root = platform.appDir},
+        {.button = '<', .shown = "B 1 __", .preview = kUser, .root = user.path()},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.shown);
+        // Return and Enter press a button as a click does.
+        QTest::keyClick(form->Command1, Qt::Key_Enter);
+        EXPECT_EQ(form->Picture1[0]->picture().pixel(0, 0), form->Image1->picture().pixel(24, 24));
         find(0);
         EXPECT_EQ(take(), (Log{"sound HajimeA@08.wav", "sound s.wav", "wait 1"}));
+        QTest::keyClick(s.button == '>' ? form->Command3 : form->Command2, Qt::Key_Return);
+        QString cards = board();
+        std::ranges::sort(cards);
+        EXPECT_EQ(QString("%1 %2 %3").arg(form->Label1->text()).arg(form->PairCount).arg(cards), s.shown);
+        EXPECT_EQ(form->Image1->picture().size(), form->Image1->size());
+        EXPECT_EQ(form->Image1->picture().pixel(24, 24), s.preview);
+        EXPECT_EQ(QDir::current().canonicalPath(), QDir(s.root).canonicalPath());
     }
+    EXPECT_EQ(take(), Log{});
 }
 
 // Each card shows its pair's picture from the top-left corner to its inner edges.
@@ -172,11 +155,12 @@ TEST_F(Play, AWholeGameLooksAndSoundsAsThePlayerClicksIt) {
 }
 
 // 1 to 10 pairs are dealt on the large cards, 11 to 21 on the small ones, exactly their
-// cards, shuffled; a small card shows its picture and its red frame over it.
+// cards, shuffled; a small card shows its picture and its red frame over it. A set saved anew
+// while the game shows it, as the set maker replaces one, is dealt as it now is.
 TEST_F(Play, ElevenToTwentyOnePairsAreDealtOnSmallCardsUpToTenOnLargeOnes) {
     fullSet("a.dat", 15);
     fullSet("b.dat", 10);
-    fullSet("c.dat", 21);
+    fullSet("c.dat", 2);
     cues(kAllCues);
     load().Command1_Click();
     expectDealtAsTheSet(*this);
@@ -205,21 +189,10 @@ TEST_F(Play, ElevenToTwentyOnePairsAreDealtOnSmallCardsUpToTenOnLargeOnes) {
     EXPECT_EQ(form->Picture1[7]->geometry(), QRect(224, 128, 103, 103));
     EXPECT_EQ(form->Shape1[7]->placement(), QRect(1, 1, 97, 97));
     form->Command3->click();
+    fullSet("c.dat", 21);  // its count read again at Start
     form->Command1_Click();
     EXPECT_EQ(pairs(), QStringList(21, "oo").join(' '));
     EXPECT_EQ(form->Picture1[7]->geometry(), QRect(16, 91, 67, 67));
-}
-
-// A set saved anew while the game shows it, as the set maker replaces one, is dealt as it
-// now is: its count read again, its new pictures on the cards.
-TEST_F(Play, ASetSavedAnewWhileShownIsDealtAsItNowIs) {
-    fullSet("a.dat", 21);
-    cues(kAllCues);
-    load();
-    fullSet("a.dat", 2);
-    form->Command1->click();
-    EXPECT_EQ(pairs(), "oo oo");
-    expectDealtAsTheSet(*this);
 }
 
 // The set browser's frame is drawn from Fusion's own picture, read without Qt's format
@@ -279,11 +252,10 @@ TEST(Preview, IsDecodedAfterTheFirstPaintOnAnotherThreadOnlyForTheSetShown) {
 // load the plugins.)
 TEST_F(Play, LoadsNoPicturePluginButJpegFromStartToADeal) {
     const auto plugins = [] {
-        QFile maps("/proc/self/maps");
         QStringList names;
-        if (maps.open(QIODevice::ReadOnly))
-            for (const auto& m : QRegularExpression("/imageformats/(\\S+)").globalMatch(maps.readAll()))
-                names << m.captured(1);
+        const QString maps = contents("/proc/self/maps");
+        for (const auto& m : QRegularExpression("/imageformats/(\\S+)").globalMatch(maps))
+            names << m.captured(1);
         names.removeDuplicates();
         return names;
     };

@@ -16,12 +16,8 @@ namespace {
 using maker::Finding;
 enum Outcome { Clean, Warning, Error };
 
-struct Row {
-    QByteArray text;  // the set file; "~" stands for "Data\s\" below
-    Outcome outcome;
-    const char* says;
-    int line;
-};
+// The set file ("~" stands for "Data\s\" in it), and what check says of it and where.
+struct Row { QByteArray text; Outcome outcome; const char* says; int line; };
 
 using Check = Game;
 
@@ -147,12 +143,7 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         dir.writeWav(QString("写真/いぬ%1.wav").arg(i));
     }
     const QStringList check{"check", dir.file("Data")};
-    const struct {
-        const char* lang;
-        QStringList args;
-        int exit;
-        const char* says;
-    } runs[] = {
+    const struct { const char* lang; QStringList args; int exit; const char* says; } runs[] = {
         {.lang = "ja_JP.UTF-8", .args = check, .exit = 1, .says = "「[File]」と書いてください。"},
         {.lang = "en_GB.UTF-8", .args = check, .exit = 1, .says = "is not a header; write \"[File]\""},
         {.lang = "ja_JP.UTF-8", .args = {"make"}, .exit = 2, .says = "使い方:"},

@@ -36,6 +36,11 @@ QImage photo(int width, int height, QRgb bottom = kBottom) {
     return image;
 }
 
+// What a folder holds, hidden files too.
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
 bool near(QRgb a, QRgb b) {
     return std::abs(qRed(a) - qRed(b)) < 40 && std::abs(qGreen(a) - qGreen(b)) < 40 &&
            std::abs(qBlue(a) - qBlue(b)) < 40 && std::abs(qAlpha(a) - qAlpha(b)) < 40;
@@ -55,8 +60,7 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
 
     const auto made = maker::writeSet(planFromPictures({app.file("photos")}, {}, app.file("Data"), false));
     ASSERT_TRUE(made.ok) << made.message.toStdString();
-    QFile dat(made.datPath);
-    EXPECT_EQ(dat.open(QIODevice::ReadOnly) ? dat.readAll() : "",
+    EXPECT_EQ(contents(made.datPath),
               "[File]\r\n5\r\n[Picture]\r\nData\\photos\\1 camera.png\r\nData\\photos\\2 portrait.png\r\n"
               "Data\\photos\\3 clear.png\r\nData\\photos\\10 web.png\r\nData\\photos\\11 edited.png\r\n"
               "[Sound]\r\n\r\nData\\photos\\2 portrait.wav\r\n\r\n\r\n\r\n");
@@ -127,12 +131,9 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         const auto made = writeSet(plan);
         setrlimit(RLIMIT_FSIZE, &unlimited);
         EXPECT_TRUE(!made.ok && made.message.contains(row.says)) << made.message.toStdString();
-        QFile old(dir.file("Data/old.dat"));
-        EXPECT_TRUE(old.open(QIODevice::ReadOnly) && old.readAll() == "[File]\r\n1\r\n") << row.says;
+        EXPECT_EQ(contents(dir.file("Data/old.dat")), "[File]\r\n1\r\n") << row.says;
         // Anything written, even in part, would show beside the set that was there.
-        EXPECT_EQ(QDir(dir.file("Data")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                  QStringList{"old.dat"})
-            << row.says;
+        EXPECT_EQ(entries(dir.file("Data")), QStringList{"old.dat"}) << row.says;
     }
 }
 
@@ -154,8 +155,7 @@ TEST(MakeForWindows, ConvertsToPcmWavWhatOnlyTheGamesDecoderReads) {
     const auto made = writeSet(plan);
     ASSERT_TRUE(made.ok) << made.message.toStdString();
     SF_INFO written{};
-    SNDFILE* converted = sf_open(QFile::encodeName(dir.file("Data/f/a.wav")).constData(), SFM_READ, &written);
-    sf_close(converted);
+    sf_close(sf_open(QFile::encodeName(dir.file("Data/f/a.wav")).constData(), SFM_READ, &written));
     EXPECT_EQ(written.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     EXPECT_NEAR(double(written.frames) / written.samplerate, 0.5, 0.02);
 }
@@ -220,13 +220,10 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     const auto opened = [&] { return plan = readSet(dir.file("Data/pets.dat"), nullptr).value(), plan.force = true; };
     plan.force = true;
     for (int save = 0; save < 3; ++save, opened()) ASSERT_TRUE(writeSet(plan).ok);  // made, then saved twice more
-    const auto entries = [&](const char* folder) {
-        return QDir(dir.file(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    };
-    EXPECT_EQ(entries("Data/pets"), QStringList({".kavimo-set", "dog-2.png", "dog.jpg", "dog.png"}));
-    EXPECT_EQ(entries("Data"), QStringList({"pets", "pets.dat"}));
-    QFile kept(dir.file("Data/pets/dog.jpg"));
-    EXPECT_TRUE(kept.open(QIODevice::ReadOnly) && kept.readAll() == parentsPhoto);
+    EXPECT_EQ(entries(dir.file("Data/pets")),
+              QStringList({".kavimo-set", "dog-2.png", "dog.jpg", "dog.png"}));
+    EXPECT_EQ(entries(dir.file("Data")), QStringList({"pets", "pets.dat"}));
+    EXPECT_EQ(contents(dir.file("Data/pets/dog.jpg")), parentsPhoto);
     EXPECT_EQ(plan.pairs.at(0).picture, dir.file("Data/pets/dog-2.png"));
     // Opened with a sound that is gone, the pair keeps it named, for the check to say so.
     dir.write("Data/pets.dat", "[File]\r\n1\r\n[Picture]\r\nData\\pets\\dog.jpg\r\n[Sound]\r\nData\\pets\\gone.wav\r\n");
@@ -241,10 +238,8 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     dir.write("Data/other.dat", "[File]\r\n2\r\n[Picture]\r\nData\\pets\\dog.jpg\r\nData\\pets\\dog.jpg\r\n"
                                 "[Sound]\r\n\r\nData\\pets\\dog-2.png\r\n");  // after a pair without a sound
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("Data/pets/fifo.png")).constData(), 0600), 0);
-    QFile list(dir.file("Data/pets/.kavimo-set"));
-    ASSERT_TRUE(list.open(QIODevice::Append) &&
-                list.write("da39a3ee5e6b4b0d3255bfef95601890afd80709 fifo.png\n"));
-    list.close();
+    ASSERT_TRUE(std::ofstream(dir.file("Data/pets/.kavimo-set").toStdString(), std::ios::app)
+                << "da39a3ee5e6b4b0d3255bfef95601890afd80709 fifo.png\n");
     dir.write("elsewhere/photo.jpg", "x");
     for (const char* link : {"Data/.kavimo-set-999999998-y", "Data/linked"})
         QFile::link(dir.file("elsewhere"), dir.file(link));
@@ -254,11 +249,11 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     plan.title = "linked";
     EXPECT_TRUE(writeSet(plan).message.contains("link"));
     // (Qt lists neither the pipe nor the name that is not UTF-8.)
-    EXPECT_EQ(entries("Data/pets"),
+    EXPECT_EQ(entries(dir.file("Data/pets")),
               QStringList({".kavimo-set", "dog-2.png", "dog-3.png", "dog.jpg", "dog.png"}));
     EXPECT_TRUE(std::filesystem::remove(neko.toStdString()) &&
                 QFileInfo(dir.file("Data/pets/fifo.png")).exists() &&
-                entries("elsewhere") == QStringList{"photo.jpg"});
+                entries(dir.file("elsewhere")) == QStringList{"photo.jpg"});
 }
 
 // Names unpacked from an old Windows zip are Shift_JIS bytes: make takes such photos with

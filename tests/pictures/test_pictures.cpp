@@ -34,8 +34,7 @@ QByteArray jpeg(const QImage& image, bool progressive) {
     QBuffer buffer;  // opened by the writer
     QImageWriter writer(&buffer, "jpeg");
     writer.setProgressiveScanWrite(progressive);
-    writer.write(image);
-    return buffer.data();
+    return writer.write(image), buffer.data();
 }
 
 // A card shows the top-left corner of its picture. Of a PNG only the rows down to the
@@ -46,11 +45,8 @@ TEST(CardPicture, IsTheCornerOfTheWholePictureHoweverItIsDecoded) {
     const QByteArray damaged = encoded(rgb, "PNG").replace("IDAT\x78", "IDAT\x55");  // no zlib stream
     const QByteArray restartsThenScan("\xff\xdd\0\4\0\2\xff\xda", 8);  // a restart interval before every scan
     const QByteArray withRestarts = jpeg(tall, true).replace("\xff\xda", restartsThenScan);
-    const struct {
-        const char* name;
-        QByteArray bytes;
-        bool topOnly;  // decoded down to the card's edge only
-    } pictures[] = {
+    // topOnly: decoded down to the card's edge only.
+    const struct { const char* name; QByteArray bytes; bool topOnly; } pictures[] = {
         {.name = "RGB PNG", .bytes = encoded(rgb, "PNG"), .topOnly = true},
         {.name = "palette PNG", .bytes = encoded(photo(QImage::Format_Indexed8), "PNG"), .topOnly = true},
         {.name = "16-bit PNG", .bytes = encoded(photo(QImage::Format_RGBA64), "PNG"), .topOnly = false},
@@ -103,12 +99,10 @@ TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
     // The quarter of the stored picture that comes to the top left, by orientation (1 to 8).
     const Colour topLeft[] = {none, red, green, yellow, blue, red, blue, yellow, green};
     TempDir dir;
-    for (quint16 orientation = 1; orientation <= 8; ++orientation) {
+    for (quint16 orientation = 1; orientation <= 8; ++orientation)
         for (const bool progressive : {false, true}) {
             const QByteArray tagged = withExif(jpeg(quarters({320, 200}), progressive), orientation);
-            QBuffer buffer;
-            buffer.setData(tagged);
-            QImageReader qt(&buffer);
+            QImageReader qt(dir.write("plain.jpg", tagged));
             qt.setAutoTransform(true);
             const QImage upright = qt.read().convertToFormat(QImage::Format_RGB32);
             for (const bool xmpFirst : {false, true}) {
@@ -123,17 +117,14 @@ TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
                 EXPECT_EQ(colourOf(preview.pixel(3, 3)), topLeft[orientation]);
             }
         }
-    }
 }
 
 // The thumbnail a camera embeds makes the preview without decoding the all-yellow photo,
 // turned as the photo is; one of another shape (letterboxed, or left from before a crop) is
 // passed over.
 TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItHasThePhotosShape) {
-    const struct {
-        QSize photo;  // turned a quarter (orientation 6) as the thumbnail is
-        Colour topLeft;
-    } cases[] = {
+    // The photo is turned a quarter (orientation 6), as the thumbnail is.
+    const struct { QSize photo; Colour topLeft; } cases[] = {
         {.photo = {400, 300}, .topLeft = blue},    // the same shape: the thumbnail's corner
         {.photo = {400, 225}, .topLeft = yellow},  // letterboxed: the photo's
     };

@@ -20,11 +20,9 @@ namespace {
 TEST(QtPlatform, ShowsAMessageOverTheGameWithOneOkButtonAndTheIconItsStyleAsksFor) {
     QWidget game;
     game.show();
-    const struct {
-        int style;
-        QMessageBox::Icon icon;
-    } styles[] = {{.style = MB_OK + MB_ICONSTOP, .icon = QMessageBox::Critical},
-                  {.style = MB_OK, .icon = QMessageBox::NoIcon}};
+    const struct { int style; QMessageBox::Icon icon; } styles[] = {
+        {.style = MB_OK + MB_ICONSTOP, .icon = QMessageBox::Critical},
+        {.style = MB_OK, .icon = QMessageBox::NoIcon}};
     for (const auto& s : styles) {
         game.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&game));

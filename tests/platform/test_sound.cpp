@@ -19,7 +19,6 @@
 #include <cstdlib>
 #include <memory>
 #include <numbers>
-#include <span>
 #include <string>
 #include <thread>
 
@@ -88,7 +87,7 @@ TEST(SoundDecoder, DecodesEveryPromisedFormatAtItsPitchAndLength) {
             tone[i] = float(0.5 * std::sin(2 * std::numbers::pi * 440 * double(i) / rate));
         for (const auto& f : formats) {
             if (!f.rates.empty() && std::ranges::find(f.rates, rate) == f.rates.end()) continue;
-            for (const int channels : {1, 2}) {
+            for (const int channels : {1, 2})
                 for (const auto* signal : {&tone, &said}) {
                     SCOPED_TRACE(std::to_string(rate) + " Hz " + f.name +
                                  (signal == &tone ? " " : " speech ") + std::to_string(channels));
@@ -115,7 +114,6 @@ TEST(SoundDecoder, DecodesEveryPromisedFormatAtItsPitchAndLength) {
                         crossings += (heard[2 * n - 2] < 0) != (heard[2 * n] < 0);
                     EXPECT_NEAR(2.0 * crossings * kOutRate / double(heard.size()), 440, 13);
                 }
-            }
         }
     }
 }
@@ -187,21 +185,19 @@ TEST(SdlSound, ThreeBellsInARowAreHeardAsThreeOverThePairSound) {
             for (int n = 0; n < rung; ++n) ASSERT_TRUE(sound.bell());
             std::this_thread::sleep_for(2000ms);
         }
-        QFile out(heard.tmp.file("heard.raw"));  // all there, now that the SdlSound is gone
-        const QByteArray raw = out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+        const QByteArray raw = contents(heard.tmp.file("heard.raw"));  // all there, the SdlSound gone
         // Where bells start, and how much of the pair sound is heard after the last one.
         std::vector<size_t> onsets;
         size_t pairAfterBells = 0;
-        const std::span samples(reinterpret_cast<const int16_t*>(raw.constData()), size_t(raw.size()) / 2);
-        for (size_t i = 0, lastBell = 0; const int16_t sample : samples) {
-            const int s = std::abs(sample);
+        const auto* samples = reinterpret_cast<const int16_t*>(raw.constData());
+        for (size_t i = 0, lastBell = 0; i < size_t(raw.size()) / 2; ++i) {
+            const int s = std::abs(samples[i]);
             if (std::abs(s - kPair) <= 3) {
                 pairAfterBells += i > lastBell + kOutRate / 10;
             } else if (s >= 100) {  // not before or after the pair sound
                 if (onsets.empty() || i > lastBell + kOutRate / 6) onsets.push_back(i), pairAfterBells = 0;
                 lastBell = i;
             }
-            ++i;
         }
         ASSERT_EQ(onsets.size(), rung > 3 ? 4u : 3u) << "one ringing, at most three waiting";
         for (size_t n = 1; n < onsets.size(); ++n) EXPECT_GE(onsets[n] - onsets[n - 1], size_t(kOutRate) / 2);
@@ -226,10 +222,8 @@ TEST(SdlSound, RefusesWhatItCannotPlayAndTheSoundPlayingGoesOn) {
     };
     SdlSound sound;
     ASSERT_TRUE(sound.play(QFile::encodeName(tmp.write("playing.wav", squareWav(5.0, 64)))));
-    for (const QString& file : files) {
-        EXPECT_FALSE(sound.play(QFile::encodeName(file))) << file.toStdString();
-        EXPECT_TRUE(sound.isPlaying()) << file.toStdString();
-    }
+    for (const QString& file : files)
+        EXPECT_TRUE(!sound.play(QFile::encodeName(file)) && sound.isPlaying()) << file.toStdString();
     ASSERT_TRUE(sound.play(QFile::encodeName(tmp.write("short.wav", squareWav(0.15, 64)))));
     std::this_thread::sleep_for(450ms);
     EXPECT_FALSE(sound.isPlaying()) << "the five-second sound went on";

@@ -14,9 +14,8 @@ namespace {
 
 using namespace Files;
 
-const QByteArray kExample =
-    "[File]\r\n2\r\n[Picture]\r\nData\\dog.jpg\r\nData\\cat.jpg\r\n"
-    "[Sound]\r\nData\\dog.wav\r\nData\\cat.wav\r\n";
+const QByteArray kExample = "[File]\r\n2\r\n[Picture]\r\nData\\dog.jpg\r\nData\\cat.jpg\r\n"
+                            "[Sound]\r\nData\\dog.wav\r\nData\\cat.wav\r\n";
 
 TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorBox) {
     const struct {
@@ -62,8 +61,7 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
     TempDir dir;
     int n = 0;
     for (const auto& c : cases) {
-        const QString name = QString("Data/%1.dat").arg(++n);
-        dir.write(name, c.bytes);
+        dir.write(QString("Data/%1.dat").arg(++n), c.bytes);
         RecordingPlatform platform;
         int16_t index = c.index;
         const QString path = dir.path() + "\\Data\\" + QString::number(n) + ".dat";  // as the list gives it
@@ -73,10 +71,7 @@ TEST(SetFileReader, GivesTheEntryCountedFromTheFirstExactHeaderElseTheReadErrorB
 }
 
 TEST(PairCount, IsAWholeSixteenBitNumberWithSpacesAroundItAllowed) {
-    const struct {
-        QString text;
-        std::optional<int16_t> count;
-    } cases[] = {
+    const struct { QString text; std::optional<int16_t> count; } cases[] = {
         {.text = "10", .count = 10},          {.text = " 2 ", .count = 2},
         {.text = "\t3", .count = 3},          {.text = "+4", .count = 4},
         {.text = "-32768", .count = -32768},  {.text = "32767", .count = 32767},

@@ -57,9 +57,8 @@ public:
             n.endsWith(".jpg") ? app.writePicture("Data/" + n, 200, 150, 0xff3060c0)
                                : app.writeWav("Data/" + n);
     }
-    static inline const QStringList kAllCues = {"Asonde00@22.wav", "HajimeA@08.wav",   "puu002@22.wav",
-                                                "GongC@08.wav",    "Omedeto00@11.wav", "sea.jpg",
-                                                "Icq01@11.wav"};
+    static inline const QStringList kAllCues = {"Asonde00@22.wav", "HajimeA@08.wav", "puu002@22.wav",
+        "GongC@08.wav", "Omedeto00@11.wav", "sea.jpg", "Icq01@11.wav"};
 
     // Makes the window and runs its start-up.
     Form1& load() {

@@ -31,35 +31,25 @@ QString TempDir::writePicture(const QString& relative, int width, int height, un
     return write(relative, encoded(image, "PNG"));
 }
 
-QString TempDir::writeWav(const QString& relative) const {
-    return write(relative, squareWav(0.1, 64));
-}
-
-QString TempDir::mkdir(const QString& relative) const {
-    QDir().mkpath(file(relative));
-    return file(relative);
-}
-
 QByteArray encoded(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
+    QBuffer buffer;  // opened by the writer
     image.save(&buffer, format);
-    return bytes;
+    return buffer.data();
 }
 
-static QByteArray littleEndian(quint32 value, int bytes) {
-    QByteArray out;
-    for (int i = 0; i < bytes; ++i) out += char((value >> (8 * i)) & 0xff);
-    return out;
+// Four bytes, little-endian unless said otherwise.
+static QByteArray word(quint32 value, bool bigEndian = false) {
+    QByteArray bytes(4, '\0');
+    bigEndian ? qToBigEndian(value, bytes.data()) : qToLittleEndian(value, bytes.data());
+    return bytes;
 }
 
 QByteArray squareWav(double seconds, int peak) {
     const int samples = static_cast<int>(seconds * 8000);
-    QByteArray wav = "RIFF" + littleEndian(36 + samples, 4) + "WAVEfmt " + littleEndian(16, 4);
+    QByteArray wav = "RIFF" + word(36 + samples) + "WAVEfmt " + word(16);
     // PCM, mono, 8000 frames a second, 8000 bytes a second, 1 byte a frame, 8 bits.
     wav += QByteArray("\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00", 16);
-    wav += "data" + littleEndian(samples, 4);
+    wav += "data" + word(samples);
     for (int i = 0; i < samples; ++i) wav += char(128 + ((i / 8) % 2 ? peak : -peak));
     return wav;
 }
@@ -71,21 +61,15 @@ QByteArray randomBytes(qsizetype count, uint32_t seed) {
     return bytes;
 }
 
-static QByteArray bigEndian(quint32 value) {
-    QByteArray bytes(4, '\0');
-    qToBigEndian(value, bytes.data());
-    return bytes;
-}
-
 static QByteArray pngChunk(const char* type, const QByteArray& data) {
     const QByteArray body = QByteArray(type, 4) + data;
     const auto crc = crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()));
-    return bigEndian(quint32(data.size())) + body + bigEndian(quint32(crc));
+    return word(quint32(data.size()), true) + body + word(quint32(crc), true);
 }
 
 QByteArray png(int width, int height, int depth, int colourType, const QByteArray& zlibRows,
                const QByteArray& before, bool interlaced) {
-    QByteArray header = bigEndian(quint32(width)) + bigEndian(quint32(height));
+    QByteArray header = word(quint32(width), true) + word(quint32(height), true);
     for (const int field : {depth, colourType, 0, 0, interlaced ? 1 : 0}) header += char(field);
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + before +
            pngChunk("IDAT", zlibRows) + pngChunk("IEND", {});
@@ -107,7 +91,7 @@ QByteArray pngBomb() {
     for (quint64 m = 0; m < (zeros - 1) / 258; ++m) put(0xa3, 13);
     for (quint64 t = 0; t < (zeros - 1) % 258; ++t) put(0x0c, 8);
     put(0, 7 + 7);  // the end of the block, then up to a whole byte
-    return png(30000, 30000, 8, 0, zlib + bigEndian(quint32((zeros % 65521) << 16 | 1)));
+    return png(30000, 30000, 8, 0, zlib + word(quint32((zeros % 65521) << 16 | 1), true));
 }
 
 QByteArray jpegBomb() {
@@ -143,31 +127,26 @@ QByteArray withXmpFirst(const QByteArray& jpeg) {
 }
 
 void makeExtensible(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) throw std::runtime_error("cannot rewrite test file");
-    const QByteArray wav = file.readAll();
+    const QByteArray wav = contents(path);
+    if (wav.size() < 20) throw std::runtime_error("cannot rewrite test file");
     const quint32 fmtBytes = qFromLittleEndian<quint32>(wav.constData() + 16);
-    const QByteArray fmt = wav.mid(20, fmtBytes);
+    const QByteArray fmt = wav.mid(20, fmtBytes), data = wav.mid(20 + fmtBytes + (fmtBytes & 1));
     const QByteArray description = fmt.mid(18, qFromLittleEndian<quint16>(fmt.constData() + 16));
     const QByteArray guidTail("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
-    QByteArray extensible = fmt.left(16) + QByteArray(8, 0) + fmt.left(2) + guidTail + description;
-    qToLittleEndian<quint16>(0xfffe, extensible.data());
-    qToLittleEndian<quint16>(quint16(22 + description.size()), extensible.data() + 16);
-    QByteArray out = wav.left(12) + "fmt " + QByteArray(4, 0) + extensible;
-    qToLittleEndian<quint32>(quint32(extensible.size()), out.data() + 16);
-    out += wav.mid(20 + fmtBytes + (fmtBytes & 1));
-    qToLittleEndian<quint32>(quint32(out.size() - 8), out.data() + 4);
-    if (!file.resize(0) || !file.seek(0) || file.write(out) != out.size())
+    // The extensible tag, the common fields, the extension's size, no valid bits or channel mask.
+    const QByteArray extensible = "\xfe\xff" + fmt.mid(2, 14) + word(22 + description.size()).left(2) +
+                                  QByteArray(6, 0) + fmt.left(2) + guidTail + description;
+    const QByteArray out = "RIFF" + word(12 + extensible.size() + data.size()) + "WAVEfmt " +
+                           word(extensible.size()) + extensible + data;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(out) != out.size())
         throw std::runtime_error("cannot rewrite test file");
 }
 
 void makeUnreadable(const QString& path) {
-    if (geteuid() != 0) {
-        QFile::setPermissions(path, {});
-    } else {
-        QFile::remove(path);
-        QFile::link(QStringLiteral("/proc/self/mem"), path);
-    }
+    if (geteuid() != 0) return void(QFile::setPermissions(path, {}));
+    QFile::remove(path);
+    QFile::link(QStringLiteral("/proc/self/mem"), path);
 }
 
 int64_t peakResidentBytes() {

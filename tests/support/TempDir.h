@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
@@ -12,6 +13,9 @@
 #include <cstdint>
 
 namespace kavimo::test {
+
+// 8 kHz 8-bit mono square wave of the given peak (0 to 127 around the midpoint 128).
+QByteArray squareWav(double seconds, int peak);
 
 // A scratch folder, removed afterwards. Every writer makes the folders it needs and
 // returns the full path of what it made.
@@ -23,8 +27,8 @@ public:
     // A PNG of one colour.
     QString writePicture(const QString& relative, int width, int height, unsigned rgb) const;
     // A short, valid 8 kHz 8-bit mono WAV.
-    QString writeWav(const QString& relative) const;
-    QString mkdir(const QString& relative) const;
+    QString writeWav(const QString& relative) const { return write(relative, squareWav(0.1, 64)); }
+    QString mkdir(const QString& relative) const { return QDir().mkpath(file(relative)), file(relative); }
 
 private:
     QTemporaryDir dir_;
@@ -36,9 +40,12 @@ struct CurrentDirGuard {
     ~CurrentDirGuard() { QDir::setCurrent(saved); }
 };
 
+// A file's bytes; none when it cannot be read.
+inline QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 QByteArray encoded(const QImage& image, const char* format);
-// 8 kHz 8-bit mono square wave of the given peak (0 to 127 around the midpoint 128).
-QByteArray squareWav(double seconds, int peak);
 QByteArray randomBytes(qsizetype count, uint32_t seed);
 // A PNG file around a zlib stream of its rows; `before` holds chunks (PLTE, tRNS) that
 // go before the data.
