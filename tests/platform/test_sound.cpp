@@ -121,25 +121,20 @@ TEST(SoundDecoder, DecodesEveryPromisedFormatAtItsPitchAndLength) {
 // Surround sound is heard where its channels are placed: a voice in the centre in the middle
 // at -3 dB (not at a fifth), OGG's channel order taken as OGG's, not WAV's.
 TEST(SoundDecoder, MixesSurroundSoundToStereoByWhereEachChannelIsHeard) {
+    constexpr int kVorbis = SF_FORMAT_OGG | SF_FORMAT_VORBIS, kOpus = SF_FORMAT_OGG | SF_FORMAT_OPUS,
+                  kWav = SF_FORMAT_WAV | SF_FORMAT_PCM_16, kFlac = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
     const struct {
         const char* name;
         int format, channels, loud;
         double left, right;
     } rows[] = {
-        {.name = "centre.ogg", .format = SF_FORMAT_OGG | SF_FORMAT_VORBIS, .channels = 6, .loud = 1,
-         .left = 0.71, .right = 0.71},
-        {.name = "right.ogg", .format = SF_FORMAT_OGG | SF_FORMAT_VORBIS, .channels = 6, .loud = 2,
-         .left = 0, .right = 1},
-        {.name = "centre.opus", .format = SF_FORMAT_OGG | SF_FORMAT_OPUS, .channels = 6, .loud = 1,
-         .left = 0.71, .right = 0.71},
-        {.name = "left.wav", .format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, .channels = 6, .loud = 0,
-         .left = 1, .right = 0},
-        {.name = "centre.flac", .format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16, .channels = 6, .loud = 2,
-         .left = 0.71, .right = 0.71},
-        {.name = "side-right.wav", .format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, .channels = 8, .loud = 7,
-         .left = 0, .right = 0.71},
-        {.name = "lfe.wav", .format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, .channels = 6, .loud = 3,
-         .left = 0, .right = 0},
+        {.name = "centre.ogg", .format = kVorbis, .channels = 6, .loud = 1, .left = 0.71, .right = 0.71},
+        {.name = "right.ogg", .format = kVorbis, .channels = 6, .loud = 2, .left = 0, .right = 1},
+        {.name = "centre.opus", .format = kOpus, .channels = 6, .loud = 1, .left = 0.71, .right = 0.71},
+        {.name = "left.wav", .format = kWav, .channels = 6, .loud = 0, .left = 1, .right = 0},
+        {.name = "centre.flac", .format = kFlac, .channels = 6, .loud = 2, .left = 0.71, .right = 0.71},
+        {.name = "side-right.wav", .format = kWav, .channels = 8, .loud = 7, .left = 0, .right = 0.71},
+        {.name = "lfe.wav", .format = kWav, .channels = 6, .loud = 3, .left = 0, .right = 0},
     };
     TempDir tmp;
     std::vector<float> tone(48000 / 2);
