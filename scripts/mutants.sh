@@ -112,7 +112,7 @@ src/platform/SoundDecoder.cpp | default: return {kHalfPower, kHalfPower}; | defa
 src/maker/CardPictures.cpp | if (unreadable(file)) return unreadableProblem(file); | | a file unpacked with sudo is said to need renaming for a backslash
 src/maker/SetCheck.cpp | if (detail::unreadable(path)) { | if (false) { | check calls a picture it may not read one that does not decode
 src/maker/CardPictures.cpp | reader.setScaledSize(size); | | make refuses a phone's 200-megapixel photo
-src/maker/main.cpp | sets << setsIn(folder + u'/' + inside); | | check without arguments passes over a set one folder too deep
+src/maker/main.cpp | sets << setsIn(folder + u'/' + inside); | (void)inside; | check without arguments passes over a set one folder too deep
 src/maker/SetWriter.cpp | if (key.startsWith(folderKey(game) + u'/')) return game; | | check does not say that the game does not list a set one folder too deep
 src/maker/PairList.cpp | return {widthFor(onNarrowScreen() ? 2 : 5) | return {widthFor(5) | the set maker's buttons are off an 800 x 600 screen
 src/maker/Sounds.cpp | if (opened && opened->read(4) == "MThd") { | if (false) { | MIDI music gets an ffmpeg command that fails
