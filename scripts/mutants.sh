@@ -110,12 +110,12 @@ src/platform/SoundDecoder.cpp | out.resize(out.size() - size_t(over)); | | a sou
 src/platform/SoundDecoder.cpp | (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG | false | a voice in the centre of a 5.1 OGG comes from the right
 src/platform/SoundDecoder.cpp | default: return {kHalfPower, kHalfPower}; | default: return {0.2f, 0.2f}; | a film's centre dialogue is mixed in at a fifth
 src/maker/CardPictures.cpp | if (unreadable(file)) return unreadableProblem(file); | | a file unpacked with sudo is said to need renaming for a backslash
-src/maker/SetCheck.cpp | if (detail::unreadable(path)) { | if (false) { | check calls a picture it may not read one that does not decode
+src/maker/SetCheck.cpp | if (!opened && detail::unreadable(path)) { | if (false) { | check calls a picture it may not read one that does not decode
 src/maker/CardPictures.cpp | reader.setScaledSize(size); | | make refuses a phone's 200-megapixel photo
 src/maker/main.cpp | sets << setsIn(folder + u'/' + inside); | (void)inside; | check without arguments passes over a set one folder too deep
 src/maker/SetWriter.cpp | if (key.startsWith(folderKey(game) + u'/')) return game; | | check does not say that the game does not list a set one folder too deep
 src/maker/PairList.cpp | return {widthFor(onNarrowScreen() ? 2 : 5) | return {widthFor(5) | the set maker's buttons are off an 800 x 600 screen
-src/maker/Sounds.cpp | if (opened && opened->read(4) == "MThd") { | if (false) { | MIDI music gets an ffmpeg command that fails
+src/maker/Sounds.cpp | if (opened->read(4) == "MThd") { | if (false) { | MIDI music gets an ffmpeg command that fails
 src/maker/Sounds.cpp | if (given.size() == 0) { | if (false) { | an empty sound file gets an ffmpeg command that fails
 TABLE
 )

@@ -244,12 +244,12 @@ private:
                 error(line, Maker::tr("the picture %1 is missing. %2").arg(name, what));
                 continue;
             }
-            if (detail::unreadable(path)) {
+            const std::unique_ptr<QFile> opened = fs::openRegular(path);
+            if (!opened && detail::unreadable(path)) {
                 error(line, Maker::tr("the picture %1: %2 %3").arg(name, detail::unreadableProblem(path), what));
                 continue;
             }
             const QString file = fs::resolve(path);
-            const std::unique_ptr<QFile> opened = fs::openRegular(path);
             QImageReader reader(opened.get());
             reader.setAutoTransform(false);  // the game shows pictures as stored
             const QSize size = reader.size();

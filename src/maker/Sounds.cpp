@@ -39,7 +39,8 @@ constexpr sf_count_t kMaxSeconds = 60;
 }  // namespace
 
 bool soundPlayable(const QString& file, QString* why) {
-    if (!fs::openRegular(file)) {
+    const std::unique_ptr<QFile> opened = fs::openRegular(file);
+    if (!opened) {
         if (why) *why = detail::notFoundProblem(file);
         return false;
     }
@@ -64,8 +65,7 @@ bool soundPlayable(const QString& file, QString* why) {
         return false;
     }
     // ffmpeg cannot play a MIDI file's notes; a synthesizer can.
-    const std::unique_ptr<QFile> opened = fs::openRegular(file);
-    if (opened && opened->read(4) == "MThd") {
+    if (opened->read(4) == "MThd") {
         *why = Maker::tr("%1 is MIDI music, which the game cannot play. Make a WAV of it, for example with "
                          "timidity (package timidity): timidity \"%2\" -Ow -o \"%3.wav\"")
                    .arg(given.fileName(), given.absoluteFilePath(), stem);

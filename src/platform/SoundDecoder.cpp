@@ -294,8 +294,8 @@ bool SoundDecoder::decodeMore(std::vector<int16_t>& out) {
     // 512 or so frames when its staging buffer happens to be empty (64 ms of an 8 kHz sound),
     // so silence is put after the sound to push them out, and cut off again.
     flushed_ = true;
-    const int channelsIn = shares_.empty() ? channels_ : 2;
-    const std::vector<float> silence(size_t(1024 + 2048 * int64_t{rate_} / kRate) * size_t(channelsIn));
+    const size_t silentFrames = size_t(1024 + 2048 * int64_t{rate_} / kRate);
+    const std::vector<float> silence(silentFrames * size_t(std::min(channels_, 2)));
     SDL_AudioStreamPut(stream_.get(), silence.data(), int(silence.size() * sizeof(float)));
     SDL_AudioStreamFlush(stream_.get());
     const size_t before = out.size();
