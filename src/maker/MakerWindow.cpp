@@ -700,12 +700,14 @@ void MakerWindow::listen(int pair) {
 }
 
 void MakerWindow::speakInto(const QString& text, std::function<void(QString)> played) {
-    if (!spoken_.isValid()) {
-        say(tr("No scratch folder for the spoken name: %1").arg(spoken_.errorString()));
+    if (!spoken_) spoken_.emplace();
+    if (!spoken_->isValid()) {
+        say(tr("No scratch folder for the spoken name: %1").arg(spoken_->errorString()));
+        spoken_.reset();
         return;
     }
     // A new file each time, so that a sound still playing is never overwritten.
-    const QString wav = spoken_.filePath(QStringLiteral("spoken-%1.wav").arg(++spokenCount_));
+    const QString wav = spoken_->filePath(QStringLiteral("spoken-%1.wav").arg(++spokenCount_));
     inBackground<QString>(
         [text, wav] {
             QString error;

@@ -161,7 +161,9 @@ private:
     int errors_ = 0;
     QTimer checkTimer_;
     QTimer busyDelay_;
-    QTemporaryDir spoken_;
+    // Made when a name is first spoken, so that a window closed or killed without speaking
+    // leaves no scratch folder behind.
+    std::optional<QTemporaryDir> spoken_;
     int spokenCount_ = 0;
 };
 

@@ -33,7 +33,7 @@ fail() { echo "FAIL: $*" >&2 && tail -n 20 "$work"/*.log >&2 2>/dev/null; exit 1
 install -D -t "$app" "$build/kavimo" "$build/kavimo-set" "$build/kavimo_sound.so"
 cd "$work" # the programs' start directory
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
-export QT_QPA_PLATFORM=xcb
+export QT_QPA_PLATFORM=xcb TMPDIR=$work # the programs' scratch files go with the rest
 
 poll() { # until "$@" succeeds while the program runs: 100 tries 0.1 s apart, generous for a busy machine
     for _ in $(seq 100); do "$@" && return 0 || kill -0 "${pids[0]}" 2>/dev/null || return 1; sleep 0.1; done
