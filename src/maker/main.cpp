@@ -139,6 +139,25 @@ QStringList setsIn(const QString& folder) {
     return sets;
 }
 
+// What looks like a set in folder but is no file the game lists, and why: a link to a file that
+// is gone (a set moved away), a folder, a named pipe.
+std::vector<CheckedSet> unlistedIn(const QString& folder) {
+    std::vector<CheckedSet> unlisted;
+    const QDir dir(folder, QStringLiteral("*.dat"), QDir::Name, QDir::AllEntries | QDir::System);
+    for (const QFileInfo& entry : dir.entryInfoList()) {
+        const bool gone = entry.isSymLink() && !entry.exists();
+        // (A name in Shift_JIS bytes is not found under Qt's name for it: the game lists those.)
+        if (!gone && (entry.isFile() || !entry.exists())) continue;
+        const QString why =
+            gone ? Maker::tr("the game does not list this set: it is a link to %1, which is not there.")
+                       .arg(entry.symLinkTarget())
+                 : Maker::tr("the game does not list this set: it is not a file but a folder, a named pipe or "
+                             "a device.");
+        unlisted.push_back({entry.filePath(), std::nullopt, {{Finding::Severity::Warning, entry.filePath(), 0, why}}});
+    }
+    return unlisted;
+}
+
 int check(const QStringList& args) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -151,11 +170,16 @@ int check(const QStringList& args) {
         return kClean;
     }
     QStringList sets;
+    std::vector<CheckedSet> unlisted;
+    const auto scan = [&](const QString& folder) {
+        sets << setsIn(folder);
+        std::ranges::move(unlistedIn(folder), std::back_inserter(unlisted));
+    };
     if (parser.positionalArguments().isEmpty()) {
         // And one folder down, where a set zip with a Data folder of its own puts its sets.
         for (const QString& folder : {QCoreApplication::applicationDirPath() + QStringLiteral("/Data"),
                                       userDataDir()}) {
-            sets << setsIn(folder);
+            scan(folder);
             for (const QString& inside : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
                 sets << setsIn(folder + u'/' + inside);
         }
@@ -164,8 +188,8 @@ int check(const QStringList& args) {
         const QString arg = kavimo::fs::absolute(given);
         // The folder that holds Data stands for its sets too.
         if (kavimo::fs::isFolder(arg)) {
-            const QStringList here = setsIn(arg);
-            sets << (here.isEmpty() ? setsIn(arg + QStringLiteral("/Data")) : here);
+            const bool here = !setsIn(arg).isEmpty();
+            scan(here ? arg : arg + QStringLiteral("/Data"));
         } else if (!kavimo::fs::nativePath(arg).isEmpty())
             sets << arg;
         else
@@ -173,8 +197,10 @@ int check(const QStringList& args) {
     }
     bool errors = false;
     QJsonArray all;
-    for (const QString& dat : sets) {
-        CheckedSet set = checkOne(dat);  // absolute already
+    std::vector<CheckedSet> checked;
+    for (const QString& dat : sets) checked.push_back(checkOne(dat));  // absolute already
+    std::ranges::move(unlisted, std::back_inserter(checked));
+    for (CheckedSet& set : checked) {
         if (!parser.isSet(windows)) set.findings = withoutWindowsOnly(std::move(set.findings));
         for (const Finding& f : set.findings) errors = errors || f.severity == Finding::Severity::Error;
         if (parser.isSet(json))

@@ -143,6 +143,8 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         dir.writeWav(QString("写真/いぬ%1.wav").arg(i));
     }
     const QStringList check{"check", dir.file("Data")};
+    QDir().mkpath(dir.file("share/kavimo/Data/folder.dat"));
+    QFile::link("/nowhere/s.dat", dir.file("share/kavimo/Data/gone.dat"));
     const struct { const char* lang; QStringList args; int exit; const char* says; } runs[] = {
         {.lang = "ja_JP.UTF-8", .args = check, .exit = 1, .says = "「[File]」と書いてください。"},
         {.lang = "en_GB.UTF-8", .args = check, .exit = 1, .says = "is not a header; write \"[File]\""},
@@ -162,6 +164,11 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
          .exit = 0, .says = "Made the set"},
         {.lang = "C.UTF-8", .args = {"check"}, .exit = 0,
          .says = "does not list this set: it lists the sets directly in /"},
+        // A link to a set that was moved away, and a folder named like a set: not listed either.
+        {.lang = "C.UTF-8", .args = {"check"}, .exit = 0, .says = "gone.dat: warning: the game does not list "
+                                                                   "this set: it is a link to /nowhere/s.dat"},
+        {.lang = "C.UTF-8", .args = {"check", dir.file("share/kavimo")}, .exit = 0,
+         .says = "folder.dat: warning: the game does not list this set: it is not a file"},
         // A NUL in the set file is shown, not the end of the line.
         {.lang = "C.UTF-8", .args = {"check", dir.file("Other/nul.dat")}, .exit = 1,
          .says = "\"2\\x00\" is not a whole number"},

@@ -135,7 +135,7 @@
         <translation>絵 %1 がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="248"/>
+        <location filename="../SetCheck.cpp" line="249"/>
         <source>the picture %1: %2 %3</source>
         <translation>絵 %1: %2 %3</translation>
     </message>
@@ -367,12 +367,12 @@
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="50"/>
+        <location filename="../Sounds.cpp" line="51"/>
         <source>%1 holds no sound.</source>
         <translation>%1 には音が入っていません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="61"/>
+        <location filename="../Sounds.cpp" line="62"/>
         <source>%1 is empty (0 bytes), as a recording or a copy that did not finish. Record or copy it again.</source>
         <translation>%1 は空です（0 バイト）。録音かコピーが途中で終わったようです。録音かコピーをやり直してください。</translation>
     </message>
@@ -488,27 +488,37 @@
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="185"/>
+        <location filename="../main.cpp" line="152"/>
+        <source>the game does not list this set: it is a link to %1, which is not there.</source>
+        <translation>ゲームはこのセットを一覧に出しません: %1 へのリンクですが、その先がありません。</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="154"/>
+        <source>the game does not list this set: it is not a file but a folder, a named pipe or a device.</source>
+        <translation>ゲームはこのセットを一覧に出しません: ファイルではなく、フォルダーか名前付きパイプかデバイスです。</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="211"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="209"/>
+        <location filename="../main.cpp" line="235"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="223"/>
+        <location filename="../main.cpp" line="249"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="235"/>
+        <location filename="../main.cpp" line="261"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="271"/>
+        <location filename="../main.cpp" line="297"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
@@ -612,7 +622,7 @@
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="252"/>
-        <location filename="../MakerWindow.cpp" line="740"/>
+        <location filename="../MakerWindow.cpp" line="742"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
@@ -708,57 +718,57 @@
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="704"/>
+        <location filename="../MakerWindow.cpp" line="705"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="717"/>
+        <location filename="../MakerWindow.cpp" line="719"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="766"/>
+        <location filename="../MakerWindow.cpp" line="768"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="777"/>
+        <location filename="../MakerWindow.cpp" line="779"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="794"/>
+        <location filename="../MakerWindow.cpp" line="796"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="802"/>
+        <location filename="../MakerWindow.cpp" line="804"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="809"/>
+        <location filename="../MakerWindow.cpp" line="811"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="816"/>
+        <location filename="../MakerWindow.cpp" line="818"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="822"/>
+        <location filename="../MakerWindow.cpp" line="824"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="832"/>
+        <location filename="../MakerWindow.cpp" line="834"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="840"/>
+        <location filename="../MakerWindow.cpp" line="842"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
