@@ -165,6 +165,17 @@ bool copyWhole(const QString& from, const QString& to) {
     return in->error() == QFileDevice::NoError && out.error() == QFileDevice::NoError;
 }
 
+// Writes to disk all that waits for the file system that holds path: the new set's files
+// before they replace the old set, and the renames before the old files go, so that a power
+// cut leaves one whole set. One call covers every file and rename.
+bool flushToDisk(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool flushed = ::syncfs(fd) == 0;
+    ::close(fd);
+    return flushed;
+}
+
 // A WAV written by another program (espeak-ng, libsndfile) is whole when its RIFF size is
 // the file's: a write that failed part-way leaves it shorter.
 bool wavWhole(const QString& path) {
@@ -685,7 +696,8 @@ MakeResult writeSet(const SetPlan& given) {
         bytes = text.toUtf8();
     }
     const QString workDat = work.filePath(plan.title + QStringLiteral(".dat"));
-    if (!writeWhole(workDat, bytes) || !writeMadeList(QDir(folder.path()))) return fail(noRoom);
+    if (!writeWhole(workDat, bytes) || !writeMadeList(QDir(folder.path())) || !flushToDisk(work.path()))
+        return fail(noRoom);
 
     // Into place: an old set of that title moves aside first, the set file comes last, so
     // the game never lists a set whose pictures are not all there. What stays is taken from
@@ -712,6 +724,7 @@ MakeResult writeSet(const SetPlan& given) {
                         .arg(plan.dataDir, moves.error()));
     }
     // Only what this program made is left aside: gone before a signal can stop the process.
+    flushToDisk(plan.dataDir);
     QDir(old).removeRecursively();
     QFile::remove(oldDat);
     made.keep = true;
