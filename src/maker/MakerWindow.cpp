@@ -382,6 +382,7 @@ void MakerWindow::addPictures(const QStringList& picturesOrFolders) {
 }
 
 void MakerWindow::openSet(const QString& datPath) {
+    opening_ = datPath;
     load([datPath](QString* error) { return readSet(datPath, error); }, true);
 }
 
@@ -447,6 +448,8 @@ void MakerWindow::loaded(const Loaded& result, bool replace) {
         titleEdited_ = true;
         setDataDir(result.plan.dataDir);
         own_.emplace(result.plan.title, result.plan.dataDir);
+        savedDat_ = opening_;  // "Play it now" plays the set shown
+        playGameButton->setEnabled(true);
     }
     const bool wasModified = modified_;
     int leftOut = result.leftOut;
@@ -829,6 +832,10 @@ void MakerWindow::save() {
 }
 
 void MakerWindow::playGame() {
+    if (modified_ && !pairs_.empty()) {
+        say(tr("Save the set first: the game plays it as it was last saved."));
+        return;
+    }
     const QString programDir = QCoreApplication::applicationDirPath();
     if (!listedByGame(QFileInfo(savedDat_).absolutePath())) {
         say(tr("The game lists only the sets in %1 and %2, so it cannot show this one. Save the set "

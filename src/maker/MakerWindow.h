@@ -150,6 +150,7 @@ private:
     // The set last opened or saved: saving it again under the same title replaces it.
     std::optional<std::pair<QString, QString>> own_;
     QString savedDat_;
+    QString opening_;  // the set being opened
     int working_ = 0;
     bool saving_ = false;
     bool closeWhenSaved_ = false;  // closing was asked for while saving

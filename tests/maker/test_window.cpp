@@ -102,12 +102,18 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWrites) {
     const auto ours = filesUnder(scene.app.path() + "/Data");
     EXPECT_TRUE(ours == filesUnder(made.path() + "/Data")) << ours.keys().join(' ').toStdString();
 
-    // Opened again, it keeps its sounds and saves over itself.
+    // Opened again, it keeps its sounds and saves over itself; another set opened is the one played.
     window.openSet(window.savedDat());
     ASSERT_TRUE(settle());
+    window.openSet(made.path() + "/Data/Zoo.dat");
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(window.savedDat(), made.path() + "/Data/Zoo.dat");
     const std::vector<PairPlan> reopened = window.plan().pairs;
     EXPECT_TRUE(reopened.size() == 3 && reopened[0].sound.kind == SoundChoice::Kind::None &&
                 reopened[2].sound.kind == SoundChoice::Kind::File && window.saveButton->isEnabled());
+    window.removePair(0);  // not played as it was saved without a word
+    window.playGameButton->click();
+    EXPECT_TRUE(window.message().startsWith("Save the set first")) << window.message().toStdString();
 }
 
 TEST_F(MakerWindowTest, CardsFollowTheListOrderAndRemovalAndTheSmallGrid) {

@@ -100,7 +100,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="199"/>
-        <location filename="../SetWriter.cpp" line="508"/>
+        <location filename="../SetWriter.cpp" line="519"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -200,169 +200,169 @@
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="452"/>
+        <location filename="../SetWriter.cpp" line="463"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="454"/>
+        <location filename="../SetWriter.cpp" line="465"/>
         <source>There are no pictures to make a set of: the pictures in folders inside a folder given are not taken. Give such a folder instead, for example %1.</source>
         <translation>セットにする絵がありません: 指定したフォルダーの中のフォルダーにある絵は使われません。代わりにそのフォルダーを指定してください。たとえば %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="458"/>
+        <location filename="../SetWriter.cpp" line="469"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="462"/>
+        <location filename="../SetWriter.cpp" line="473"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="464"/>
+        <location filename="../SetWriter.cpp" line="475"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="471"/>
+        <location filename="../SetWriter.cpp" line="482"/>
         <source>&quot;%1&quot; in %2 is a link to somewhere else, which kavimo-set does not replace. Choose another title.</source>
         <translation>%2 の「%1」は別の場所へのリンクなので、kavimo-set は置き換えません。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="475"/>
+        <location filename="../SetWriter.cpp" line="486"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="478"/>
+        <location filename="../SetWriter.cpp" line="489"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="482"/>
+        <location filename="../SetWriter.cpp" line="493"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="489"/>
+        <location filename="../SetWriter.cpp" line="500"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="494"/>
+        <location filename="../SetWriter.cpp" line="505"/>
         <source>A run of kavimo-set that was stopped while replacing a set left that set&apos;s files in %1. Move them back into %2.</source>
         <translation>セットを置き換えている途中で止められた kavimo-set が、そのセットのファイルを %1 に残しています。%2 に戻してください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="498"/>
+        <location filename="../SetWriter.cpp" line="509"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="501"/>
+        <location filename="../SetWriter.cpp" line="512"/>
         <source>Nothing can be written in %1. Choose a folder of your own.</source>
         <translation>%1 には書き込めません。自分のフォルダーを選んでください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="505"/>
+        <location filename="../SetWriter.cpp" line="516"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="528"/>
+        <location filename="../SetWriter.cpp" line="539"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="530"/>
+        <location filename="../SetWriter.cpp" line="541"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="535"/>
+        <location filename="../SetWriter.cpp" line="546"/>
         <location filename="../Sounds.cpp" line="88"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="542"/>
+        <location filename="../SetWriter.cpp" line="553"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="549"/>
+        <location filename="../SetWriter.cpp" line="560"/>
         <source>%1 It is left out.</source>
         <translation>これは入れません: %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="554"/>
+        <location filename="../SetWriter.cpp" line="565"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="563"/>
+        <location filename="../SetWriter.cpp" line="574"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="600"/>
+        <location filename="../SetWriter.cpp" line="611"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="606"/>
-        <location filename="../SetWriter.cpp" line="609"/>
+        <location filename="../SetWriter.cpp" line="617"/>
+        <location filename="../SetWriter.cpp" line="620"/>
         <source>Nothing can be written in %1.</source>
         <translation>%1 に書き込めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="630"/>
+        <location filename="../SetWriter.cpp" line="641"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="632"/>
+        <location filename="../SetWriter.cpp" line="643"/>
         <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="663"/>
+        <location filename="../SetWriter.cpp" line="674"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="667"/>
+        <location filename="../SetWriter.cpp" line="678"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="699"/>
+        <location filename="../SetWriter.cpp" line="711"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="711"/>
+        <location filename="../SetWriter.cpp" line="723"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="720"/>
+        <location filename="../SetWriter.cpp" line="733"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="733"/>
+        <location filename="../SetWriter.cpp" line="746"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="745"/>
+        <location filename="../SetWriter.cpp" line="758"/>
         <source>The picture %1 of this set is missing.</source>
         <translation>このセットの絵 %1 がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="755"/>
+        <location filename="../SetWriter.cpp" line="768"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -622,7 +622,7 @@
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="252"/>
-        <location filename="../MakerWindow.cpp" line="742"/>
+        <location filename="../MakerWindow.cpp" line="745"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
@@ -672,103 +672,108 @@
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="395"/>
+        <location filename="../MakerWindow.cpp" line="396"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="465"/>
+        <location filename="../MakerWindow.cpp" line="468"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="467"/>
+        <location filename="../MakerWindow.cpp" line="470"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="519"/>
+        <location filename="../MakerWindow.cpp" line="522"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="521"/>
+        <location filename="../MakerWindow.cpp" line="524"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="523"/>
+        <location filename="../MakerWindow.cpp" line="526"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="525"/>
+        <location filename="../MakerWindow.cpp" line="528"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="550"/>
+        <location filename="../MakerWindow.cpp" line="553"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="246"/>
-        <location filename="../MakerWindow.cpp" line="619"/>
+        <location filename="../MakerWindow.cpp" line="622"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="705"/>
+        <location filename="../MakerWindow.cpp" line="708"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="719"/>
+        <location filename="../MakerWindow.cpp" line="722"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="768"/>
+        <location filename="../MakerWindow.cpp" line="771"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="779"/>
+        <location filename="../MakerWindow.cpp" line="782"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="796"/>
+        <location filename="../MakerWindow.cpp" line="799"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="804"/>
+        <location filename="../MakerWindow.cpp" line="807"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="811"/>
+        <location filename="../MakerWindow.cpp" line="814"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="818"/>
+        <location filename="../MakerWindow.cpp" line="821"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="824"/>
+        <location filename="../MakerWindow.cpp" line="827"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="834"/>
+        <location filename="../MakerWindow.cpp" line="836"/>
+        <source>Save the set first: the game plays it as it was last saved.</source>
+        <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="841"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="842"/>
+        <location filename="../MakerWindow.cpp" line="849"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
