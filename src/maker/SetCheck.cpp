@@ -252,14 +252,17 @@ private:
             const QString file = fs::resolve(path);
             QImageReader reader(opened.get());
             reader.setAutoTransform(false);  // the game shows pictures as stored
-            const QSize size = reader.size();
+            const QSize size = pictures::storedSize(reader);
             if (pictures::load(path, {QSize(side, side), QSize()}).isNull()) {
-                if (pictures::tooBigToHold(size, reader.imageFormat()))
+                if (opened && pictures::refusedForSize(*opened))
                     error(line, Maker::tr("the picture %1 (%2 x %3) is too big to load. %4")
                                     .arg(name)
                                     .arg(size.width())
                                     .arg(size.height())
-                                    .arg(what));
+                                    .arg(what) +
+                                    (reader.format() == "jpeg"
+                                         ? Maker::tr(" kavimo-set make makes a card of it.")
+                                         : QString()));
                 else
                     error(line, Maker::tr("the picture %1 does not decode. %2").arg(name, what));
                 continue;

@@ -70,7 +70,8 @@ qint64 wholeDecodeBytes(QSize size, QImage::Format format) {
     return bits == 32 ? held : held + qint64{size.width()} * size.height() * 4;
 }
 
-std::optional<Picture> inspect(QFile& file) {
+// Nothing when the file is no picture, or is refused for its size (then *tooBig is set).
+std::optional<Picture> inspect(QFile& file, bool* tooBig = nullptr) {
     Picture picture;
     const QByteArray head = file.peek(kPngHeadBytes);
     const bool jpeg = head.startsWith("\xff\xd8");
@@ -87,11 +88,16 @@ std::optional<Picture> inspect(QFile& file) {
     QImageReader& reader = *picture.reader;
     reader.setAutoDetectImageFormat(known.isEmpty());
     reader.setAutoTransform(false);
-    picture.stored = reader.size();
+    picture.stored = storedSize(reader);
     // Refused from the header: to show even a corner or a thumbnail of a progressive JPEG
     // the decoder sets memory aside for the whole picture (a 210-byte file claiming
     // 34816 x 30744 took 2 GB and seconds).
-    if (picture.stored.isEmpty() || tooBigToHold(picture.stored, reader.imageFormat())) return std::nullopt;
+    if (picture.stored.isEmpty()) return std::nullopt;
+    const auto refused = [tooBig] {
+        if (tooBig) *tooBig = true;
+        return std::nullopt;
+    };
+    if (tooBigToHold(picture.stored, reader.imageFormat())) return refused();
     picture.format = reader.format();
     picture.turn = reader.transformation();
     if (frame) picture.exif = frame->exif;
@@ -111,7 +117,7 @@ std::optional<Picture> inspect(QFile& file) {
     } else {
         need = wholeDecodeBytes(picture.stored, reader.imageFormat());
     }
-    if (need > kBudgetBytes) return std::nullopt;
+    if (need > kBudgetBytes) return refused();
     picture.readerAt = file.pos();
     return picture;
 }
@@ -237,6 +243,16 @@ bool tooBigToHold(QSize size, QImage::Format format) {
         format == QImage::Format_Grayscale8 || format == QImage::Format_Indexed8 ? 8 : 32;
     const qint64 bytesPerLine = ((qint64{size.width()} * bitsPerPixel + 31) >> 5) << 2;
     return bytesPerLine * size.height() >= (kLargestPictureMB << 20);
+}
+
+QSize storedSize(QImageReader& reader) {
+    const QSize size = reader.size();
+    return {std::abs(size.width()), std::abs(size.height())};
+}
+
+bool refusedForSize(QFile& file) {
+    bool tooBig = false;
+    return file.seek(0) && !inspect(file, &tooBig) && tooBig;
 }
 
 QImage load(const QString& path, const PictureRequest& request) {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageIOHandler>
+#include <QImageReader>
 #include <QSize>
 #include <QString>
 
@@ -42,6 +43,15 @@ QImage turned(QImage image, QImageIOHandler::Transformations turn);
 // Whether the picture in file is a JPEG or a PNG cut short (jpegCutShort in JpegTop.h,
 // pngCutShort in PngRows.h).
 bool cutShort(QFile& file);
+
+// The size of the picture that reader reads: Qt 6.4 gives a top-down BMP's height as negative,
+// and decodes it upright.
+QSize storedSize(QImageReader& reader);
+
+// Whether the picture in file is refused for the memory it would need: tooBigToHold, or a
+// progressive JPEG whose decoder would set more aside than one picture may. Reads file from
+// its start.
+bool refusedForSize(QFile& file);
 
 // Whether a picture of this size, held whole in format, is beyond the largest picture
 // shown at all (512 MB, counted as Qt counts it), however little of it is decoded.

@@ -33,6 +33,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = with("p1.png", "s1.wav"), .outcome = Error, .says = "does not decode", .line = 5},
         {.text = with("~p1.png\r\n", ""), .outcome = Error, .says = "into the \"[Sound]\"", .line = 5},
         {.text = with("p1.png", "big.png"), .outcome = Warning, .says = "top-left 99 x 99 pixels", .line = 5},
+        {.text = with("p1.png", "huge.jpg"), .outcome = Error, .says = "(9500 x 9500) is too big", .line = 5},
         {.text = with("p1.png", "cut.jpg"), .outcome = Warning, .says = "cut.jpg is cut short", .line = 5},
         {.text = with("p1.png", "cut.png"), .outcome = Warning, .says = "cut.png is cut short", .line = 5},
         {.text = with("p1.png", "cut2.png"), .outcome = Warning, .says = "cut2.png is cut short", .line = 5},
@@ -57,6 +58,8 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
     for (const QString name : {"p0", "p1", "P1", "いぬ"})
         app.writePicture("Data/s/" + name + ".png", 90, 90, colour(1));
     app.writePicture("Data/s/big.png", 400, 300, colour(1));
+    // Progressive: its decoder would set aside more than a decode may, though held whole it would pass.
+    app.write("Data/s/huge.jpg", jpegBomb().replace(jpegBomb().indexOf("\xff\xc2") + 5, 4, "\x25\x1c\x25\x1c"));
     QImage cut(90, 90, QImage::Format_RGB32);
     cut.fill(colour(1));
     app.write("Data/s/cut.jpg", encoded(cut, "JPEG").chopped(100));

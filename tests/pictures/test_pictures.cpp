@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QtEndian>
 
 #include <zlib.h>
 
@@ -37,6 +38,17 @@ QByteArray jpeg(const QImage& image, bool progressive) {
     return writer.write(image), buffer.data();
 }
 
+// The BMP with its rows stored from the top, as some programs write it: a negative height.
+QByteArray topDown(QByteArray bmp) {
+    const qint32 offset = qFromLittleEndian<qint32>(bmp.constData() + 10);
+    const qint32 height = qFromLittleEndian<qint32>(bmp.constData() + 22);
+    const qsizetype row = (bmp.size() - offset) / height;
+    QByteArray rows;
+    for (qint32 y = height - 1; y >= 0; --y) rows += bmp.mid(offset + y * row, row);
+    qToLittleEndian<qint32>(-height, bmp.data() + 22);
+    return bmp.left(offset) + rows;
+}
+
 // A card shows the top-left corner of its picture. Of a PNG only the rows down to the
 // card's edge are decoded, of a progressive JPEG a file cut short in height; either way
 // the card shows what Qt's decode of the whole file shows there.
@@ -55,6 +67,7 @@ TEST(CardPicture, IsTheCornerOfTheWholePictureHoweverItIsDecoded) {
         {.name = "progressive JPEG with restart markers", .bytes = withRestarts, .topOnly = false},
         {.name = "baseline JPEG", .bytes = jpeg(tall, false), .topOnly = false},
         {.name = "BMP", .bytes = encoded(rgb, "BMP"), .topOnly = false},
+        {.name = "top-down BMP", .bytes = topDown(encoded(rgb, "BMP")), .topOnly = false},
     };
     TempDir dir;
     for (const auto& p : pictures) {
@@ -62,7 +75,7 @@ TEST(CardPicture, IsTheCornerOfTheWholePictureHoweverItIsDecoded) {
         for (const QSize card : {QSize(62, 62), QSize(97, 97), QSize(400, 60)}) {
             SCOPED_TRACE(std::string(p.name) + " in " + std::to_string(card.width()));
             QImageReader qt(path);
-            const QRect part(QPoint(0, 0), qt.size().boundedTo(card));
+            const QRect part(QPoint(0, 0), pictures::storedSize(qt).boundedTo(card));
             const QImage corner = qt.read().copy(part);
             QFile file(path);
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -170,6 +183,8 @@ TEST(PictureBeyondTheBudget, IsRefusedForCardPreviewAndClosingPictureAlike) {
         ASSERT_EQ(QImageReader(path).size(), size);
         EXPECT_TRUE(pictures::load(path, {QSize(99, 99), QSize()}).isNull()) << size.width();
         EXPECT_TRUE(pictures::load(path, {QSize(), QSize(49, 49)}).isNull()) << size.width();
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly) && pictures::refusedForSize(file)) << size.width();
     }
 }
 
