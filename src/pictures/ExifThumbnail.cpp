@@ -6,6 +6,8 @@
 
 #include <libexif/exif-data.h>
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 
 namespace kavimo::pictures {
@@ -43,6 +45,22 @@ std::optional<QImage> exifThumbnail(const QByteArray& exif) {
     QImage image = reader.read();
     if (image.isNull()) return std::nullopt;
     return image;
+}
+
+std::optional<QSize> exifPixelSize(const QByteArray& exif) {
+    const Exif data = parsed(exif);
+    if (!data) return std::nullopt;
+    const ExifByteOrder order = exif_data_get_byte_order(data.get());
+    const auto value = [&](ExifTag tag) -> std::optional<int> {
+        const ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_EXIF], tag);
+        if (!entry || entry->components < 1) return std::nullopt;
+        if (entry->format == EXIF_FORMAT_SHORT) return exif_get_short(entry->data, order);
+        if (entry->format == EXIF_FORMAT_LONG) return int(std::min<ExifLong>(exif_get_long(entry->data, order), INT_MAX));
+        return std::nullopt;
+    };
+    const std::optional<int> width = value(EXIF_TAG_PIXEL_X_DIMENSION), height = value(EXIF_TAG_PIXEL_Y_DIMENSION);
+    if (!width || !height) return std::nullopt;
+    return QSize(*width, *height);
 }
 
 std::optional<QImageIOHandler::Transformations> exifTurn(const QByteArray& exif) {

@@ -18,6 +18,9 @@ namespace kavimo::pictures {
 // there is none or it does not decode.
 std::optional<QImage> exifThumbnail(const QByteArray& exif);
 
+// The photo's size as its Exif data gives it (as stored); nothing without the two tags.
+std::optional<QSize> exifPixelSize(const QByteArray& exif);
+
 // The turn that the orientation tag asks for, as Qt's reader names it; nothing without a
 // valid tag.
 std::optional<QImageIOHandler::Transformations> exifTurn(const QByteArray& exif);

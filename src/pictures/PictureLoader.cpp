@@ -55,6 +55,7 @@ struct Picture {
     QSize stored;       // before the orientation tag turns it
     Turn turn = QImageIOHandler::TransformationNone;
     QByteArray exif;  // a JPEG's Exif segment (JpegFrame::exif)
+    bool grey = false;
     // The reader that read the header, kept to decode without reading the header again
     // while the file stands where it left it (a quarter of a baseline JPEG card's time).
     std::unique_ptr<QImageReader> reader;
@@ -99,6 +100,7 @@ std::optional<Picture> inspect(QFile& file, bool* tooBig = nullptr) {
     };
     if (tooBigToHold(picture.stored, reader.imageFormat())) return refused();
     picture.format = reader.format();
+    picture.grey = reader.imageFormat() == QImage::Format_Grayscale8;
     picture.turn = reader.transformation();
     if (frame) picture.exif = frame->exif;
     // Qt's reader finds no tag where an XMP segment comes before the Exif one.
@@ -181,6 +183,14 @@ bool sameShape(QSize a, QSize b) {
     return std::llabs(across - down) * 100 <= std::max(across, down) * kShapeTolerancePercent;
 }
 
+// A thumbnail that an editor left as it was when it cropped, scaled or greyed the photo: the
+// photo's size in the Exif data is no longer its own, or a grey photo has a colour thumbnail.
+bool stale(const QImage& thumbnail, const Picture& picture) {
+    const std::optional<QSize> said = exifPixelSize(picture.exif);
+    if (said && *said != picture.stored && *said != picture.stored.transposed()) return true;
+    return picture.grey && !thumbnail.isGrayscale();
+}
+
 QImage preview(QFile& file, Picture& picture, QSize box) {
     const QSize storedBox = (picture.turn & QImageIOHandler::TransformationRotate90) ? box.transposed() : box;
     QImage image;
@@ -188,7 +198,7 @@ QImage preview(QFile& file, Picture& picture, QSize box) {
         if (auto shrunk = readPngShrunk(file, storedBox)) image = std::move(*shrunk);
     } else if (picture.decoding != Decoding::Whole) {
         if (auto thumbnail = exifThumbnail(picture.exif);
-            thumbnail && sameShape(thumbnail->size(), picture.stored))
+            thumbnail && sameShape(thumbnail->size(), picture.stored) && !stale(*thumbnail, picture))
             image = std::move(*thumbnail);
     }
     if (image.isNull()) {

@@ -136,18 +136,24 @@ TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
 // turned as the photo is; one of another shape (letterboxed, or left from before a crop) is
 // passed over.
 TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItHasThePhotosShape) {
-    // The photo is turned a quarter (orientation 6), as the thumbnail is.
-    const struct { QSize photo; Colour topLeft; } cases[] = {
-        {.photo = {400, 300}, .topLeft = blue},    // the same shape: the thumbnail's corner
+    // The photo is turned a quarter (orientation 6), as the thumbnail is. An editor that cut
+    // or greyed the photo may have left its thumbnail and Exif size as they were.
+    const struct { QSize photo; QSize exifSize = {}; bool grey = false; Colour topLeft; } cases[] = {
+        {.photo = {400, 300}, .topLeft = blue},  // the same shape: the thumbnail's corner
+        {.photo = {400, 300}, .exifSize = {400, 300}, .topLeft = blue},
         {.photo = {400, 225}, .topLeft = yellow},  // letterboxed: the photo's
+        {.photo = {400, 300}, .exifSize = {800, 600}, .topLeft = yellow},  // cut from a bigger one
+        {.photo = {400, 300}, .grey = true, .topLeft = none},
     };
     TempDir dir;
     const QByteArray thumbnail = jpeg(quarters({160, 120}), false);
     for (const auto& c : cases) {
         QImage photo(c.photo, QImage::Format_RGB32);
         photo.fill(Qt::yellow);
-        const QString path = dir.write("photo.jpg", withExif(jpeg(photo, false), 6, thumbnail));
-        EXPECT_EQ(colourOf(pictures::load(path, {QSize(), QSize(49, 49)}).pixel(3, 3)), c.topLeft);
+        if (c.grey) photo = photo.convertToFormat(QImage::Format_Grayscale8);
+        const QString path = dir.write("photo.jpg", withExif(jpeg(photo, false), 6, thumbnail, c.exifSize));
+        EXPECT_EQ(colourOf(pictures::load(path, {QSize(), QSize(49, 49)}).pixel(3, 3)), c.topLeft)
+            << c.exifSize.width() << (c.grey ? " grey" : "");
     }
 }
 

@@ -102,12 +102,21 @@ QByteArray jpegBomb() {
         "/+EQAQAQAAMAAAAAAAAAAAAAAAAAAAAQcf9O9wgBAQABPxApV//Z");
 }
 
-QByteArray withExif(const QByteArray& jpeg, quint16 orientation, const QByteArray& thumbnail) {
+QByteArray withExif(const QByteArray& jpeg, quint16 orientation, const QByteArray& thumbnail, QSize pixels) {
     QByteArray tiff;
     QDataStream out(&tiff, QIODevice::WriteOnly);  // big-endian, as "MM" says
-    const quint32 second = thumbnail.isEmpty() ? 0 : 8 + 2 + 12 + 4;  // the second directory's start
+    const quint16 tags = pixels.isEmpty() ? 1 : 2;
+    const quint32 sub = 8 + 2 + 12 * tags + 4;  // the Exif directory's start, which holds the size
+    const quint32 second = thumbnail.isEmpty() ? 0 : sub + (pixels.isEmpty() ? 0 : 2 + 24 + 4);
     out << quint16(0x4d4d) << quint16(42) << quint32(8);
-    out << quint16(1) << quint16(0x0112) << quint16(3) << quint32(1) << orientation << quint16(0) << second;
+    out << tags << quint16(0x0112) << quint16(3) << quint32(1) << orientation << quint16(0);
+    if (!pixels.isEmpty()) {
+        out << quint16(0x8769) << quint16(4) << quint32(1) << sub << second;
+        out << quint16(2) << quint16(0xa002) << quint16(4) << quint32(1) << quint32(pixels.width());
+        out << quint16(0xa003) << quint16(4) << quint32(1) << quint32(pixels.height()) << quint32(0);
+    } else {
+        out << second;
+    }
     if (second != 0) {  // where the thumbnail is and its length
         out << quint16(2) << quint16(0x0201) << quint16(4) << quint32(1) << quint32(second + 2 + 24 + 4);
         out << quint16(0x0202) << quint16(4) << quint32(1) << quint32(thumbnail.size()) << quint32(0);

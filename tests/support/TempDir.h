@@ -56,8 +56,9 @@ QByteArray pngBomb();
 // 210 bytes of progressive JPEG that claim 34816 x 30744 pixels (found by fuzz_picture).
 QByteArray jpegBomb();
 // A JPEG with an Exif segment after its start: the orientation tag and, when given, an
-// embedded thumbnail, as a phone writes them.
-QByteArray withExif(const QByteArray& jpeg, quint16 orientation, const QByteArray& thumbnail = {});
+// embedded thumbnail and the photo's size, as a phone writes them.
+QByteArray withExif(const QByteArray& jpeg, quint16 orientation, const QByteArray& thumbnail = {},
+                    QSize pixels = {});
 // The JPEG with an XMP segment before all others, as some photo editors write it.
 QByteArray withXmpFirst(const QByteArray& jpeg);
 // The IMA or MS ADPCM WAV at path, as libsndfile writes it, rewritten with the header that
