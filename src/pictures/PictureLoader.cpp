@@ -183,11 +183,12 @@ bool sameShape(QSize a, QSize b) {
     return std::llabs(across - down) * 100 <= std::max(across, down) * kShapeTolerancePercent;
 }
 
-// A thumbnail that an editor left as it was when it cropped, scaled or greyed the photo: the
-// photo's size in the Exif data is no longer its own, or a grey photo has a colour thumbnail.
+// A thumbnail that an editor may have left as it was when it cropped, scaled or greyed the
+// photo: the photo's size in the Exif data is not its own or not there (cameras and phones
+// write it), or a grey photo has a colour thumbnail.
 bool stale(const QImage& thumbnail, const Picture& picture) {
     const std::optional<QSize> said = exifPixelSize(picture.exif);
-    if (said && *said != picture.stored && *said != picture.stored.transposed()) return true;
+    if (!said || (*said != picture.stored && *said != picture.stored.transposed())) return true;
     return picture.grey && !thumbnail.isGrayscale();
 }
 

@@ -135,15 +135,15 @@ TEST(TurnedPhoto, ShowsTheUprightCornerOnACardAndStandsUprightInThePreview) {
 // The thumbnail a camera embeds makes the preview without decoding the all-yellow photo,
 // turned as the photo is; one of another shape (letterboxed, or left from before a crop) is
 // passed over.
-TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItHasThePhotosShape) {
+TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItFitsThePhoto) {
     // The photo is turned a quarter (orientation 6), as the thumbnail is. An editor that cut
     // or greyed the photo may have left its thumbnail and Exif size as they were.
     const struct { QSize photo; QSize exifSize = {}; bool grey = false; Colour topLeft; } cases[] = {
-        {.photo = {400, 300}, .topLeft = blue},  // the same shape: the thumbnail's corner
-        {.photo = {400, 300}, .exifSize = {400, 300}, .topLeft = blue},
-        {.photo = {400, 225}, .topLeft = yellow},  // letterboxed: the photo's
+        {.photo = {400, 300}, .exifSize = {400, 300}, .topLeft = blue},  // the thumbnail's corner
+        {.photo = {400, 225}, .exifSize = {400, 225}, .topLeft = yellow},  // letterboxed: the photo's
         {.photo = {400, 300}, .exifSize = {800, 600}, .topLeft = yellow},  // cut from a bigger one
-        {.photo = {400, 300}, .grey = true, .topLeft = none},
+        {.photo = {400, 300}, .topLeft = yellow},  // no size to compare
+        {.photo = {400, 300}, .exifSize = {400, 300}, .grey = true, .topLeft = none},
     };
     TempDir dir;
     const QByteArray thumbnail = jpeg(quarters({160, 120}), false);
