@@ -75,6 +75,10 @@ QString photoProblem(const QString& file) {
                          "example with rsvg-convert (package librsvg2-bin): rsvg-convert -w 400 \"%2\" -o "
                          "\"%3.png\"")
             .arg(name, from, stem);
+    if (suffix == u"avif")
+        return Maker::tr("%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for "
+                         "example with avifdec (package libavif-bin): avifdec \"%2\" \"%3.png\"")
+            .arg(name, from, stem);
     if (suffix != u"heic" && suffix != u"heif")
         return Maker::tr("%1 is not a picture that can be read.").arg(name);
     return Maker::tr("%1 is a phone's HEIC photo, which the game cannot show. Convert it to JPEG first, for "
@@ -146,7 +150,9 @@ QImage uprightPicture(const QString& file, QString* error) {
     if (pictures::tooBigToHold(detail::decodedSize(reader), reader.imageFormat()))
         return fail(detail::tooBigProblem(name, reader.size()));
     QImage image = reader.read();
-    if (image.isNull()) return fail(Maker::tr("%1 does not decode: %2").arg(name, reader.errorString()));
+    if (image.isNull())
+        return fail(pictures::cutShort(*opened) ? detail::cutShortProblem(name)
+                                                : Maker::tr("%1 does not decode: %2").arg(name, reader.errorString()));
     if (pictures::cutShort(*opened)) return fail(detail::cutShortProblem(name));
     if (reader.transformation() == QImageIOHandler::TransformationNone)
         image = pictures::turned(std::move(image), pictures::uprightTurn(*opened));

@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 
 #include <csignal>
 #include <cstdio>
@@ -276,6 +277,8 @@ int make(const QStringList& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A picture's decoder speaks of damage that kavimo-set says itself, in a parent's words.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*.warning=false"));
     // Given nothing to do, it is the set maker's window, for those who never open a terminal.
     if (argc < 2) return runMakerWindow(argc, argv);
     QCoreApplication app(argc, argv);

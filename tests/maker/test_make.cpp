@@ -110,6 +110,7 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         // A download cut short: its missing rows would be grey on the card.
         {.input = "many", .extra = "cut.jpg", .bytes = encoded(photo(120, 90), "JPEG").chopped(200),
          .says = "cut short"},
+        {.input = "many", .extra = "cut.png", .bytes = encoded(photo(120, 90), "PNG").left(300), .says = "cut short"},
         {.input = "many", .extra = "back\\slash.png", .bytes = encoded(photo(9, 9), "PNG"),
          .says = "Rename it"},
         {.input = "old", .says = "already exists"},
@@ -173,6 +174,7 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
     } rows[] = {
         {.files = {"a.jpg", "b.heic"}, .inputs = {"f"}, .says = "/f/b.heic\" \"/"},
         {.files = {"a.jpg", "c.svg"}, .inputs = {"f"}, .says = "/f/c.svg\" -o \"/"},
+        {.files = {"a.jpg", "d.avif"}, .inputs = {"f"}, .says = "avifdec \"/"},
         {.files = {"a.jpg"}, .inputs = {"f/a.jpg", "f/a.jpg"}, .says = "twice"},
         {.files = {"DCIM/100ANDRO/a.jpg"}, .inputs = {"f"}, .says = "instead, for example /",
          .severity = Finding::Severity::Error},

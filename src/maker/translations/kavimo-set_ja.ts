@@ -4,12 +4,12 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="105"/>
+        <location filename="../CardPictures.cpp" line="109"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="79"/>
+        <location filename="../CardPictures.cpp" line="83"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
@@ -19,32 +19,37 @@
         <translation>%1 は図形 (SVG) で、ゲームでは見せられません。先に PNG に変換してください。たとえば rsvg-convert (パッケージ librsvg2-bin) で: rsvg-convert -w 400 &quot;%2&quot; -o &quot;%3.png&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="80"/>
+        <location filename="../CardPictures.cpp" line="79"/>
+        <source>%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for example with avifdec (package libavif-bin): avifdec &quot;%2&quot; &quot;%3.png&quot;</source>
+        <translation>%1 は AVIF の絵で、ゲームでは見せられません。先に PNG に変換してください。たとえば avifdec (パッケージ libavif-bin) で: avifdec &quot;%2&quot; &quot;%3.png&quot;</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="84"/>
         <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</source>
         <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="93"/>
+        <location filename="../CardPictures.cpp" line="97"/>
         <source>%1 cannot be read: you have no permission to read it (files unpacked with sudo belong to root). Make it readable, for example with: sudo chmod a+r &quot;%1&quot;</source>
         <translation>%1 は読めません: 読む権限がありません（sudo で展開したファイルは root のものになります）。たとえば次のコマンドで読めるようにしてください: sudo chmod a+r &quot;%1&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="102"/>
+        <location filename="../CardPictures.cpp" line="106"/>
         <source>%1 cannot be read: a backslash (\) in a name separates folders for kavimo-set, as it does in the game&apos;s sets. Rename it without one.</source>
         <translation>%1 は読めません: kavimo-set では、ゲームのセットと同じく、名前の中のバックスラッシュ (\) がフォルダーの区切りになります。バックスラッシュのない名前に変えてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="119"/>
+        <location filename="../CardPictures.cpp" line="123"/>
         <source>%1 is too big to load (%2 x %3 pixels). Make it smaller first.</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。先に小さくしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="126"/>
+        <location filename="../CardPictures.cpp" line="130"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="149"/>
+        <location filename="../CardPictures.cpp" line="155"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -402,7 +407,7 @@
         <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="40"/>
+        <location filename="../main.cpp" line="41"/>
         <source>Usage:
   kavimo-set make [--title TITLE] [--data DIR] [--speak] [--windows] [--force] PICTURE|FOLDER...
       Makes a set of the pictures (the first one is the preview). A sound with the same name
@@ -433,97 +438,97 @@
       セットづくりの画面を開きます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="92"/>
+        <location filename="../main.cpp" line="93"/>
         <source>the game does not list this set: it lists the sets directly in %1, not in the folders inside it. Move the set and its pictures&apos; folder up into %1.</source>
         <translation>ゲームはこのセットを一覧に出しません: 一覧に出るのは %1 の中にじかにあるセットだけで、その中のフォルダーにあるものは出ません。セットとその絵のフォルダーを %1 の中へ移してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="105"/>
+        <location filename="../main.cpp" line="106"/>
         <source>1 pair</source>
         <translation>1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="105"/>
+        <location filename="../main.cpp" line="106"/>
         <source>%1 pairs</source>
         <translation>%1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="106"/>
+        <location filename="../main.cpp" line="107"/>
         <source>large cards</source>
         <translation>大きいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="106"/>
+        <location filename="../main.cpp" line="107"/>
         <source>small cards</source>
         <translation>小さいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="107"/>
+        <location filename="../main.cpp" line="108"/>
         <source>plays cleanly</source>
         <translation>問題なく遊べます</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="108"/>
+        <location filename="../main.cpp" line="109"/>
         <source>1 error</source>
         <translation>エラー 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="108"/>
+        <location filename="../main.cpp" line="109"/>
         <source>%1 errors</source>
         <translation>エラー %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="109"/>
+        <location filename="../main.cpp" line="110"/>
         <source>1 warning</source>
         <translation>注意 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="109"/>
+        <location filename="../main.cpp" line="110"/>
         <source>%1 warnings</source>
         <translation>注意 %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="115"/>
+        <location filename="../main.cpp" line="116"/>
         <source>error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="115"/>
+        <location filename="../main.cpp" line="116"/>
         <source>warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="152"/>
+        <location filename="../main.cpp" line="153"/>
         <source>the game does not list this set: it is a link to %1, which is not there.</source>
         <translation>ゲームはこのセットを一覧に出しません: %1 へのリンクですが、その先がありません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="154"/>
+        <location filename="../main.cpp" line="155"/>
         <source>the game does not list this set: it is not a file but a folder, a named pipe or a device.</source>
         <translation>ゲームはこのセットを一覧に出しません: ファイルではなく、フォルダーか名前付きパイプかデバイスです。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="211"/>
+        <location filename="../main.cpp" line="212"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="235"/>
+        <location filename="../main.cpp" line="236"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="249"/>
+        <location filename="../main.cpp" line="250"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="261"/>
+        <location filename="../main.cpp" line="262"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="297"/>
+        <location filename="../main.cpp" line="300"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
