@@ -191,10 +191,15 @@ int check(const QStringList& args) {
         if (kavimo::fs::isFolder(arg)) {
             const bool here = !setsIn(arg).isEmpty();
             scan(here ? arg : arg + QStringLiteral("/Data"));
-        } else if (!kavimo::fs::nativePath(arg).isEmpty())
-            sets << arg;
-        else
-            return inputError(detail::notFoundProblem(given));
+            continue;
+        }
+        if (kavimo::fs::nativePath(arg).isEmpty()) return inputError(detail::notFoundProblem(given));
+        // The game lists only .dat files: a photo named here was meant for make.
+        if (QFileInfo(arg).suffix().compare(QStringLiteral("dat"), Qt::CaseInsensitive) != 0)
+            return inputError(Maker::tr("%1 is not a set: a set is a text file whose name ends in .dat. "
+                                        "To make a set of photos, use kavimo-set make.")
+                                  .arg(given));
+        sets << arg;
     }
     bool errors = false;
     QJsonArray all;

@@ -172,6 +172,8 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
                                                                    "this set: it is a link to /nowhere/s.dat"},
         {.lang = "C.UTF-8", .args = {"check", dir.file("share/kavimo")}, .exit = 0,
          .says = "folder.dat: warning: the game does not list this set: it is not a file"},
+        {.lang = "C.UTF-8", .args = {"check", dir.file("写真/いぬ1.png")}, .exit = 2,
+         .says = "いぬ1.png is not a set: a set is a text file whose name ends in .dat"},
         // A NUL in the set file is shown, not the end of the line.
         {.lang = "C.UTF-8", .args = {"check", dir.file("Other/nul.dat")}, .exit = 1,
          .says = "\"2\\x00\" is not a whole number"},

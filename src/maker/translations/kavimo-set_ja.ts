@@ -508,27 +508,32 @@
         <translation>ゲームはこのセットを一覧に出しません: ファイルではなく、フォルダーか名前付きパイプかデバイスです。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="212"/>
+        <location filename="../main.cpp" line="199"/>
+        <source>%1 is not a set: a set is a text file whose name ends in .dat. To make a set of photos, use kavimo-set make.</source>
+        <translation>%1 はセットではありません。セットは名前が .dat で終わるテキストファイルです。写真からセットを作るには kavimo-set make を使ってください。</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="217"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="236"/>
+        <location filename="../main.cpp" line="241"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="250"/>
+        <location filename="../main.cpp" line="255"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="262"/>
+        <location filename="../main.cpp" line="267"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="300"/>
+        <location filename="../main.cpp" line="305"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
