@@ -112,7 +112,9 @@ MakerWindow::MakerWindow(Platform& platform, QWidget* parent)
     scheduleCheck();
     modified_ = false;
     confirm = [this](const QString& question) {
-        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
+        // Return, pressed by habit, keeps what is there: losing pairs or a set takes a click.
+        return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
     };
 }
 
@@ -370,8 +372,11 @@ void MakerWindow::say(const QString& text) {
 
 // Pictures in.
 
-void MakerWindow::addPictures(const QStringList& picturesOrFolders) {
-    if (picturesOrFolders.isEmpty() || saving_) return;
+void MakerWindow::addPictures(const QStringList& given) {
+    if (given.isEmpty() || saving_) return;
+    // In name order, "2" before "10", as make takes a folder: a file dialog or a drop gives
+    // them in the order they were picked, or in its own.
+    const QStringList picturesOrFolders = naturalOrder(given);
     if (!titleEdited_ && titleEdit->text().isEmpty()) titleEdit->setText(titleFor(picturesOrFolders.first()));
     const QString dataDir = dataDir_;
     load(

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -127,16 +128,25 @@ TEST_F(MakerWindowTest, CardsFollowTheListOrderAndRemovalAndTheSmallGrid) {
     QTest::keyClick(window.cards, Qt::Key_Delete);
     EXPECT_TRUE(window.plan().pairs.size() == 2 && window.plan().pairs[1].picture == first);
 
-    for (int i = 0; i < 9; ++i) writePhoto(source, QString("More/%1.png").arg(i), {50, 80});
-    window.addPictures({source.file("More")});
+    QStringList more;  // picked in a file dialog, which gives them in its own order
+    for (int i = 1; i <= 9; ++i) more << writePhoto(source, QString("More/%1.png").arg(i * 5), {50, 80});
+    std::ranges::sort(more);
+    window.addPictures(more);
     ASSERT_TRUE(settle());
     EXPECT_EQ(window.gridLabel->text(), "11 pairs: 22 small cards");
+    EXPECT_TRUE(window.plan().pairs[2].name == "5" && window.plan().pairs[10].name == "45");
     EXPECT_EQ(window.cards->iconSize(), QSize(63, 63));
 }
 
 // Nothing goes without a question: unsaved pairs when the window closes, another set of
 // the same title when saving. Closed while saving, it closes once the set is saved, unasked.
 TEST_F(MakerWindowTest, AsksBeforeUnsavedPairsOrAnotherSetAreLost) {
+    // The question itself: Return answers no.
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box) QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_FALSE(window.confirm("Close?"));
     QStringList asked;
     bool yes = false;  // to replacing the other set; never to closing
     window.confirm = [&](const QString& q) { return asked << q, yes && q.startsWith("Replace"); };
