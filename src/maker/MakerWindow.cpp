@@ -468,7 +468,7 @@ void MakerWindow::loaded(const Loaded& result, bool replace) {
         if (!replace) pair.plan.name = uniqueName(pair.plan.name);
         pairs_.push_back(std::move(pair));
     }
-    QStringList said;
+    QStringList said = result.plan.notes;
     if (!result.refused.isEmpty())
         said << tr("These files are not pictures that can be used:") << result.refused;
     if (leftOut > 0)

@@ -58,6 +58,7 @@ struct SetPlan {
     QStringList passedOver;  // photos in the folders given that cannot be read (a phone's HEIC)
     // Where none of the folders given holds a picture: one inside them that does (DCIM/100ANDRO).
     QString picturesDeeper;
+    QStringList notes;  // what opening a set found wrong in it, for the parent
 };
 
 struct Finding {

@@ -753,9 +753,16 @@ std::optional<SetPlan> readSet(const QString& datPath, QString* error) {
         PairPlan pair;
         index = p;
         const QString picture = Files::ReadSetEntry(datPath, index, Files::SectionPicture, platform);
+        // Fewer pictures than pairs: the game reads on into the next section.
+        if (picture == QStringLiteral("[Sound]")) {
+            plan.notes << Maker::tr("The set says %1 pairs, but names %2 pictures: those are opened.")
+                              .arg(*count)
+                              .arg(p);
+            break;
+        }
+        // A picture that is gone is named when it does not load, and its pair left out.
         pair.picture = fs::resolve(detail::located(root, picture));
-        if (pair.picture.isEmpty())
-            return fail(Maker::tr("The picture %1 of this set is missing.").arg(picture));
+        if (pair.picture.isEmpty()) pair.picture = detail::located(root, picture);
         pair.name = detail::safeName(QFileInfo(pair.picture).completeBaseName());
         index = p;
         const QString sound = Files::ReadSetEntry(datPath, index, Files::SectionSound, platform);

@@ -117,6 +117,18 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWrites) {
     EXPECT_TRUE(window.message().startsWith("Save the set first")) << window.message().toStdString();
 }
 
+// A set written by hand, with a picture gone and fewer pictures than pairs, opens with the
+// pairs it has, so that the parent can mend it here; what is wrong is said.
+TEST_F(MakerWindowTest, OpensAHandWrittenSetWithThePairsItHas) {
+    QFile::copy(photos + "/cat.png", scene.app.mkdir("Data/hand") + "/cat.png");
+    window.openSet(scene.app.write("Data/hand.dat", "[File]\r\n3\r\n[Picture]\r\nData\\hand\\cat.png\r\n"
+                                                    "Data\\hand\\gone.png\r\n[Sound]\r\n\r\n\r\n"));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(window.plan().pairs.size(), 1u);
+    for (const char* said : {"says 3 pairs, but names 2 pictures", "gone.png was not found"})
+        EXPECT_TRUE(window.message().contains(said)) << window.message().toStdString();
+}
+
 TEST_F(MakerWindowTest, CardsFollowTheListOrderAndRemovalAndTheSmallGrid) {
     window.addPictures({photos});
     ASSERT_TRUE(settle());

@@ -368,11 +368,11 @@
     </message>
     <message>
         <location filename="../SetWriter.cpp" line="758"/>
-        <source>The picture %1 of this set is missing.</source>
-        <translation>このセットの絵 %1 がありません。</translation>
+        <source>The set says %1 pairs, but names %2 pictures: those are opened.</source>
+        <translation>このセットには %1 組とありますが、絵は %2 枚しか書かれていません。その分だけ開きました。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="768"/>
+        <location filename="../SetWriter.cpp" line="775"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -551,244 +551,244 @@
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="128"/>
+        <location filename="../MakerWindow.cpp" line="130"/>
         <source>Saving… The window closes once the set is saved.</source>
         <translation>保存しています… 保存が終わると画面を閉じます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="130"/>
+        <location filename="../MakerWindow.cpp" line="132"/>
         <source>Close without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで閉じますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="236"/>
+        <location filename="../MakerWindow.cpp" line="238"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="237"/>
+        <location filename="../MakerWindow.cpp" line="239"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="238"/>
+        <location filename="../MakerWindow.cpp" line="240"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="239"/>
+        <location filename="../MakerWindow.cpp" line="241"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="240"/>
+        <location filename="../MakerWindow.cpp" line="242"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="241"/>
+        <location filename="../MakerWindow.cpp" line="243"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="242"/>
+        <location filename="../MakerWindow.cpp" line="244"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="243"/>
+        <location filename="../MakerWindow.cpp" line="245"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="244"/>
+        <location filename="../MakerWindow.cpp" line="246"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="245"/>
+        <location filename="../MakerWindow.cpp" line="247"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="247"/>
+        <location filename="../MakerWindow.cpp" line="249"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="248"/>
+        <location filename="../MakerWindow.cpp" line="250"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="249"/>
+        <location filename="../MakerWindow.cpp" line="251"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="250"/>
+        <location filename="../MakerWindow.cpp" line="252"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="251"/>
+        <location filename="../MakerWindow.cpp" line="253"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="252"/>
-        <location filename="../MakerWindow.cpp" line="745"/>
+        <location filename="../MakerWindow.cpp" line="254"/>
+        <location filename="../MakerWindow.cpp" line="750"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="253"/>
+        <location filename="../MakerWindow.cpp" line="255"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="269"/>
+        <location filename="../MakerWindow.cpp" line="271"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="270"/>
+        <location filename="../MakerWindow.cpp" line="272"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="275"/>
+        <location filename="../MakerWindow.cpp" line="277"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="275"/>
+        <location filename="../MakerWindow.cpp" line="277"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="277"/>
+        <location filename="../MakerWindow.cpp" line="279"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="309"/>
+        <location filename="../MakerWindow.cpp" line="311"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="310"/>
+        <location filename="../MakerWindow.cpp" line="312"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="326"/>
+        <location filename="../MakerWindow.cpp" line="328"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="396"/>
+        <location filename="../MakerWindow.cpp" line="401"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="468"/>
+        <location filename="../MakerWindow.cpp" line="473"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="470"/>
+        <location filename="../MakerWindow.cpp" line="475"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="522"/>
+        <location filename="../MakerWindow.cpp" line="527"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="524"/>
+        <location filename="../MakerWindow.cpp" line="529"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="526"/>
+        <location filename="../MakerWindow.cpp" line="531"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="528"/>
+        <location filename="../MakerWindow.cpp" line="533"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="553"/>
+        <location filename="../MakerWindow.cpp" line="558"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="246"/>
-        <location filename="../MakerWindow.cpp" line="622"/>
+        <location filename="../MakerWindow.cpp" line="248"/>
+        <location filename="../MakerWindow.cpp" line="627"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="708"/>
+        <location filename="../MakerWindow.cpp" line="713"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="722"/>
+        <location filename="../MakerWindow.cpp" line="727"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="771"/>
+        <location filename="../MakerWindow.cpp" line="776"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="782"/>
+        <location filename="../MakerWindow.cpp" line="787"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="799"/>
+        <location filename="../MakerWindow.cpp" line="804"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="807"/>
+        <location filename="../MakerWindow.cpp" line="812"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="814"/>
+        <location filename="../MakerWindow.cpp" line="819"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="821"/>
+        <location filename="../MakerWindow.cpp" line="826"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="827"/>
+        <location filename="../MakerWindow.cpp" line="832"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="836"/>
+        <location filename="../MakerWindow.cpp" line="841"/>
         <source>Save the set first: the game plays it as it was last saved.</source>
         <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="841"/>
+        <location filename="../MakerWindow.cpp" line="846"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="849"/>
+        <location filename="../MakerWindow.cpp" line="854"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
