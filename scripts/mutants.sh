@@ -117,6 +117,20 @@ src/maker/SetWriter.cpp | if (key.startsWith(folderKey(game) + u'/')) return gam
 src/maker/PairList.cpp | return {widthFor(onNarrowScreen() ? 2 : 5) | return {widthFor(5) | the set maker's buttons are off an 800 x 600 screen
 src/maker/Sounds.cpp | if (opened->read(4) == "MThd") { | if (false) { | MIDI music gets an ffmpeg command that fails
 src/maker/Sounds.cpp | if (given.size() == 0) { | if (false) { | an empty sound file gets an ffmpeg command that fails
+src/maker/main.cpp | if (!gone && (entry.isFile() || !entry.exists())) continue; | continue; | check passes over a link to a set that is gone, or a folder named like a set
+src/maker/main.cpp | if (QFileInfo(arg).suffix().compare(QStringLiteral("dat"), Qt::CaseInsensitive) != 0) | if (false) | check reads a photo named as a set and speaks of a missing section
+src/pictures/PictureLoader.cpp | return {std::abs(size.width()), std::abs(size.height())}; | return size; | a BMP stored from the top counts as missing
+src/pictures/PictureLoader.cpp | if (!said || (*said != picture.stored && | if (false && (*said != picture.stored && | the preview shows a thumbnail that an editor left behind after a crop
+src/pictures/PictureLoader.cpp | return picture.grey && !thumbnail.isGrayscale(); | return false; | a grey photo's preview shows its old colour thumbnail
+src/maker/SetCheck.cpp | if (opened && pictures::refusedForSize(*opened)) | if (false) | check says a progressive JPEG beyond the decoding budget does not decode
+src/maker/CardPictures.cpp | return fail(pictures::cutShort(*opened) ? | return fail(false ? | make says a PNG cut short does not decode, not that it is cut short
+src/maker/CardPictures.cpp | if (suffix == u"avif") | if (false) | an AVIF picture gets no command that converts it
+src/maker/MakerWindow.cpp | savedDat_ = opening_; | | "Play it now" plays the set saved before another was opened
+src/maker/MakerWindow.cpp | if (modified_ && !pairs_.empty()) { | if (false) { | "Play it now" plays the set as it was saved, without a word of the changes
+src/maker/MakerWindow.cpp | const QStringList picturesOrFolders = naturalOrder(given); | const QStringList picturesOrFolders = given; | pictures picked together come in the file dialog's order, "10" before "2"
+src/maker/MakerWindow.cpp | QMessageBox::No) == QMessageBox::Yes; | QMessageBox::Yes) == QMessageBox::Yes; | Return in the window's questions discards the pairs
+src/maker/SetWriter.cpp | if (picture == QStringLiteral("[Sound]")) { | if (false) { | a hand-written set with fewer pictures than pairs opens "[Sound]" as a picture
+src/maker/SetWriter.cpp | if (pair.picture.isEmpty()) pair.picture = detail::located(root, picture); | if (pair.picture.isEmpty()) return std::nullopt; | a hand-written set with a picture gone cannot be opened to mend it
 TABLE
 )
 
