@@ -75,8 +75,10 @@ TEST(CardPicture, IsTheCornerOfTheWholePictureHoweverItIsDecoded) {
         for (const QSize card : {QSize(62, 62), QSize(97, 97), QSize(400, 60)}) {
             SCOPED_TRACE(std::string(p.name) + " in " + std::to_string(card.width()));
             QImageReader qt(path);
-            const QRect part(QPoint(0, 0), pictures::storedSize(qt).boundedTo(card));
-            const QImage corner = qt.read().copy(part);
+            const QSize header = qt.size();  // where the rows are damaged, nothing is decoded
+            const QImage whole = qt.read();
+            const QRect part(QPoint(0, 0), (whole.isNull() ? header : whole.size()).boundedTo(card));
+            const QImage corner = whole.copy(part);
             QFile file(path);
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
             std::optional<QImage> top = pictures::readPngPart(file, part);
