@@ -71,7 +71,7 @@ public:
 
     // What the buttons, drops and dialogs do; each returns at once and finishes in the
     // background where it decodes, speaks or writes.
-    void addPictures(const QStringList& picturesOrFolders);
+    void addPictures(const QStringList& given);  // pictures or folders of them
     void openSet(const QString& datPath);
     void chooseSoundFile(int pair, const QString& file);
     void chooseSpoken(int pair, const QString& text);
