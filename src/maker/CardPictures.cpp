@@ -151,8 +151,9 @@ QImage uprightPicture(const QString& file, QString* error) {
         return fail(detail::tooBigProblem(name, reader.size()));
     QImage image = reader.read();
     if (image.isNull())
-        return fail(pictures::cutShort(*opened) ? detail::cutShortProblem(name)
-                                                : Maker::tr("%1 does not decode: %2").arg(name, reader.errorString()));
+        return fail(pictures::cutShort(*opened)
+                        ? detail::cutShortProblem(name)
+                        : Maker::tr("%1 does not decode: %2").arg(name, reader.errorString()));
     if (pictures::cutShort(*opened)) return fail(detail::cutShortProblem(name));
     if (reader.transformation() == QImageIOHandler::TransformationNone)
         image = pictures::turned(std::move(image), pictures::uprightTurn(*opened));

@@ -152,9 +152,10 @@ std::vector<CheckedSet> unlistedIn(const QString& folder) {
         const QString why =
             gone ? Maker::tr("the game does not list this set: it is a link to %1, which is not there.")
                        .arg(entry.symLinkTarget())
-                 : Maker::tr("the game does not list this set: it is not a file but a folder, a named pipe or "
-                             "a device.");
-        unlisted.push_back({entry.filePath(), std::nullopt, {{Finding::Severity::Warning, entry.filePath(), 0, why}}});
+                 : Maker::tr("the game does not list this set: it is not a file but a folder, a named pipe "
+                             "or a device.");
+        const Finding finding{Finding::Severity::Warning, entry.filePath(), 0, why};
+        unlisted.push_back({entry.filePath(), std::nullopt, {finding}});
     }
     return unlisted;
 }

@@ -55,10 +55,12 @@ std::optional<QSize> exifPixelSize(const QByteArray& exif) {
         const ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_EXIF], tag);
         if (!entry || entry->components < 1) return std::nullopt;
         if (entry->format == EXIF_FORMAT_SHORT) return exif_get_short(entry->data, order);
-        if (entry->format == EXIF_FORMAT_LONG) return int(std::min<ExifLong>(exif_get_long(entry->data, order), INT_MAX));
+        if (entry->format == EXIF_FORMAT_LONG)
+            return int(std::min<ExifLong>(exif_get_long(entry->data, order), INT_MAX));
         return std::nullopt;
     };
-    const std::optional<int> width = value(EXIF_TAG_PIXEL_X_DIMENSION), height = value(EXIF_TAG_PIXEL_Y_DIMENSION);
+    const std::optional<int> width = value(EXIF_TAG_PIXEL_X_DIMENSION);
+    const std::optional<int> height = value(EXIF_TAG_PIXEL_Y_DIMENSION);
     if (!width || !height) return std::nullopt;
     return QSize(*width, *height);
 }

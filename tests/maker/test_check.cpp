@@ -59,7 +59,9 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         app.writePicture("Data/s/" + name + ".png", 90, 90, colour(1));
     app.writePicture("Data/s/big.png", 400, 300, colour(1));
     // Progressive: its decoder would set aside more than a decode may, though held whole it would pass.
-    app.write("Data/s/huge.jpg", jpegBomb().replace(jpegBomb().indexOf("\xff\xc2") + 5, 4, "\x25\x1c\x25\x1c"));
+    const QByteArray bomb = jpegBomb();
+    app.write("Data/s/huge.jpg",
+              QByteArray(bomb).replace(bomb.indexOf("\xff\xc2") + 5, 4, "\x25\x1c\x25\x1c"));
     QImage cut(90, 90, QImage::Format_RGB32);
     cut.fill(colour(1));
     app.write("Data/s/cut.jpg", encoded(cut, "JPEG").chopped(100));
@@ -168,8 +170,8 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         {.lang = "C.UTF-8", .args = {"check"}, .exit = 0,
          .says = "does not list this set: it lists the sets directly in /"},
         // A link to a set that was moved away, and a folder named like a set: not listed either.
-        {.lang = "C.UTF-8", .args = {"check"}, .exit = 0, .says = "gone.dat: warning: the game does not list "
-                                                                   "this set: it is a link to /nowhere/s.dat"},
+        {.lang = "C.UTF-8", .args = {"check"}, .exit = 0,
+         .says = "gone.dat: warning: the game does not list this set: it is a link to /nowhere/s.dat"},
         {.lang = "C.UTF-8", .args = {"check", dir.file("share/kavimo")}, .exit = 0,
          .says = "folder.dat: warning: the game does not list this set: it is not a file"},
         {.lang = "C.UTF-8", .args = {"check", dir.file("写真/いぬ1.png")}, .exit = 2,

@@ -110,7 +110,8 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         // A download cut short: its missing rows would be grey on the card.
         {.input = "many", .extra = "cut.jpg", .bytes = encoded(photo(120, 90), "JPEG").chopped(200),
          .says = "cut short"},
-        {.input = "many", .extra = "cut.png", .bytes = encoded(photo(120, 90), "PNG").left(300), .says = "cut short"},
+        {.input = "many", .extra = "cut.png", .bytes = encoded(photo(120, 90), "PNG").left(300),
+         .says = "cut short"},
         {.input = "many", .extra = "back\\slash.png", .bytes = encoded(photo(9, 9), "PNG"),
          .says = "Rename it"},
         {.input = "old", .says = "already exists"},
