@@ -147,7 +147,7 @@ QImage uprightPicture(const QString& file, QString* error) {
     QImageReader reader(opened.get());
     reader.setAutoTransform(true);
     if (!reader.canRead()) return fail(detail::photoProblem(file));
-    if (pictures::tooBigToHold(detail::decodedSize(reader), reader.imageFormat()))
+    if (pictures::tooBigToHold(detail::decodedSize(reader), pictures::storedFormat(reader)))
         return fail(detail::tooBigProblem(name, reader.size()));
     QImage image = reader.read();
     if (image.isNull())

@@ -529,7 +529,7 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
             error(pair.picture, detail::notFoundProblem(pair.picture));
         else if (!reader.canRead())
             error(pair.picture, detail::photoProblem(pair.picture));
-        else if (pictures::tooBigToHold(detail::decodedSize(reader), reader.imageFormat()))
+        else if (pictures::tooBigToHold(detail::decodedSize(reader), pictures::storedFormat(reader)))
             error(pair.picture, detail::tooBigProblem(name, reader.size()));
         QString why;
         if (pair.sound.kind == SoundChoice::Kind::File && !soundPlayable(pair.sound.file, &why))

@@ -98,9 +98,10 @@ std::optional<Picture> inspect(QFile& file, bool* tooBig = nullptr) {
         if (tooBig) *tooBig = true;
         return std::nullopt;
     };
-    if (tooBigToHold(picture.stored, reader.imageFormat())) return refused();
+    const QImage::Format decoded = storedFormat(reader);
+    if (tooBigToHold(picture.stored, decoded)) return refused();
     picture.format = reader.format();
-    picture.grey = reader.imageFormat() == QImage::Format_Grayscale8;
+    picture.grey = decoded == QImage::Format_Grayscale8;
     picture.turn = reader.transformation();
     if (frame) picture.exif = frame->exif;
     // Qt's reader finds no tag where an XMP segment comes before the Exif one.
@@ -117,7 +118,7 @@ std::optional<Picture> inspect(QFile& file, bool* tooBig = nullptr) {
         const qint64 area = qint64{picture.stored.width()} * picture.stored.height();
         if (picture.decoding == Decoding::ProgressiveJpeg) need = frame ? frame->coefficientBytes : area * 6;
     } else {
-        need = wholeDecodeBytes(picture.stored, reader.imageFormat());
+        need = wholeDecodeBytes(picture.stored, decoded);
     }
     if (need > kBudgetBytes) return refused();
     picture.readerAt = file.pos();
@@ -259,6 +260,12 @@ bool tooBigToHold(QSize size, QImage::Format format) {
 QSize storedSize(QImageReader& reader) {
     const QSize size = reader.size();
     return {std::abs(size.width()), std::abs(size.height())};
+}
+
+QImage::Format storedFormat(QImageReader& reader) {
+    const int format = int(reader.imageFormat());  // held as a number until it is known to be one
+    return format > QImage::Format_Invalid && format < QImage::NImageFormats ? QImage::Format(format)
+                                                                             : QImage::Format_Invalid;
 }
 
 bool refusedForSize(QFile& file) {

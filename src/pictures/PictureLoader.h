@@ -48,6 +48,10 @@ bool cutShort(QFile& file);
 // and decodes it upright.
 QSize storedSize(QImageReader& reader);
 
+// The format reader says it decodes to, or Format_Invalid: for some damaged JPEG headers, Qt
+// 6.4's reader gives a number that is no format at all.
+QImage::Format storedFormat(QImageReader& reader);
+
 // Whether the picture in file is refused for the memory it would need: tooBigToHold, or a
 // progressive JPEG whose decoder would set more aside than one picture may. Reads file from
 // its start.
