@@ -130,7 +130,7 @@ src/maker/MakerWindow.cpp | if (modified_ && !pairs_.empty()) { | if (false) { |
 src/maker/MakerWindow.cpp | const QStringList picturesOrFolders = naturalOrder(given); | const QStringList picturesOrFolders = given; | pictures picked together come in the file dialog's order, "10" before "2"
 src/maker/MakerWindow.cpp | QMessageBox::No) == QMessageBox::Yes; | QMessageBox::Yes) == QMessageBox::Yes; | Return in the window's questions discards the pairs
 src/maker/SetWriter.cpp | if (picture == QStringLiteral("[Sound]")) { | if (false) { | a hand-written set with fewer pictures than pairs opens "[Sound]" as a picture
-src/maker/SetWriter.cpp | if (pair.picture.isEmpty()) pair.picture = detail::located(root, picture); | if (pair.picture.isEmpty()) return std::nullopt; | a hand-written set with a picture gone cannot be opened to mend it
+src/maker/SetWriter.cpp | continue;\n        }\n        pair.name | return std::nullopt;\n        }\n        pair.name | a hand-written set with a picture gone cannot be opened to mend it
 TABLE
 )
 

@@ -760,9 +760,11 @@ std::optional<SetPlan> readSet(const QString& datPath, QString* error) {
                               .arg(p);
             break;
         }
-        // A picture that is gone is named when it does not load, and its pair left out.
         pair.picture = fs::resolve(detail::located(root, picture));
-        if (pair.picture.isEmpty()) pair.picture = detail::located(root, picture);
+        if (pair.picture.isEmpty()) {  // named and left out, so that the rest can be mended
+            plan.notes << Maker::tr("The picture %1 is missing: its pair is left out.").arg(picture);
+            continue;
+        }
         pair.name = detail::safeName(QFileInfo(pair.picture).completeBaseName());
         index = p;
         const QString sound = Files::ReadSetEntry(datPath, index, Files::SectionSound, platform);

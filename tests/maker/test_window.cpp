@@ -125,7 +125,7 @@ TEST_F(MakerWindowTest, OpensAHandWrittenSetWithThePairsItHas) {
                                                     "Data\\hand\\gone.png\r\n[Sound]\r\n\r\n\r\n"));
     ASSERT_TRUE(settle());
     EXPECT_EQ(window.plan().pairs.size(), 1u);
-    for (const char* said : {"says 3 pairs, but names 2 pictures", "gone.png was not found"})
+    for (const char* said : {"says 3 pairs, but names 2 pictures", "picture Data\\hand\\gone.png is missing"})
         EXPECT_TRUE(window.message().contains(said)) << window.message().toStdString();
 }
 

@@ -49,7 +49,7 @@
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="155"/>
+        <location filename="../CardPictures.cpp" line="156"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -372,7 +372,12 @@
         <translation>このセットには %1 組とありますが、絵は %2 枚しか書かれていません。その分だけ開きました。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="775"/>
+        <location filename="../SetWriter.cpp" line="765"/>
+        <source>The picture %1 is missing: its pair is left out.</source>
+        <translation>絵 %1 がありません。その組は入れていません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="777"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -508,32 +513,32 @@
         <translation>ゲームはこのセットを一覧に出しません: ファイルではなく、フォルダーか名前付きパイプかデバイスです。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="199"/>
+        <location filename="../main.cpp" line="200"/>
         <source>%1 is not a set: a set is a text file whose name ends in .dat. To make a set of photos, use kavimo-set make.</source>
         <translation>%1 はセットではありません。セットは名前が .dat で終わるテキストファイルです。写真からセットを作るには kavimo-set make を使ってください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="217"/>
+        <location filename="../main.cpp" line="218"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="241"/>
+        <location filename="../main.cpp" line="242"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="255"/>
+        <location filename="../main.cpp" line="256"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="267"/>
+        <location filename="../main.cpp" line="268"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="305"/>
+        <location filename="../main.cpp" line="306"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
