@@ -131,6 +131,7 @@ src/maker/MakerWindow.cpp | const QStringList picturesOrFolders = naturalOrder(g
 src/maker/MakerWindow.cpp | QMessageBox::No) == QMessageBox::Yes; | QMessageBox::Yes) == QMessageBox::Yes; | Return in the window's questions discards the pairs
 src/maker/SetWriter.cpp | if (picture == QStringLiteral("[Sound]")) { | if (false) { | a hand-written set with fewer pictures than pairs opens "[Sound]" as a picture
 src/maker/SetWriter.cpp | continue;\n        }\n        pair.name | return std::nullopt;\n        }\n        pair.name | a hand-written set with a picture gone cannot be opened to mend it
+src/maker/MakerWindow.cpp | modified_ = replace ? !result.plan.notes.isEmpty() | modified_ = replace ? false && !result.plan.notes.isEmpty() | "Play it now" plays an opened set whose pairs were left out as the broken set on disk
 TABLE
 )
 

@@ -477,7 +477,9 @@ void MakerWindow::loaded(const Loaded& result, bool replace) {
     rebuildCards();
     if (selectedPair() < 0 && !pairs_.empty()) selectPair(0);
     scheduleCheck();
-    modified_ = !replace && (wasModified || !result.pairs.empty());
+    // An opened set shown without some of its pairs is not the set on disk.
+    modified_ = replace ? !result.plan.notes.isEmpty() || !result.refused.isEmpty() || result.leftOut > 0
+                        : wasModified || !result.pairs.empty();
 }
 
 QString MakerWindow::uniqueName(const QString& name) const {
