@@ -123,7 +123,7 @@ src/pictures/PictureLoader.cpp | return {std::abs(size.width()), std::abs(size.h
 src/pictures/PictureLoader.cpp | if (!said || (*said != picture.stored && | if (false && (*said != picture.stored && | the preview shows a thumbnail that an editor left behind after a crop
 src/pictures/PictureLoader.cpp | return picture.grey && !thumbnail.isGrayscale(); | return false; | a grey photo's preview shows its old colour thumbnail
 src/maker/SetCheck.cpp | if (opened && pictures::refusedForSize(*opened)) | if (false) | check says a progressive JPEG beyond the decoding budget does not decode
-src/maker/CardPictures.cpp | return fail(pictures::cutShort(*opened) ? | return fail(false ? | make says a PNG cut short does not decode, not that it is cut short
+src/maker/CardPictures.cpp | return fail(pictures::cutShort(*opened)\n | return fail(false\n | make says a PNG cut short does not decode, not that it is cut short
 src/maker/CardPictures.cpp | if (suffix == u"avif") | if (false) | an AVIF picture gets no command that converts it
 src/maker/MakerWindow.cpp | savedDat_ = opening_; | | "Play it now" plays the set saved before another was opened
 src/maker/MakerWindow.cpp | if (modified_ && !pairs_.empty()) { | if (false) { | "Play it now" plays the set as it was saved, without a word of the changes
