@@ -97,7 +97,7 @@ src/maker/SetWriter.cpp | listedByGame(plan.dataDir) && folderKey | folderKey | 
 src/pictures/PictureLoader.cpp | if (frame && frame->exifAfterOtherApp1)\n | if (false)\n | a photo whose Exif comes after XMP is dealt sideways
 src/maker/CardPictures.cpp | image = pictures::turned(std::move(image), pictures::uprightTurn(*opened)); | | make leaves a photo whose Exif comes after XMP sideways
 src/pictures/JpegTop.cpp | if (marker == kStartOfScan && pos < n) pos = pastCodedData(b, n, pos, true); | | coded data is read as segments, so a photo cut short counts as whole
-src/maker/CardPictures.cpp | if (pictures::cutShort(*opened)) return fail | if (false) return fail | make takes a download cut short, grey rows and all
+src/maker/CardPictures.cpp | if (pictures::cutShort(*opened)) return fail | if (false) return fail | make takes a download cut short, grey rows and all, or calls a PNG cut short one that does not decode
 src/maker/SetCheck.cpp | if (opened && pictures::cutShort(*opened)) warning | if (false) warning | check passes a picture cut short without a word
 src/pictures/PngRows.cpp | if (read->stampRow == 0 && read->rows == 0) return std::nullopt; | return std::nullopt; | the preview of a PNG cut short is blank
 src/pictures/PngRows.cpp | if (png.sliced(pos + 4, 4) == "IEND") return end > png.size(); | if (png.sliced(pos + 4, 4) == "IEND") return false; | a PNG without its end counts as whole
@@ -123,7 +123,6 @@ src/pictures/PictureLoader.cpp | return {std::abs(size.width()), std::abs(size.h
 src/pictures/PictureLoader.cpp | if (!said || (*said != picture.stored && | if (false && (*said != picture.stored && | the preview shows a thumbnail that an editor left behind after a crop
 src/pictures/PictureLoader.cpp | return picture.grey && !thumbnail.isGrayscale(); | return false; | a grey photo's preview shows its old colour thumbnail
 src/maker/SetCheck.cpp | if (opened && pictures::refusedForSize(*opened)) | if (false) | check says a progressive JPEG beyond the decoding budget does not decode
-src/maker/CardPictures.cpp | return fail(pictures::cutShort(*opened)\n | return fail(false\n | make says a PNG cut short does not decode, not that it is cut short
 src/maker/CardPictures.cpp | if (suffix == u"avif") | if (false) | an AVIF picture gets no command that converts it
 src/maker/MakerWindow.cpp | savedDat_ = opening_; | | "Play it now" plays the set saved before another was opened
 src/maker/MakerWindow.cpp | if (modified_ && !pairs_.empty()) { | if (false) { | "Play it now" plays the set as it was saved, without a word of the changes

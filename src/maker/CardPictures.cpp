@@ -150,11 +150,9 @@ QImage uprightPicture(const QString& file, QString* error) {
     if (pictures::tooBigToHold(detail::decodedSize(reader), pictures::storedFormat(reader)))
         return fail(detail::tooBigProblem(name, reader.size()));
     QImage image = reader.read();
-    if (image.isNull())
-        return fail(pictures::cutShort(*opened)
-                        ? detail::cutShortProblem(name)
-                        : Maker::tr("%1 does not decode: %2").arg(name, reader.errorString()));
+    // Cut short, said so whether or not what is there decodes.
     if (pictures::cutShort(*opened)) return fail(detail::cutShortProblem(name));
+    if (image.isNull()) return fail(Maker::tr("%1 does not decode: %2").arg(name, reader.errorString()));
     if (reader.transformation() == QImageIOHandler::TransformationNone)
         image = pictures::turned(std::move(image), pictures::uprightTurn(*opened));
     return image;
