@@ -131,6 +131,8 @@ src/maker/MakerWindow.cpp | QMessageBox::No) == QMessageBox::Yes; | QMessageBox:
 src/maker/SetWriter.cpp | if (picture == QStringLiteral("[Sound]")) { | if (false) { | a hand-written set with fewer pictures than pairs opens "[Sound]" as a picture
 src/maker/SetWriter.cpp | continue;\n        }\n        pair.name | return std::nullopt;\n        }\n        pair.name | a hand-written set with a picture gone cannot be opened to mend it
 src/maker/MakerWindow.cpp | modified_ = replace ? !result.plan.notes.isEmpty() | modified_ = replace ? false && !result.plan.notes.isEmpty() | "Play it now" plays an opened set whose pairs were left out as the broken set on disk
+src/maker/CutView.cpp | const int step = std::max(1, cut_.width() / 10); | const int step = 10; | the arrow keys move the square by a fixed ten pixels, not a tenth of its side
+src/maker/CutView.cpp | case Qt::Key_Minus: zoom(-1); return; | case Qt::Key_Minus: zoom(1); return; | "-" grows the square
 TABLE
 )
 

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "maker/CutView.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "maker/CutGeometry.h"
@@ -93,6 +95,10 @@ void CutView::paintEvent(QPaintEvent*) {
     painter.fillPath(outside, QColor(0, 0, 0, 140));
     painter.setPen(QPen(Qt::white, 2));
     painter.drawRect(square.adjusted(0, 0, -1, -1));
+    if (hasFocus()) {  // the square is what the keys move
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DashLine));
+        painter.drawRect(square.adjusted(2, 2, -3, -3));
+    }
 }
 
 void CutView::mousePressEvent(QMouseEvent* event) {
@@ -118,13 +124,44 @@ void CutView::mouseReleaseEvent(QMouseEvent*) {
     setCursor(Qt::OpenHandCursor);
 }
 
-void CutView::wheelEvent(QWheelEvent* event) {
-    if (upright_.isEmpty()) return;
-    const double notches = event->angleDelta().y() / 120.0;
-    if (notches == 0) return;
+void CutView::zoom(double notches) {
+    if (upright_.isEmpty() || notches == 0) return;
     const int side = int(std::lround(cut_.width() * std::pow(kStepPerNotch, notches)));
     edit(resizedCut(cut_, side == cut_.width() ? side + (notches > 0 ? 1 : -1) : side, upright_));
+}
+
+void CutView::wheelEvent(QWheelEvent* event) {
+    zoom(event->angleDelta().y() / 120.0);
     event->accept();
+}
+
+// The square is marked while it has the focus.
+void CutView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void CutView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void CutView::keyPressEvent(QKeyEvent* event) {
+    // One press moves the square by a tenth of its side, or grows or shrinks it as one
+    // notch of the wheel does.
+    const int step = std::max(1, cut_.width() / 10);
+    QPoint by;
+    switch (event->key()) {
+    case Qt::Key_Left: by = {-step, 0}; break;
+    case Qt::Key_Right: by = {step, 0}; break;
+    case Qt::Key_Up: by = {0, -step}; break;
+    case Qt::Key_Down: by = {0, step}; break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: zoom(1); return;
+    case Qt::Key_Minus: zoom(-1); return;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    if (!upright_.isEmpty()) edit(movedCut(cut_, by, upright_));
 }
 
 }  // namespace kavimo::maker

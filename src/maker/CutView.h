@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A pair's whole photo with the square that is cut from it. Dragging moves the square,
-// the wheel resizes it; the square is given and reported in upright picture pixels.
+// A pair's whole photo with the square that is cut from it. Dragging or the arrow keys move
+// the square, the wheel or + and - resize it; the square is given and reported in upright
+// picture pixels.
 
 #include <QImage>
 #include <QPoint>
@@ -36,8 +37,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void zoom(double notches);
     QPoint toPicture(QPointF widgetPoint) const;
     QRect toWidget(QRect pictureRect) const;
     void edit(QRect cut);

@@ -253,6 +253,8 @@ void MakerWindow::retranslate() {
     playGameButton->setText(tr("Play it now"));
     whereLabel->setText(tr("Saves in %1").arg(QDir::toNativeSeparators(dataDir_)));
     cards->setToolTip(tr("Drop photos or folders here; drag a card to change the order."));
+    cutView->setToolTip(
+        tr("Drag the square or move it with the arrow keys; the wheel or + and - change its size."));
     rebuildCards();
     showSelected();
 }

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 
 #include "maker/CutGeometry.h"
+#include "maker/CutView.h"
 #include "maker/MakerWindow.h"
 #include "maker/PairList.h"
 #include "support/Game.h"
@@ -74,7 +75,18 @@ TEST_F(MakerWindowTest, ASetMadeByHandEqualsWhatMakeWrites) {
         EXPECT_TRUE(QCoreApplication::sendEvent(target, event) && event->isAccepted()) << event->type();
     ASSERT_TRUE(settle());
     EXPECT_EQ(window.gridLabel->text(), "3 pairs: 6 large cards");
-    window.setCut(1, {60, 0, 100, 100});  // dragging the square by mouse is tested under Xvfb
+    // The second pair's square, by keyboard (by mouse under Xvfb): a tenth of its side a step,
+    // a tenth smaller or larger, and never out of the photo.
+    window.selectPair(1);
+    const std::pair<Qt::Key, QRect> steps[] = {
+        {Qt::Key_Right, {40, 0, 100, 100}}, {Qt::Key_Minus, {44, 4, 91, 91}}, {Qt::Key_Down, {44, 9, 91, 91}},
+        {Qt::Key_Left, {35, 9, 91, 91}}, {Qt::Key_Up, {35, 0, 91, 91}}, {Qt::Key_Plus, {30, 0, 100, 100}},
+        {Qt::Key_Right, {40, 0, 100, 100}}, {Qt::Key_Right, {50, 0, 100, 100}},
+        {Qt::Key_Right, {60, 0, 100, 100}}, {Qt::Key_Right, {60, 0, 100, 100}}};
+    for (const auto& [key, cut] : steps) {
+        QTest::keyClick(window.cutView, key);
+        EXPECT_EQ(window.cutView->cut(), cut) << key;
+    }
 
     // The third pair says its name.
     window.selectPair(2);

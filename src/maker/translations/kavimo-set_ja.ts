@@ -49,7 +49,7 @@
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="156"/>
+        <location filename="../CardPictures.cpp" line="155"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -642,7 +642,7 @@
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="254"/>
-        <location filename="../MakerWindow.cpp" line="750"/>
+        <location filename="../MakerWindow.cpp" line="754"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
@@ -652,148 +652,153 @@
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="271"/>
+        <location filename="../MakerWindow.cpp" line="257"/>
+        <source>Drag the square or move it with the arrow keys; the wheel or + and - change its size.</source>
+        <translation>四角はドラッグか矢印キーで動かせます。ホイールか + と - で大きさが変わります。</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="273"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="272"/>
+        <location filename="../MakerWindow.cpp" line="274"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="277"/>
+        <location filename="../MakerWindow.cpp" line="279"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="277"/>
+        <location filename="../MakerWindow.cpp" line="279"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="279"/>
+        <location filename="../MakerWindow.cpp" line="281"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="311"/>
+        <location filename="../MakerWindow.cpp" line="313"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="312"/>
+        <location filename="../MakerWindow.cpp" line="314"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="328"/>
+        <location filename="../MakerWindow.cpp" line="330"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="401"/>
+        <location filename="../MakerWindow.cpp" line="403"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="473"/>
+        <location filename="../MakerWindow.cpp" line="475"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="475"/>
+        <location filename="../MakerWindow.cpp" line="477"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="527"/>
+        <location filename="../MakerWindow.cpp" line="531"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="529"/>
+        <location filename="../MakerWindow.cpp" line="533"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="531"/>
+        <location filename="../MakerWindow.cpp" line="535"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="533"/>
+        <location filename="../MakerWindow.cpp" line="537"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="558"/>
+        <location filename="../MakerWindow.cpp" line="562"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="248"/>
-        <location filename="../MakerWindow.cpp" line="627"/>
+        <location filename="../MakerWindow.cpp" line="631"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="713"/>
+        <location filename="../MakerWindow.cpp" line="717"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="727"/>
+        <location filename="../MakerWindow.cpp" line="731"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="776"/>
+        <location filename="../MakerWindow.cpp" line="780"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="787"/>
+        <location filename="../MakerWindow.cpp" line="791"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="804"/>
+        <location filename="../MakerWindow.cpp" line="808"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="812"/>
+        <location filename="../MakerWindow.cpp" line="816"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="819"/>
+        <location filename="../MakerWindow.cpp" line="823"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="826"/>
+        <location filename="../MakerWindow.cpp" line="830"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="832"/>
+        <location filename="../MakerWindow.cpp" line="836"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="841"/>
+        <location filename="../MakerWindow.cpp" line="845"/>
         <source>Save the set first: the game plays it as it was last saved.</source>
         <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="846"/>
+        <location filename="../MakerWindow.cpp" line="850"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="854"/>
+        <location filename="../MakerWindow.cpp" line="858"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
