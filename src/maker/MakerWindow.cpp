@@ -63,6 +63,18 @@ QString severityText(Finding::Severity severity) {
     return severity == Finding::Severity::Error ? MakerWindow::tr("Error") : MakerWindow::tr("Warning");
 }
 
+QString datPath(const SetPlan& plan) {
+    return QDir(plan.dataDir).filePath(detail::safeName(plan.title) + ".dat");
+}
+
+// A set file is a few hundred bytes; more than this is not one the window wrote. Only a
+// regular file is opened: a pipe would wait for a writer.
+QByteArray setFileBytes(const QString& path) {
+    constexpr qint64 kEnough = 1 << 20;
+    QFile file(path);
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) ? file.read(kEnough) : QByteArray();
+}
+
 }  // namespace
 
 // A file name too long for its place keeps its start and its end, with the kind of sound
@@ -454,7 +466,7 @@ void MakerWindow::loaded(const Loaded& result, bool replace) {
         titleEdit->setText(result.plan.title);
         titleEdited_ = true;
         setDataDir(result.plan.dataDir);
-        own_.emplace(result.plan.title, result.plan.dataDir);
+        own_ = OwnSet{result.plan.title, result.plan.dataDir, setFileBytes(opening_)};
         savedDat_ = opening_;  // "Play it now" plays the set shown
         playGameButton->setEnabled(true);
     }
@@ -745,7 +757,8 @@ SetPlan MakerWindow::plan() const {
         if (p.sound.kind == SoundChoice::Kind::Spoken) p.sound.spokenText = spokenName(p);
         plan.pairs.push_back(p);
     }
-    plan.force = own_ && own_->first == plan.title && QDir(own_->second) == QDir(plan.dataDir);
+    plan.force = own_ && own_->title == plan.title && QDir(own_->dataDir) == QDir(plan.dataDir) &&
+                 setFileBytes(datPath(plan)) == own_->file;
     return plan;
 }
 
@@ -765,8 +778,7 @@ void MakerWindow::scheduleCheck() {
 
 // A set of another title that is there already is replaced when the parent says so on saving.
 bool MakerWindow::replacesAnother(const SetPlan& plan) const {
-    const QString dat = QDir(plan.dataDir).filePath(detail::safeName(plan.title) + ".dat");
-    return !plan.force && QFileInfo(dat).isFile();
+    return !plan.force && QFileInfo(datPath(plan)).isFile();
 }
 
 void MakerWindow::runCheck() {
@@ -831,7 +843,7 @@ void MakerWindow::save() {
                 return;
             }
             savedDat_ = result.datPath;
-            own_.emplace(current.title, current.dataDir);
+            own_ = OwnSet{current.title, current.dataDir, setFileBytes(result.datPath)};
             playGameButton->setEnabled(true);
             say(tr("Saved as %1.").arg(QDir::toNativeSeparators(result.datPath)));
             scheduleCheck();  // the title now exists

@@ -147,8 +147,14 @@ private:
     int nextId_ = 1;
     QString dataDir_;
     bool titleEdited_ = false;
-    // The set last opened or saved: saving it again under the same title replaces it.
-    std::optional<std::pair<QString, QString>> own_;
+    // The set last opened or saved, and its file as it was then: saving it again under the
+    // same title replaces it, unless another window or program has saved it since.
+    struct OwnSet {
+        QString title;
+        QString dataDir;
+        QByteArray file;
+    };
+    std::optional<OwnSet> own_;
     QString savedDat_;
     QString opening_;  // the set being opened
     int working_ = 0;

@@ -191,6 +191,23 @@ TEST_F(MakerWindowTest, AsksBeforeUnsavedPairsOrAnotherSetAreLost) {
         << asked.join('\n').toStdString();
 }
 
+TEST_F(MakerWindowTest, AsksBeforeReplacingItsOwnSetOnceSomethingElseHasSavedIt) {
+    QStringList asked;
+    window.confirm = [&](const QString& q) { return asked << q, false; };
+    window.addPictures({photos});
+    ASSERT_TRUE(settle());
+    for (int save = 0; save < 2; ++save) {  // its own set, saved again without asking
+        window.saveButton->click();
+        ASSERT_TRUE(settle() && !window.savedDat().isEmpty() && asked.isEmpty()) << window.message().toStdString();
+    }
+    const QByteArray another = "[File]\r\n1\r\n[Picture]\r\nother.png\r\n[Sound]\r\n\r\n";
+    scene.app.write("Data/Zoo.dat", another);  // another set maker window saved the same title
+    window.saveButton->click();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(asked.size() == 1 && asked[0].startsWith("Replace")) << asked.join('\n').toStdString();
+    EXPECT_EQ(filesUnder(scene.app.path())["Data/Zoo.dat"], another);
+}
+
 TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
     // More photos in Zoo; a sound chosen for the first pair, or a file beside or in Zoo.
     const struct {
