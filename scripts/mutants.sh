@@ -134,6 +134,7 @@ src/maker/MakerWindow.cpp | modified_ = replace ? !result.plan.notes.isEmpty() |
 src/maker/CutView.cpp | const int step = std::max(1, cut_.width() / 10); | const int step = 10; | the arrow keys move the square by a fixed ten pixels, not a tenth of its side
 src/maker/CutView.cpp | case Qt::Key_Minus: zoom(-1); return; | case Qt::Key_Minus: zoom(1); return; | "-" grows the square
 src/maker/MakerWindow.cpp | setFileBytes(datPath(plan)) == own_->file; | true; | a set saved by another window since this one opened it is replaced without asking
+src/maker/MakerWindow.cpp | QShortcut(QKeySequence::Save, this) | QShortcut(QKeySequence::Open, this) | Ctrl+S does not save
 TABLE
 )
 

@@ -343,6 +343,7 @@ void MakerWindow::wire() {
         if (!dir.isEmpty()) setDataDir(dir);
     });
     connect(saveButton, &QPushButton::clicked, this, &MakerWindow::save);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &MakerWindow::save);
     connect(playGameButton, &QPushButton::clicked, this, &MakerWindow::playGame);
     connect(&checkTimer_, &QTimer::timeout, this, &MakerWindow::runCheck);
     connect(&busyDelay_, &QTimer::timeout, this, [this] { busyBar->setVisible(working_ > 0); });

@@ -196,10 +196,16 @@ TEST_F(MakerWindowTest, AsksBeforeReplacingItsOwnSetOnceSomethingElseHasSavedIt)
     window.confirm = [&](const QString& q) { return asked << q, false; };
     window.addPictures({photos});
     ASSERT_TRUE(settle());
-    for (int save = 0; save < 2; ++save) {  // its own set, saved again without asking
-        window.saveButton->click();
-        ASSERT_TRUE(settle() && !window.savedDat().isEmpty() && asked.isEmpty()) << window.message().toStdString();
-    }
+    window.saveButton->click();
+    ASSERT_TRUE(settle() && !window.savedDat().isEmpty()) << window.message().toStdString();
+    // A pair removed, and its own set saved again without asking, by Ctrl+S.
+    window.selectPair(2);
+    window.removeButton->click();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window) && settle());
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(asked.isEmpty() && filesUnder(scene.app.path())["Data/Zoo.dat"].startsWith("[File]\r\n2\r\n"));
     const QByteArray another = "[File]\r\n1\r\n[Picture]\r\nother.png\r\n[Sound]\r\n\r\n";
     scene.app.write("Data/Zoo.dat", another);  // another set maker window saved the same title
     window.saveButton->click();
