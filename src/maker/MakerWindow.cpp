@@ -346,6 +346,9 @@ void MakerWindow::wire() {
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &MakerWindow::save);
     connect(playGameButton, &QPushButton::clicked, this, &MakerWindow::playGame);
     connect(&checkTimer_, &QTimer::timeout, this, &MakerWindow::runCheck);
+    connect(this, &MakerWindow::settled, this, [this] {
+        if (std::exchange(saveWhenSettled_, false)) save();
+    });
     connect(&busyDelay_, &QTimer::timeout, this, [this] { busyBar->setVisible(working_ > 0); });
 }
 
@@ -823,7 +826,12 @@ void MakerWindow::runCheck() {
 }
 
 void MakerWindow::save() {
-    if (busy() || errors_ > 0 || pairs_.empty()) return;
+    if (busy()) {
+        // Return or Ctrl+S straight after typing the title: saved once the check has run.
+        saveWhenSettled_ = !saving_;
+        return;
+    }
+    if (errors_ > 0 || pairs_.empty()) return;
     SetPlan current = plan();
     if (replacesAnother(current)) {
         if (!confirm(tr("Replace the set \"%1\" that is there already? What the set maker did not make in "

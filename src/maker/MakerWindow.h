@@ -160,6 +160,7 @@ private:
     int working_ = 0;
     bool saving_ = false;
     bool closeWhenSaved_ = false;  // closing was asked for while saving
+    bool saveWhenSettled_ = false;  // saving was asked for while the set was being checked
     bool modified_ = false;  // since the last save or open
     // Whether the pairs may go unsaved: there are none, they are saved, or the parent says so.
     bool mayDiscard(const QString& question);

@@ -198,11 +198,13 @@ TEST_F(MakerWindowTest, AsksBeforeReplacingItsOwnSetOnceSomethingElseHasSavedIt)
     ASSERT_TRUE(settle());
     window.saveButton->click();
     ASSERT_TRUE(settle() && !window.savedDat().isEmpty()) << window.message().toStdString();
-    // A pair removed, and its own set saved again without asking, by Ctrl+S.
+    // A pair removed, and its own set saved again without asking, by Ctrl+S pressed before the
+    // change has been checked.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     window.selectPair(2);
     window.removeButton->click();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window) && settle());
+    ASSERT_TRUE(window.busy());
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(settle());
     EXPECT_TRUE(asked.isEmpty() && filesUnder(scene.app.path())["Data/Zoo.dat"].startsWith("[File]\r\n2\r\n"));
