@@ -136,6 +136,7 @@ src/maker/CutView.cpp | case Qt::Key_Minus: zoom(-1); return; | case Qt::Key_Min
 src/maker/MakerWindow.cpp | setFileBytes(datPath(plan)) == own_->file; | true; | a set saved by another window since this one opened it is replaced without asking
 src/maker/MakerWindow.cpp | QShortcut(QKeySequence::Save, this) | QShortcut(QKeySequence::Open, this) | Ctrl+S does not save
 src/maker/MakerWindow.cpp | saveWhenSettled_ = !saving_; | saveWhenSettled_ = false; | Return or Ctrl+S straight after an edit, before it is checked, does nothing
+src/maker/MakerWindow.cpp | own_.reset();\n    savedDat_.clear(); | savedDat_.clear(); | after "New set", saving a set of the last title replaces it without asking
 TABLE
 )
 

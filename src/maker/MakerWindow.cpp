@@ -147,6 +147,7 @@ void MakerWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MakerWindow::buildControls() {
+    newButton = new QPushButton(this);
     addButton = new QPushButton(this);
     openButton = new QPushButton(this);
     titleEdit = new QLineEdit(this);
@@ -196,6 +197,7 @@ void MakerWindow::buildControls() {
     playGameButton->setEnabled(false);
 
     auto* top = new QHBoxLayout;
+    top->addWidget(newButton);
     top->addWidget(addButton);
     top->addWidget(openButton);
     top->addSpacing(fontMetrics().height());
@@ -248,6 +250,7 @@ void MakerWindow::buildControls() {
 
 void MakerWindow::retranslate() {
     setWindowTitle(tr("Kavimo set maker"));
+    newButton->setText(tr("New set"));
     addButton->setText(tr("Add pictures…"));
     openButton->setText(tr("Open…"));
     titleLabel_->setText(tr("Title:"));
@@ -286,6 +289,7 @@ void MakerWindow::wire() {
                                                                 tr("Pictures (%1)").arg(filters.join(' ')));
         if (!files.isEmpty()) addPictures(files);
     });
+    connect(newButton, &QPushButton::clicked, this, &MakerWindow::newSet);
     connect(openButton, &QPushButton::clicked, this, [this] {
         const QString file =
             QFileDialog::getOpenFileName(this, tr("Open a set"), dataDir_, tr("Sets (*.dat)"));
@@ -609,6 +613,23 @@ void MakerWindow::selectPair(int pair) {
     cards->setCurrentRow(pair);
 }
 
+void MakerWindow::newSet() {
+    if (working_ > 0 ||
+        !mayDiscard(tr("Start a new set without saving? The pairs you made here are not saved yet.")))
+        return;
+    pairs_.clear();
+    titleEdit->clear();
+    titleEdited_ = false;
+    own_.reset();
+    savedDat_.clear();
+    playGameButton->setEnabled(false);
+    say({});
+    rebuildCards();
+    showSelected();
+    scheduleCheck();
+    modified_ = false;
+}
+
 void MakerWindow::removePair(int pair) {
     if (pair < 0 || pair >= int(pairs_.size())) return;
     pairs_.erase(pairs_.begin() + pair);
@@ -657,8 +678,7 @@ void MakerWindow::showSelected() {
 void MakerWindow::updateControls() {
     const bool any = selectedPair() >= 0;
     const bool free = !saving_;
-    addButton->setEnabled(free && working_ == 0);
-    openButton->setEnabled(free && working_ == 0);
+    for (QPushButton* button : {newButton, addButton, openButton}) button->setEnabled(free && working_ == 0);
     titleEdit->setEnabled(free);
     cards->setEnabled(free);
     for (QWidget* w :

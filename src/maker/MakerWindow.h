@@ -43,6 +43,7 @@ public:
     ~MakerWindow() override;
 
     // Controls, in their declared order.
+    QPushButton* newButton = nullptr;
     QPushButton* addButton = nullptr;
     QPushButton* openButton = nullptr;
     QLineEdit* titleEdit = nullptr;
@@ -71,6 +72,7 @@ public:
 
     // What the buttons, drops and dialogs do; each returns at once and finishes in the
     // background where it decodes, speaks or writes.
+    void newSet();  // asks first when pairs would be lost; keeps the folder saved in
     void addPictures(const QStringList& given);  // pictures or folders of them
     void openSet(const QString& datPath);
     void chooseSoundFile(int pair, const QString& file);

@@ -216,6 +216,28 @@ TEST_F(MakerWindowTest, AsksBeforeReplacingItsOwnSetOnceSomethingElseHasSavedIt)
     EXPECT_EQ(filesUnder(scene.app.path())["Data/Zoo.dat"], another);
 }
 
+TEST_F(MakerWindowTest, NewSetStartsAfreshAndNoLongerOwnsTheSetItSaved) {
+    QStringList asked;
+    bool yes = false;
+    window.confirm = [&](const QString& q) { return asked << q, yes; };
+    window.addPictures({photos});
+    ASSERT_TRUE(settle());
+    window.saveButton->click();
+    ASSERT_TRUE(settle() && !window.savedDat().isEmpty());
+    window.removeButton->click();
+    window.newButton->click();  // a pair removed since: it asks (no)
+    EXPECT_TRUE(asked.size() == 1 && window.cards->count() == 2);
+    yes = true;
+    window.newButton->click();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(window.cards->count() == 0 && window.titleEdit->text().isEmpty() &&
+                !window.playGameButton->isEnabled() && window.findingsList->item(0)->text().startsWith("Add"));
+    window.addPictures({photos});
+    ASSERT_TRUE(settle() && window.titleEdit->text() == "Zoo");
+    window.saveButton->click();  // the set of that title is another's now: asked
+    EXPECT_TRUE(settle() && asked.size() == 3 && asked[2].startsWith("Replace")) << asked.join('\n').toStdString();
+}
+
 TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
     // More photos in Zoo; a sound chosen for the first pair, or a file beside or in Zoo.
     const struct {

@@ -556,249 +556,259 @@
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="130"/>
+        <location filename="../MakerWindow.cpp" line="142"/>
         <source>Saving… The window closes once the set is saved.</source>
         <translation>保存しています… 保存が終わると画面を閉じます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="132"/>
+        <location filename="../MakerWindow.cpp" line="144"/>
         <source>Close without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで閉じますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="238"/>
+        <location filename="../MakerWindow.cpp" line="252"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="239"/>
+        <location filename="../MakerWindow.cpp" line="253"/>
+        <source>New set</source>
+        <translation>新しいセット</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="254"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="240"/>
+        <location filename="../MakerWindow.cpp" line="255"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="241"/>
+        <location filename="../MakerWindow.cpp" line="256"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="242"/>
+        <location filename="../MakerWindow.cpp" line="257"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="243"/>
+        <location filename="../MakerWindow.cpp" line="258"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="244"/>
+        <location filename="../MakerWindow.cpp" line="259"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="245"/>
+        <location filename="../MakerWindow.cpp" line="260"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="246"/>
+        <location filename="../MakerWindow.cpp" line="261"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="247"/>
+        <location filename="../MakerWindow.cpp" line="262"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="249"/>
+        <location filename="../MakerWindow.cpp" line="264"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="250"/>
+        <location filename="../MakerWindow.cpp" line="265"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="251"/>
+        <location filename="../MakerWindow.cpp" line="266"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="252"/>
+        <location filename="../MakerWindow.cpp" line="267"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="253"/>
+        <location filename="../MakerWindow.cpp" line="268"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="254"/>
-        <location filename="../MakerWindow.cpp" line="754"/>
+        <location filename="../MakerWindow.cpp" line="269"/>
+        <location filename="../MakerWindow.cpp" line="791"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="255"/>
+        <location filename="../MakerWindow.cpp" line="270"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="257"/>
+        <location filename="../MakerWindow.cpp" line="272"/>
         <source>Drag the square or move it with the arrow keys; the wheel or + and - change its size.</source>
         <translation>四角はドラッグか矢印キーで動かせます。ホイールか + と - で大きさが変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="273"/>
+        <location filename="../MakerWindow.cpp" line="288"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="274"/>
+        <location filename="../MakerWindow.cpp" line="289"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="279"/>
+        <location filename="../MakerWindow.cpp" line="295"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="279"/>
+        <location filename="../MakerWindow.cpp" line="295"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="281"/>
+        <location filename="../MakerWindow.cpp" line="297"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="313"/>
+        <location filename="../MakerWindow.cpp" line="329"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="314"/>
+        <location filename="../MakerWindow.cpp" line="330"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="330"/>
+        <location filename="../MakerWindow.cpp" line="346"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="403"/>
+        <location filename="../MakerWindow.cpp" line="423"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="475"/>
+        <location filename="../MakerWindow.cpp" line="495"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="477"/>
+        <location filename="../MakerWindow.cpp" line="497"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="531"/>
+        <location filename="../MakerWindow.cpp" line="551"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="533"/>
+        <location filename="../MakerWindow.cpp" line="553"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="535"/>
+        <location filename="../MakerWindow.cpp" line="555"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="537"/>
+        <location filename="../MakerWindow.cpp" line="557"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="562"/>
+        <location filename="../MakerWindow.cpp" line="582"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="248"/>
-        <location filename="../MakerWindow.cpp" line="631"/>
+        <location filename="../MakerWindow.cpp" line="263"/>
+        <location filename="../MakerWindow.cpp" line="668"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="717"/>
+        <location filename="../MakerWindow.cpp" line="618"/>
+        <source>Start a new set without saving? The pairs you made here are not saved yet.</source>
+        <translation>保存しないで新しいセットを始めますか？ここで作ったペアはまだ保存されていません。</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="753"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="731"/>
+        <location filename="../MakerWindow.cpp" line="767"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="780"/>
+        <location filename="../MakerWindow.cpp" line="816"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="791"/>
+        <location filename="../MakerWindow.cpp" line="827"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="808"/>
+        <location filename="../MakerWindow.cpp" line="844"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="816"/>
+        <location filename="../MakerWindow.cpp" line="857"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="823"/>
+        <location filename="../MakerWindow.cpp" line="864"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="830"/>
+        <location filename="../MakerWindow.cpp" line="871"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="836"/>
+        <location filename="../MakerWindow.cpp" line="877"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="845"/>
+        <location filename="../MakerWindow.cpp" line="886"/>
         <source>Save the set first: the game plays it as it was last saved.</source>
         <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="850"/>
+        <location filename="../MakerWindow.cpp" line="891"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="858"/>
+        <location filename="../MakerWindow.cpp" line="899"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
