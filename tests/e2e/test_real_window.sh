@@ -176,7 +176,7 @@ maker_part() {
 
     # The photos, through "Add pictures…" and its file dialog, by keyboard: a drop from another
     # program under Xvfb arrives without the files' names (drops are tested offscreen).
-    click "$M" 58,21
+    click "$M" 145,21
     find_window '^Add pictures$' >/dev/null || fail "no file dialog"
     xdotool sleep 0.5 type --delay 20 "$photos/" # ("type" takes all that follows as text)
     xdotool key Return sleep 0.5 type --delay 10 "$(cd "$photos" && printf '"%s" ' *)"
