@@ -137,6 +137,7 @@ src/maker/MakerWindow.cpp | setFileBytes(datPath(plan)) == own_->file; | true; |
 src/maker/MakerWindow.cpp | QShortcut(QKeySequence::Save, this) | QShortcut(QKeySequence::Open, this) | Ctrl+S does not save
 src/maker/MakerWindow.cpp | saveWhenSettled_ = !saving_; | saveWhenSettled_ = false; | Return or Ctrl+S straight after an edit, before it is checked, does nothing
 src/maker/MakerWindow.cpp | own_.reset();\n    savedDat_.clear(); | savedDat_.clear(); | after "New set", saving a set of the last title replaces it without asking
+src/maker/SetWriter.cpp | if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1; | return -1; | make cannot save a set on an NTFS or exFAT stick mounted through FUSE
 TABLE
 )
 

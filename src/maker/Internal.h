@@ -60,6 +60,12 @@ QString cutShortProblem(const QString& name);
 bool hasKanji(const QString& text);
 // A file or folder name that Windows accepts: no \ / : * ? " < > |, no trailing dot or space.
 QString safeName(const QString& name);
+// rename(2) that never replaces what is at `to` (then it fails with EEXIST). FUSE file
+// systems (ntfs-3g, exfat-fuse, fusefat: sticks and disks from Windows) refuse to promise
+// that in one step; there `to` is looked at first, then renamed. The renamer is ::renameat2
+// but for tests.
+using Renamer = int (*)(int fromDir, const char* from, int toDir, const char* to, unsigned flags);
+int renameNoReplace(const char* from, const char* to, Renamer renamer);
 // Whether writing was cancelled (Ctrl-C) since the last call of startWriting.
 bool cancelled();
 void startWriting();

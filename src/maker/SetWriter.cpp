@@ -121,7 +121,7 @@ class Moves {
 public:
     // Never replaces what is at `to`: a file that appeared there meanwhile stays.
     bool move(const QByteArray& from, const QByteArray& to) {
-        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
+        if (detail::renameNoReplace(from.constData(), to.constData(), ::renameat2) != 0) {
             error_ = qt_error_string(errno);
             return false;
         }
@@ -133,8 +133,7 @@ public:
     }
     void undo() {
         for (size_t i = done_.size(); i-- > 0;)
-            ::renameat2(AT_FDCWD, done_[i].second.constData(), AT_FDCWD, done_[i].first.constData(),
-                        RENAME_NOREPLACE);
+            detail::renameNoReplace(done_[i].second.constData(), done_[i].first.constData(), ::renameat2);
         done_.clear();
     }
 
@@ -341,6 +340,17 @@ QString safeName(const QString& name) {
     if (const QString stem = safe.section(u'.', 0, 0); reserved.contains(stem, Qt::CaseInsensitive))
         safe.insert(stem.size(), u'_');
     return safe;
+}
+
+int renameNoReplace(const char* from, const char* to, Renamer renamer) {
+    if (renamer(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1;
+    struct stat there {};
+    if (::lstat(to, &there) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return errno == ENOENT ? renamer(AT_FDCWD, from, AT_FDCWD, to, 0) : -1;
 }
 
 bool cancelled() {

@@ -16,6 +16,7 @@
 
 #include <sndfile.h>
 
+#include "maker/Internal.h"
 #include "maker/SetMaker.h"
 #include "support/Game.h"
 
@@ -257,6 +258,20 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     EXPECT_TRUE(std::filesystem::remove(neko.toStdString()) &&
                 QFileInfo(dir.file("Data/pets/fifo.png")).exists() &&
                 entries(dir.file("elsewhere")) == QStringList{"photo.jpg"});
+}
+
+// A stick or disk from Windows, through FUSE: it cannot promise not to replace in one step.
+int renameatRefusingFlags(int fromDir, const char* from, int toDir, const char* to, unsigned flags) {
+    return flags != 0 ? (errno = EINVAL, -1) : ::renameat(fromDir, from, toDir, to);
+}
+
+TEST(MakeReplaces, NothingOnAFileSystemThatCannotPromiseNotTo) {
+    TempDir dir;
+    const QByteArray a = QFile::encodeName(dir.write("a", "a")), b = QFile::encodeName(dir.write("b", "b")),
+                     c = QFile::encodeName(dir.file("c"));
+    EXPECT_EQ(detail::renameNoReplace(a, c, renameatRefusingFlags), 0);
+    EXPECT_EQ(detail::renameNoReplace(b, c, renameatRefusingFlags), -1);
+    EXPECT_TRUE(errno == EEXIST && entries(dir.path()) == QStringList({"b", "c"}) && contents(dir.file("c")) == "a");
 }
 
 // Names unpacked from an old Windows zip are Shift_JIS bytes: make takes such photos with
