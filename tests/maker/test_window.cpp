@@ -191,42 +191,36 @@ TEST_F(MakerWindowTest, AsksBeforeUnsavedPairsOrAnotherSetAreLost) {
         << asked.join('\n').toStdString();
 }
 
-TEST_F(MakerWindowTest, AsksBeforeReplacingItsOwnSetOnceSomethingElseHasSavedIt) {
+TEST_F(MakerWindowTest, ReplacesItsOwnSetWithoutAskingUntilAnotherSavesItOrANewOneIsStarted) {
     QStringList asked;
-    window.confirm = [&](const QString& q) { return asked << q, false; };
+    bool yes = false;
+    window.confirm = [&](const QString& q) { return asked << q, yes; };
+    const auto dat = [&] { return filesUnder(scene.app.path())["Data/Zoo.dat"]; };
     window.addPictures({photos});
     ASSERT_TRUE(settle());
     window.saveButton->click();
-    ASSERT_TRUE(settle() && !window.savedDat().isEmpty()) << window.message().toStdString();
     // A pair removed, and its own set saved again without asking, by Ctrl+S pressed before the
     // change has been checked.
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(settle() && !window.savedDat().isEmpty() && QTest::qWaitForWindowActive(&window));
     window.selectPair(2);
     window.removeButton->click();
     ASSERT_TRUE(window.busy());
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
-    ASSERT_TRUE(settle());
-    EXPECT_TRUE(asked.isEmpty() && filesUnder(scene.app.path())["Data/Zoo.dat"].startsWith("[File]\r\n2\r\n"));
+    EXPECT_TRUE(settle() && asked.isEmpty() && dat().startsWith("[File]\r\n2\r\n"));
+    // Another set maker window saves that title: saving here asks (no, then yes).
     const QByteArray another = "[File]\r\n1\r\n[Picture]\r\nother.png\r\n[Sound]\r\n\r\n";
-    scene.app.write("Data/Zoo.dat", another);  // another set maker window saved the same title
-    window.saveButton->click();
-    ASSERT_TRUE(settle());
-    EXPECT_TRUE(asked.size() == 1 && asked[0].startsWith("Replace")) << asked.join('\n').toStdString();
-    EXPECT_EQ(filesUnder(scene.app.path())["Data/Zoo.dat"], another);
-}
-
-TEST_F(MakerWindowTest, NewSetStartsAfreshAndNoLongerOwnsTheSetItSaved) {
-    QStringList asked;
-    bool yes = false;
-    window.confirm = [&](const QString& q) { return asked << q, yes; };
-    window.addPictures({photos});
-    ASSERT_TRUE(settle());
-    window.saveButton->click();
-    ASSERT_TRUE(settle() && !window.savedDat().isEmpty());
+    scene.app.write("Data/Zoo.dat", another);
+    for (const bool answer : {false, true}) {
+        yes = answer;
+        window.saveButton->click();
+        EXPECT_TRUE(settle() && asked.size() == 1 + answer && (dat() == another) != answer);
+    }
+    // "New set" asks while pairs are unsaved (no), then starts afresh: the set is no longer its own.
     window.removeButton->click();
-    window.newButton->click();  // a pair removed since: it asks (no)
-    EXPECT_TRUE(asked.size() == 1 && window.cards->count() == 2);
+    yes = false;
+    window.newButton->click();
+    EXPECT_TRUE(asked.size() == 3 && window.cards->count() == 1);
     yes = true;
     window.newButton->click();
     ASSERT_TRUE(settle());
@@ -234,8 +228,9 @@ TEST_F(MakerWindowTest, NewSetStartsAfreshAndNoLongerOwnsTheSetItSaved) {
                 !window.playGameButton->isEnabled() && window.findingsList->item(0)->text().startsWith("Add"));
     window.addPictures({photos});
     ASSERT_TRUE(settle() && window.titleEdit->text() == "Zoo");
-    window.saveButton->click();  // the set of that title is another's now: asked
-    EXPECT_TRUE(settle() && asked.size() == 3 && asked[2].startsWith("Replace")) << asked.join('\n').toStdString();
+    window.saveButton->click();
+    EXPECT_TRUE(settle() && asked.size() == 5) << asked.join('\n').toStdString();
+    EXPECT_TRUE(asked[0].startsWith("Replace") && asked[4].startsWith("Replace"));
 }
 
 TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
