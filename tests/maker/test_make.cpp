@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
-#include <QStringEncoder>
 
 #include <filesystem>
 #include <fstream>
@@ -235,8 +234,7 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     // Another set's picture, a name from a Windows zip and a pipe where the list names a made
     // file stay, and nothing waits on the pipe; a killed run's folder that is a link, and a
     // set folder that is one, leave what they point to alone.
-    const QByteArray neko =
-        QFile::encodeName(dir.file("Data/pets/")) + QStringEncoder("windows-31j").encode(u"ねこ.jpg");
+    const QByteArray neko = QFile::encodeName(dir.file("Data/pets/")) + windows932("ねこ.jpg");
     std::ofstream(neko.toStdString()) << "x";
     dir.write("Data/other.dat", "[File]\r\n2\r\n[Picture]\r\nData\\pets\\dog.jpg\r\nData\\pets\\dog.jpg\r\n"
                                 "[Sound]\r\n\r\nData\\pets\\dog-2.png\r\n");  // after a pair without a sound
@@ -263,15 +261,15 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
 // their sounds, and check reads such a set file and such entries, as the game does.
 TEST(MakeAndCheck, TakeShiftJisNamesFromAWindowsZip) {
     TempDir dir;
-    const QByteArray root = QFile::encodeName(dir.path()) + '/', inu = QStringEncoder("windows-31j").encode(u"いぬ");
+    const QByteArray root = QFile::encodeName(dir.path()) + '/', inu = windows932("いぬ");
     dir.mkdir("zip"), dir.mkdir("Data");
     const auto writeBytes = [&](const QByteArray& name, const QByteArray& bytes) {
         EXPECT_TRUE(std::ofstream(root + name, std::ios::binary).write(bytes.data(), bytes.size())) << name.data();
     };
     writeBytes("zip/" + inu + ".png", encoded(photo(40, 40), "PNG"));
     writeBytes("zip/" + inu + ".wav", squareWav(0.2, 60));
-    writeBytes("Data/" + inu + ".dat", QStringEncoder("windows-31j").encode(
-        u"[File]\r\n1\r\n[Picture]\r\nzip\\いぬ.png\r\n[Sound]\r\nzip\\いぬ.wav\r\n"));
+    writeBytes("Data/" + inu + ".dat",
+               windows932("[File]\r\n1\r\n[Picture]\r\nzip\\いぬ.png\r\n[Sound]\r\nzip\\いぬ.wav\r\n"));
     const auto made = writeSet(planFromPictures({dir.file("zip")}, "zip", dir.file("Data"), false));
     ASSERT_TRUE(made.ok) << made.message.toStdString();
     for (const QString& set : {made.datPath, dir.file("Data/いぬ.dat")})

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QString>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -40,6 +41,8 @@ struct CurrentDirGuard {
     ~CurrentDirGuard() { QDir::setCurrent(saved); }
 };
 
+// Names as the OS holds them: Shift_JIS bytes from an old Windows zip are no UTF-8.
+inline QByteArray windows932(const QString& text) { return QStringEncoder("windows-31j").encode(text); }
 // A file's bytes; none when it cannot be read.
 inline QByteArray contents(const QString& path) {
     QFile file(path);
