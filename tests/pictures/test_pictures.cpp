@@ -8,10 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QtEndian>
 
 #include <zlib.h>
@@ -23,20 +21,7 @@
 namespace kavimo::test {
 namespace {
 
-QImage photo(QImage::Format format, int width = 150, int height = 100) {
-    QImage image(width, height, QImage::Format_ARGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgba((x * 5) ^ y, y * 3, (x * y) % 251, 40 + x + y));
-    return image.convertToFormat(format, Qt::ThresholdDither);
-}
-
-QByteArray jpeg(const QImage& image, bool progressive) {
-    QBuffer buffer;  // opened by the writer
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(progressive);
-    return writer.write(image), buffer.data();
-}
+QByteArray jpeg(const QImage& image, bool progressive) { return encoded(image, "JPEG", -1, progressive); }
 
 // The BMP with its rows stored from the top, as some programs write it: a negative height.
 QByteArray topDown(QByteArray bmp) {
@@ -53,15 +38,17 @@ QByteArray topDown(QByteArray bmp) {
 // card's edge are decoded, of a progressive JPEG a file cut short in height; either way
 // the card shows what Qt's decode of the whole file shows there.
 TEST(CardPicture, IsTheCornerOfTheWholePictureHoweverItIsDecoded) {
-    const QImage rgb = photo(QImage::Format_RGB32), tall = photo(QImage::Format_RGB32, 333, 517);
+    const QImage rgb = textured({150, 100}), tall = textured({333, 517});
+    const QImage palette = textured(rgb.size(), QImage::Format_Indexed8);
+    const QImage deep = textured(rgb.size(), QImage::Format_RGBA64);
     const QByteArray damaged = encoded(rgb, "PNG").replace("IDAT\x78", "IDAT\x55");  // no zlib stream
     const QByteArray restartsThenScan("\xff\xdd\0\4\0\2\xff\xda", 8);  // a restart interval before every scan
     const QByteArray withRestarts = jpeg(tall, true).replace("\xff\xda", restartsThenScan);
     // topOnly: decoded down to the card's edge only.
     const struct { const char* name; QByteArray bytes; bool topOnly; } pictures[] = {
         {.name = "RGB PNG", .bytes = encoded(rgb, "PNG"), .topOnly = true},
-        {.name = "palette PNG", .bytes = encoded(photo(QImage::Format_Indexed8), "PNG"), .topOnly = true},
-        {.name = "16-bit PNG", .bytes = encoded(photo(QImage::Format_RGBA64), "PNG"), .topOnly = false},
+        {.name = "palette PNG", .bytes = encoded(palette, "PNG"), .topOnly = true},
+        {.name = "16-bit PNG", .bytes = encoded(deep, "PNG"), .topOnly = false},
         {.name = "PNG damaged in the rows shown", .bytes = damaged, .topOnly = false},
         {.name = "progressive JPEG", .bytes = jpeg(tall, true), .topOnly = true},
         {.name = "progressive JPEG with restart markers", .bytes = withRestarts, .topOnly = false},
@@ -162,13 +149,10 @@ TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItFitsThePhoto) {
 // A PNG download that did not finish shows in the preview as far as it goes and grey below,
 // as a JPEG cut short does.
 TEST(CutPng, ShowsInThePreviewAsFarAsItGoes) {
-    QBuffer buffer;
-    QImageWriter writer(&buffer, "png");
-    writer.setCompression(0);  // stored: the rows lie in the file in order
-    ASSERT_TRUE(writer.write(quarters({200, 200})));
+    const QByteArray stored = encoded(quarters({200, 200}), "PNG", 100);
     TempDir dir;
-    const QImage preview =
-        pictures::load(dir.write("cut.png", buffer.data().left(buffer.size() * 2 / 5)), {QSize(), QSize(49, 49)});
+    const QString cut = dir.write("cut.png", stored.left(stored.size() * 2 / 5));
+    const QImage preview = pictures::load(cut, {QSize(), QSize(49, 49)});
     ASSERT_EQ(preview.size(), QSize(49, 49));
     EXPECT_EQ(colourOf(preview.pixel(3, 3)), red);
     EXPECT_EQ(colourOf(preview.pixel(45, 3)), green);
@@ -180,7 +164,7 @@ TEST(CutPng, ShowsInThePreviewAsFarAsItGoes) {
 // card, the preview and the closing picture alike (the closing picture is loaded as a card
 // of the window's size).
 TEST(PictureBeyondTheBudget, IsRefusedForCardPreviewAndClosingPictureAlike) {
-    QByteArray jpegBytes = jpegBomb(), bmp = encoded(photo(QImage::Format_RGB32, 8, 8), "BMP");
+    QByteArray jpegBytes = jpegBomb(), bmp = encoded(textured({8, 8}), "BMP");
     // A progressive grey JPEG of 9500 x 9500 (180 MB of coefficients), a BMP of 7000 x 7000 (196 MB).
     jpegBytes.replace(jpegBytes.indexOf("\xff\xc2") + 5, 4, QByteArray("\x25\x1c\x25\x1c", 4));
     for (int i = 0; i < 4; ++i) bmp[18 + i] = bmp[22 + i] = char(7000 >> (8 * i));  // little-endian

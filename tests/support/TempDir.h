@@ -48,7 +48,12 @@ inline QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-QByteArray encoded(const QImage& image, const char* format);
+// The picture as a file of the format; quality as Qt's writers take it (100: a PNG stored,
+// its rows in the file in order).
+QByteArray encoded(const QImage& image, const char* format, int quality = -1, bool progressive = false);
+// A picture whose every pixel differs from its neighbours, so that a cut in a different place
+// shows.
+QImage textured(QSize size, QImage::Format format = QImage::Format_RGB32);
 QByteArray randomBytes(qsizetype count, uint32_t seed);
 // A PNG file around a zlib stream of its rows; `before` holds chunks (PLTE, tRNS) that
 // go before the data.
