@@ -55,18 +55,25 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
     app.write("photos/3 clear.png", encoded(photo(100, 100, qRgba(0, 0, 0, 0)), "PNG"));
     app.write("photos/10 web.webp", encoded(photo(300, 240), "WEBP"));
     app.write("photos/11 edited.jpg", withXmpFirst(withExif(encoded(storedTurned, "JPEG"), 6)));
+    // A phone's 200-megapixel mode: more than the game holds as one picture (512 MB), so it is
+    // decoded at a fraction of its size, never whole.
+    QImage huge(16384, 8200, QImage::Format_RGB888);
+    huge.fill(kBottom);
+    QPainter(&huge).fillRect(0, 0, huge.width(), huge.height() / 2, kTop);
+    app.write("photos/12 big.jpg", encoded(huge, "JPEG"));
+    huge = QImage();
     app.writeWav("photos/2 PORTRAIT.wav");
 
     const auto made = maker::writeSet(planFromPictures({app.file("photos")}, {}, app.file("Data"), false));
     ASSERT_TRUE(made.ok) << made.message.toStdString();
     EXPECT_EQ(contents(made.datPath),
-              "[File]\r\n5\r\n[Picture]\r\nData\\photos\\1 camera.png\r\nData\\photos\\2 portrait.png\r\n"
+              "[File]\r\n6\r\n[Picture]\r\nData\\photos\\1 camera.png\r\nData\\photos\\2 portrait.png\r\n"
               "Data\\photos\\3 clear.png\r\nData\\photos\\10 web.png\r\nData\\photos\\11 edited.png\r\n"
-              "[Sound]\r\n\r\nData\\photos\\2 portrait.wav\r\n\r\n\r\n\r\n");
+              "Data\\photos\\12 big.png\r\n[Sound]\r\n\r\nData\\photos\\2 portrait.wav\r\n\r\n\r\n\r\n\r\n");
 
     load().Command1_Click();
-    ASSERT_EQ(board(), "oooooooooo");
-    for (int k = 0; k < 10; ++k) {
+    ASSERT_EQ(board(), QString(12, 'o'));
+    for (int k = 0; k < 12; ++k) {
         const QImage picture = form->Picture1[k]->picture();
         EXPECT_PRED2(near, picture.pixel(49, 12), kTop) << k;
         EXPECT_PRED2(near, picture.pixel(49, 86), form->CardValue[k] == 2 ? qRgba(0, 0, 0, 0) : kBottom) << k;
@@ -74,22 +81,6 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
     }
     find(1);
     EXPECT_EQ(take().at(0), "sound 2 portrait.wav");
-}
-
-// A phone's 200-megapixel mode: more than the game holds as one picture (512 MB), so it is
-// decoded at half its size, never whole.
-TEST_F(Make, TakesAPhotoTooBigToHoldWholeAtAFractionOfItsSize) {
-    QImage huge(16384, 8200, QImage::Format_RGB888);
-    huge.fill(kBottom);
-    QPainter(&huge).fillRect(0, 0, huge.width(), huge.height() / 2, kTop);
-    app.write("photos/1.jpg", encoded(huge, "JPEG"));
-    huge = QImage();
-    QString why;
-    const QImage upright = uprightPicture(app.file("photos/1.jpg"), &why);
-    EXPECT_EQ(upright.size(), QSize(8192, 4100)) << why.toStdString();
-    const QImage card = cardPicture(upright, {}, 99);
-    EXPECT_TRUE(near(card.pixel(49, 10), kTop) && near(card.pixel(49, 90), kBottom));
-    EXPECT_TRUE(maker::writeSet(planFromPictures({app.file("photos")}, {}, app.file("Data"), false)).ok);
 }
 
 TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
