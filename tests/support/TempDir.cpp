@@ -106,11 +106,12 @@ QByteArray pngBomb() {
 }
 
 QByteArray jpegBomb() {
-    return QByteArray::fromBase64(
+    QByteArray jpeg = QByteArray::fromBase64(
         "/9j/4AAQSkZJRgABAQAAAQABAAD/2wBDABALDA4MChAODQ4SERATGCgaGBYWGDEjJR0oOjM9PDkz"
         "ODdASFxOQERXRTc4UG1RV19iZ2hnPk1xeXBkeFxlZ2P/wgALCHgYiAABAREA/8QAFAABAAAAAAAA"
         "AAAAAAAAAAAABf/aAAgBAQAAAAEh6HUQAQEAAAAAAAAAAAAAAAAAAAAT2ggAAf8BAAEFApppvwE7"
         "/+EQAQAQAAMAAAAAAAAAAAAAAAAAAAAQcf9O9wgBAQABPxApV//Z");
+    return jpeg.replace(jpeg.indexOf("\xff\xc2") + 5, 4, QByteArray("\x25\x1c\x25\x1c", 4));
 }
 
 QByteArray withExif(const QByteArray& jpeg, quint16 orientation, const QByteArray& thumbnail, QSize pixels) {

@@ -61,7 +61,8 @@ QByteArray png(int width, int height, int depth, int colourType, const QByteArra
                const QByteArray& before = {}, bool interlaced = false);
 // A 30000 x 30000 grey PNG: 6 MB on disk, 900 MB once inflated.
 QByteArray pngBomb();
-// 210 bytes of progressive JPEG that claim 34816 x 30744 pixels (found by fuzz_picture).
+// 210 bytes of progressive grey JPEG that claim 9500 x 9500 pixels, 180 MB of coefficients (found
+// by fuzz_picture, claiming 34816 x 30744).
 QByteArray jpegBomb();
 // A JPEG with an Exif segment after its start: the orientation tag and, when given, an
 // embedded thumbnail and the photo's size, as a phone writes them.
