@@ -29,8 +29,7 @@ namespace {
 
 // Blocks of 10 ms: the level each is named by (as above), or -1, and its loudest sample.
 struct Block {
-    int level;
-    int peak;
+    int level, peak;
 };
 
 std::vector<Block> blocks(const char* path) {

@@ -12,7 +12,6 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QThread>
@@ -169,13 +168,8 @@ TEST_F(Play, ElevenToTwentyOnePairsAreDealtOnSmallCardsUpToTenOnLargeOnes) {
     EXPECT_EQ(form->Picture1[7]->geometry(), QRect(16, 91, 67, 67));
     EXPECT_EQ(form->Shape1[7]->placement(), QRect(1, 1, 61, 61));
     // A child's double-click marks a card as one click does.
-    using enum QEvent::Type;
-    for (const QEvent::Type type :
-         {MouseButtonPress, MouseButtonRelease, MouseButtonPress, MouseButtonDblClick, MouseButtonRelease}) {
-        QMouseEvent event(type, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
-                          type == MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form->Picture1[0], &event);
-    }
+    for (const auto action : {QTest::MouseClick, QTest::MousePress, QTest::MouseDClick, QTest::MouseRelease})
+        QTest::mouseEvent(action, form->Picture1[0], Qt::LeftButton, {}, {5, 5});
     const QImage card = form->Picture1[0]->grab().toImage();
     EXPECT_EQ(card.pixel(33, 33), colour(form->CardValue[0]));
     EXPECT_EQ(card.pixel(4, 33), SelectionFrame::kColour);

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
-#include <QStringEncoder>
 
 #include <filesystem>
 #include <fstream>
@@ -57,18 +56,25 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
     app.write("photos/3 clear.png", encoded(photo(100, 100, qRgba(0, 0, 0, 0)), "PNG"));
     app.write("photos/10 web.webp", encoded(photo(300, 240), "WEBP"));
     app.write("photos/11 edited.jpg", withXmpFirst(withExif(encoded(storedTurned, "JPEG"), 6)));
+    // A phone's 200-megapixel mode: more than the game holds as one picture (512 MB), so it is
+    // decoded at a fraction of its size, never whole.
+    QImage huge(16384, 8200, QImage::Format_RGB888);
+    huge.fill(kBottom);
+    QPainter(&huge).fillRect(0, 0, huge.width(), huge.height() / 2, kTop);
+    app.write("photos/12 big.jpg", encoded(huge, "JPEG"));
+    huge = QImage();
     app.writeWav("photos/2 PORTRAIT.wav");
 
     const auto made = maker::writeSet(planFromPictures({app.file("photos")}, {}, app.file("Data"), false));
     ASSERT_TRUE(made.ok) << made.message.toStdString();
     EXPECT_EQ(contents(made.datPath),
-              "[File]\r\n5\r\n[Picture]\r\nData\\photos\\1 camera.png\r\nData\\photos\\2 portrait.png\r\n"
+              "[File]\r\n6\r\n[Picture]\r\nData\\photos\\1 camera.png\r\nData\\photos\\2 portrait.png\r\n"
               "Data\\photos\\3 clear.png\r\nData\\photos\\10 web.png\r\nData\\photos\\11 edited.png\r\n"
-              "[Sound]\r\n\r\nData\\photos\\2 portrait.wav\r\n\r\n\r\n\r\n");
+              "Data\\photos\\12 big.png\r\n[Sound]\r\n\r\nData\\photos\\2 portrait.wav\r\n\r\n\r\n\r\n\r\n");
 
     load().Command1_Click();
-    ASSERT_EQ(board(), "oooooooooo");
-    for (int k = 0; k < 10; ++k) {
+    ASSERT_EQ(board(), QString(12, 'o'));
+    for (int k = 0; k < 12; ++k) {
         const QImage picture = form->Picture1[k]->picture();
         EXPECT_PRED2(near, picture.pixel(49, 12), kTop) << k;
         EXPECT_PRED2(near, picture.pixel(49, 86), form->CardValue[k] == 2 ? qRgba(0, 0, 0, 0) : kBottom) << k;
@@ -76,22 +82,6 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
     }
     find(1);
     EXPECT_EQ(take().at(0), "sound 2 portrait.wav");
-}
-
-// A phone's 200-megapixel mode: more than the game holds as one picture (512 MB), so it is
-// decoded at half its size, never whole.
-TEST_F(Make, TakesAPhotoTooBigToHoldWholeAtAFractionOfItsSize) {
-    QImage huge(16384, 8200, QImage::Format_RGB888);
-    huge.fill(kBottom);
-    QPainter(&huge).fillRect(0, 0, huge.width(), huge.height() / 2, kTop);
-    app.write("photos/1.jpg", encoded(huge, "JPEG"));
-    huge = QImage();
-    QString why;
-    const QImage upright = uprightPicture(app.file("photos/1.jpg"), &why);
-    EXPECT_EQ(upright.size(), QSize(8192, 4100)) << why.toStdString();
-    const QImage card = cardPicture(upright, {}, 99);
-    EXPECT_TRUE(near(card.pixel(49, 10), kTop) && near(card.pixel(49, 90), kBottom));
-    EXPECT_TRUE(maker::writeSet(planFromPictures({app.file("photos")}, {}, app.file("Data"), false)).ok);
 }
 
 TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
@@ -236,8 +226,7 @@ TEST(MakeReplaces, OnlyWhatItMadeAndRemovesWhatAKilledRunLeft) {
     // Another set's picture, a name from a Windows zip and a pipe where the list names a made
     // file stay, and nothing waits on the pipe; a killed run's folder that is a link, and a
     // set folder that is one, leave what they point to alone.
-    const QByteArray neko =
-        QFile::encodeName(dir.file("Data/pets/")) + QStringEncoder("windows-31j").encode(u"ねこ.jpg");
+    const QByteArray neko = QFile::encodeName(dir.file("Data/pets/")) + windows932("ねこ.jpg");
     std::ofstream(neko.toStdString()) << "x";
     dir.write("Data/other.dat", "[File]\r\n2\r\n[Picture]\r\nData\\pets\\dog.jpg\r\nData\\pets\\dog.jpg\r\n"
                                 "[Sound]\r\n\r\nData\\pets\\dog-2.png\r\n");  // after a pair without a sound
@@ -278,15 +267,15 @@ TEST(MakeReplaces, NothingOnAFileSystemThatCannotPromiseNotTo) {
 // their sounds, and check reads such a set file and such entries, as the game does.
 TEST(MakeAndCheck, TakeShiftJisNamesFromAWindowsZip) {
     TempDir dir;
-    const QByteArray root = QFile::encodeName(dir.path()) + '/', inu = QStringEncoder("windows-31j").encode(u"いぬ");
+    const QByteArray root = QFile::encodeName(dir.path()) + '/', inu = windows932("いぬ");
     dir.mkdir("zip"), dir.mkdir("Data");
     const auto writeBytes = [&](const QByteArray& name, const QByteArray& bytes) {
         EXPECT_TRUE(std::ofstream(root + name, std::ios::binary).write(bytes.data(), bytes.size())) << name.data();
     };
     writeBytes("zip/" + inu + ".png", encoded(photo(40, 40), "PNG"));
     writeBytes("zip/" + inu + ".wav", squareWav(0.2, 60));
-    writeBytes("Data/" + inu + ".dat", QStringEncoder("windows-31j").encode(
-        u"[File]\r\n1\r\n[Picture]\r\nzip\\いぬ.png\r\n[Sound]\r\nzip\\いぬ.wav\r\n"));
+    writeBytes("Data/" + inu + ".dat",
+               windows932("[File]\r\n1\r\n[Picture]\r\nzip\\いぬ.png\r\n[Sound]\r\nzip\\いぬ.wav\r\n"));
     const auto made = writeSet(planFromPictures({dir.file("zip")}, "zip", dir.file("Data"), false));
     ASSERT_TRUE(made.ok) << made.message.toStdString();
     for (const QString& set : {made.datPath, dir.file("Data/いぬ.dat")})

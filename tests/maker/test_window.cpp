@@ -22,14 +22,8 @@ namespace {
 
 using namespace test;
 
-// A photo whose every pixel differs from its neighbours, so that a cut in a different
-// place gives different cards.
 QString writePhoto(const TempDir& dir, const QString& relative, QSize size) {
-    QImage photo(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            photo.setPixel(x, y, qRgb(x * 255 / size.width(), y * 2 % 256, 90));
-    return dir.write(relative, encoded(photo, "PNG"));
+    return dir.write(relative, encoded(textured(size), "PNG"));
 }
 
 // Every file under a folder, by its path relative to the folder, with its bytes.

@@ -8,10 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QtEndian>
 
 #include <zlib.h>
@@ -23,51 +21,36 @@
 namespace kavimo::test {
 namespace {
 
-QImage photo(QImage::Format format, int width = 150, int height = 100) {
-    QImage image(width, height, QImage::Format_ARGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgba((x * 5) ^ y, y * 3, (x * y) % 251, 40 + x + y));
-    return image.convertToFormat(format, Qt::ThresholdDither);
-}
-
-QByteArray jpeg(const QImage& image, bool progressive) {
-    QBuffer buffer;  // opened by the writer
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(progressive);
-    return writer.write(image), buffer.data();
-}
+QByteArray jpeg(const QImage& image, bool progressive) { return encoded(image, "JPEG", -1, progressive); }
 
 // The BMP with its rows stored from the top, as some programs write it: a negative height.
-QByteArray topDown(QByteArray bmp) {
-    const qint32 offset = qFromLittleEndian<qint32>(bmp.constData() + 10);
-    const qint32 height = qFromLittleEndian<qint32>(bmp.constData() + 22);
-    const qsizetype row = (bmp.size() - offset) / height;
-    QByteArray rows;
-    for (qint32 y = height - 1; y >= 0; --y) rows += bmp.mid(offset + y * row, row);
-    qToLittleEndian<qint32>(-height, bmp.data() + 22);
-    return bmp.left(offset) + rows;
+QByteArray topDown(const QImage& image) {
+    QByteArray bmp = encoded(image.mirrored(), "BMP");  // its rows from the bottom: the image's from the top
+    qToLittleEndian<qint32>(-image.height(), bmp.data() + 22);
+    return bmp;
 }
 
 // A card shows the top-left corner of its picture. Of a PNG only the rows down to the
 // card's edge are decoded, of a progressive JPEG a file cut short in height; either way
 // the card shows what Qt's decode of the whole file shows there.
 TEST(CardPicture, IsTheCornerOfTheWholePictureHoweverItIsDecoded) {
-    const QImage rgb = photo(QImage::Format_RGB32), tall = photo(QImage::Format_RGB32, 333, 517);
+    const QImage rgb = textured({150, 100}), tall = textured({333, 517});
+    const QImage palette = textured(rgb.size(), QImage::Format_Indexed8);
+    const QImage deep = textured(rgb.size(), QImage::Format_RGBA64);
     const QByteArray damaged = encoded(rgb, "PNG").replace("IDAT\x78", "IDAT\x55");  // no zlib stream
     const QByteArray restartsThenScan("\xff\xdd\0\4\0\2\xff\xda", 8);  // a restart interval before every scan
     const QByteArray withRestarts = jpeg(tall, true).replace("\xff\xda", restartsThenScan);
     // topOnly: decoded down to the card's edge only.
     const struct { const char* name; QByteArray bytes; bool topOnly; } pictures[] = {
         {.name = "RGB PNG", .bytes = encoded(rgb, "PNG"), .topOnly = true},
-        {.name = "palette PNG", .bytes = encoded(photo(QImage::Format_Indexed8), "PNG"), .topOnly = true},
-        {.name = "16-bit PNG", .bytes = encoded(photo(QImage::Format_RGBA64), "PNG"), .topOnly = false},
+        {.name = "palette PNG", .bytes = encoded(palette, "PNG"), .topOnly = true},
+        {.name = "16-bit PNG", .bytes = encoded(deep, "PNG"), .topOnly = false},
         {.name = "PNG damaged in the rows shown", .bytes = damaged, .topOnly = false},
         {.name = "progressive JPEG", .bytes = jpeg(tall, true), .topOnly = true},
         {.name = "progressive JPEG with restart markers", .bytes = withRestarts, .topOnly = false},
         {.name = "baseline JPEG", .bytes = jpeg(tall, false), .topOnly = false},
         {.name = "BMP", .bytes = encoded(rgb, "BMP"), .topOnly = false},
-        {.name = "top-down BMP", .bytes = topDown(encoded(rgb, "BMP")), .topOnly = false},
+        {.name = "top-down BMP", .bytes = topDown(rgb), .topOnly = false},
     };
     TempDir dir;
     for (const auto& p : pictures) {
@@ -162,13 +145,10 @@ TEST(PhotoPreview, ComesFromTheEmbeddedThumbnailOnlyWhenItFitsThePhoto) {
 // A PNG download that did not finish shows in the preview as far as it goes and grey below,
 // as a JPEG cut short does.
 TEST(CutPng, ShowsInThePreviewAsFarAsItGoes) {
-    QBuffer buffer;
-    QImageWriter writer(&buffer, "png");
-    writer.setCompression(0);  // stored: the rows lie in the file in order
-    ASSERT_TRUE(writer.write(quarters({200, 200})));
+    const QByteArray stored = encoded(quarters({200, 200}), "PNG", 100);
     TempDir dir;
-    const QImage preview =
-        pictures::load(dir.write("cut.png", buffer.data().left(buffer.size() * 2 / 5)), {QSize(), QSize(49, 49)});
+    const QString cut = dir.write("cut.png", stored.left(stored.size() * 2 / 5));
+    const QImage preview = pictures::load(cut, {QSize(), QSize(49, 49)});
     ASSERT_EQ(preview.size(), QSize(49, 49));
     EXPECT_EQ(colourOf(preview.pixel(3, 3)), red);
     EXPECT_EQ(colourOf(preview.pixel(45, 3)), green);
@@ -180,9 +160,8 @@ TEST(CutPng, ShowsInThePreviewAsFarAsItGoes) {
 // card, the preview and the closing picture alike (the closing picture is loaded as a card
 // of the window's size).
 TEST(PictureBeyondTheBudget, IsRefusedForCardPreviewAndClosingPictureAlike) {
-    QByteArray jpegBytes = jpegBomb(), bmp = encoded(photo(QImage::Format_RGB32, 8, 8), "BMP");
-    // A progressive grey JPEG of 9500 x 9500 (180 MB of coefficients), a BMP of 7000 x 7000 (196 MB).
-    jpegBytes.replace(jpegBytes.indexOf("\xff\xc2") + 5, 4, QByteArray("\x25\x1c\x25\x1c", 4));
+    // A progressive JPEG of 9500 x 9500 (180 MB of coefficients), a BMP of 7000 x 7000 (196 MB).
+    QByteArray jpegBytes = jpegBomb(), bmp = encoded(textured({8, 8}), "BMP");
     for (int i = 0; i < 4; ++i) bmp[18 + i] = bmp[22 + i] = char(7000 >> (8 * i));  // little-endian
     TempDir dir;
     const std::pair<QByteArray, QSize> cases[] = {{jpegBytes, {9500, 9500}}, {bmp, {7000, 7000}}};
@@ -196,27 +175,23 @@ TEST(PictureBeyondTheBudget, IsRefusedForCardPreviewAndClosingPictureAlike) {
     }
 }
 
-// An RGBA PNG of side x side in 0.5 MB, written a row at a time: its left half red, its right
+// An RGBA PNG of side x side in a few MB, written a row at a time: its left half red, its right
 // half blue. The first row in full, the rows below it "same as above" (filter Up).
 QByteArray hugePng(size_t side) {
-    std::vector<uchar> first(side * 4 + 1), up(first.size()), buffer(1 << 16);
+    std::vector<uchar> first(side * 4 + 1), up(first.size());
     up[0] = 2;
     // Red or blue, and opaque.
     for (size_t x = 0; x < side; ++x) first[x * 4 + (x < side / 2 ? 1 : 3)] = first[x * 4 + 4] = 255;
+    QByteArray out(4 << 20, '\0');  // 2.3 MB for 11500 rows: one too small would cut the PNG short
     z_stream zlib{};
     deflateInit(&zlib, Z_BEST_SPEED);
-    QByteArray out;
+    zlib.next_out = reinterpret_cast<Bytef*>(out.data()), zlib.avail_out = uInt(out.size());
     for (size_t y = 0; y < side; ++y) {
         zlib.next_in = (y == 0 ? first : up).data();
         zlib.avail_in = uInt(first.size());
-        do {
-            zlib.next_out = buffer.data();
-            zlib.avail_out = uInt(buffer.size());
-            deflate(&zlib, y + 1 == side ? Z_FINISH : Z_NO_FLUSH);
-            out.append(reinterpret_cast<const char*>(buffer.data()),
-                       qsizetype(buffer.size() - zlib.avail_out));
-        } while (zlib.avail_out == 0);
+        deflate(&zlib, y + 1 == side ? Z_FINISH : Z_NO_FLUSH);
     }
+    out.resize(qsizetype(zlib.total_out));
     deflateEnd(&zlib);
     return png(int(side), int(side), 8, 6, out);
 }

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
-#include <QStringEncoder>
 
 #include <filesystem>
 #include <string>
@@ -87,9 +86,6 @@ std::pair<QString, std::vector<QString>> firstPicture(const QString& path) {
     const QString entry = Files::ReadSetEntry(path, index, Files::SectionPicture, platform);
     return {entry, platform.take()};
 }
-
-// Names as the OS holds them: Shift_JIS bytes from an old Windows zip are no UTF-8.
-QByteArray windows932(const QString& text) { return QStringEncoder("windows-31j").encode(text); }
 
 // Qt can neither make nor remove files under names that are not UTF-8; std::filesystem
 // takes the bytes.

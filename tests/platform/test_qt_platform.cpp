@@ -27,16 +27,13 @@ TEST(QtPlatform, ShowsAMessageOverTheGameWithOneOkButtonAndTheIconItsStyleAsksFo
         game.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&game));
         QString seen;
-        QTimer poll;  // looks at the box once it is open, then presses OK
-        QObject::connect(&poll, &QTimer::timeout, [&] {
+        QTimer::singleShot(0, [&] {  // looks at the box, open by then, and presses OK
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            poll.stop();
+            ASSERT_TRUE(box);
             seen = QString("%1 %2 icon %3 buttons %4 over the game %5").arg(box->windowTitle(), box->text());
             seen = seen.arg(box->icon()).arg(int(box->standardButtons())).arg(box->parentWidget() == &game);
             box->button(QMessageBox::Ok)->click();
         });
-        poll.start(5);
         QtPlatform().messageBox("ﾃﾞｰﾀﾌｧｲﾙが見つかりませんでした。", "ｴﾗｰ", s.style);
         const QString wanted = "ｴﾗｰ ﾃﾞｰﾀﾌｧｲﾙが見つかりませんでした。 icon %1 buttons %2 over the game 1";
         EXPECT_EQ(seen.toStdString(), wanted.arg(s.icon).arg(int(QMessageBox::Ok)).toStdString());

@@ -49,11 +49,6 @@ const QByteArray kPairOneIsB = "[File]\r\n2\r\n[Picture]\r\nData\\a\\p0.png\r\nD
 LayOut b(const QByteArray& bytes) {
     return [bytes](const TempDir& app) { app.write("Data/b.png", bytes); };
 }
-QByteArray noise() {  // a JPEG of 120 x 120 random pixels
-    const QByteArray pixels = randomBytes(120 * 120 * 4, 5);
-    const QImage image(reinterpret_cast<const uchar*>(pixels.constData()), 120, 120, QImage::Format_RGB32);
-    return encoded(image, "JPG");
-}
 
 const Log kStartCue{"sound HajimeA@08.wav"};
 // As an empty set file: the reader's box, and the game shown before stays.
@@ -98,7 +93,7 @@ TEST(BadSet, IsReportedInTheGamesOwnWordsAndTheBoardStaysPlayable) {
         {.name = "PictureIsNoPicture", .set = kPairOneIsB, .spoil = b(randomBytes(5000, 3)),
          .outcome = kBadPicture},
         {.name = "PictureIsATruncatedJpegWhoseTopIsShown", .set = kPairOneIsB,
-         .spoil = b(noise().left(2000)),
+         .spoil = b(encoded(textured({120, 120}), "JPG").left(2000)),
          .outcome = {.count = 2, .chosen = "preview ____", .onStart = kStartCue, .started = "oooo"}},
         {.name = "PictureIsADecompressionBomb", .set = kPairOneIsB, .spoil = b(pngBomb()),
          .outcome = kBadPicture},

@@ -5,6 +5,7 @@
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageWriter>
 #include <QtEndian>
 
 #include <random>
@@ -31,10 +32,20 @@ QString TempDir::writePicture(const QString& relative, int width, int height, un
     return write(relative, encoded(image, "PNG"));
 }
 
-QByteArray encoded(const QImage& image, const char* format) {
+QByteArray encoded(const QImage& image, const char* format, int quality, bool progressive) {
     QBuffer buffer;  // opened by the writer
-    image.save(&buffer, format);
-    return buffer.data();
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    writer.setProgressiveScanWrite(progressive);
+    return writer.write(image), buffer.data();
+}
+
+QImage textured(QSize size, QImage::Format format) {
+    QImage image(size, QImage::Format_ARGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgba((x * 5) ^ y, y * 3, (x * y) % 251, 40 + x + y));
+    return image.convertToFormat(format, Qt::ThresholdDither);
 }
 
 // Four bytes, little-endian unless said otherwise.
@@ -95,11 +106,12 @@ QByteArray pngBomb() {
 }
 
 QByteArray jpegBomb() {
-    return QByteArray::fromBase64(
+    QByteArray jpeg = QByteArray::fromBase64(
         "/9j/4AAQSkZJRgABAQAAAQABAAD/2wBDABALDA4MChAODQ4SERATGCgaGBYWGDEjJR0oOjM9PDkz"
         "ODdASFxOQERXRTc4UG1RV19iZ2hnPk1xeXBkeFxlZ2P/wgALCHgYiAABAREA/8QAFAABAAAAAAAA"
         "AAAAAAAAAAAABf/aAAgBAQAAAAEh6HUQAQEAAAAAAAAAAAAAAAAAAAAT2ggAAf8BAAEFApppvwE7"
         "/+EQAQAQAAMAAAAAAAAAAAAAAAAAAAAQcf9O9wgBAQABPxApV//Z");
+    return jpeg.replace(jpeg.indexOf("\xff\xc2") + 5, 4, QByteArray("\x25\x1c\x25\x1c", 4));
 }
 
 QByteArray withExif(const QByteArray& jpeg, quint16 orientation, const QByteArray& thumbnail, QSize pixels) {

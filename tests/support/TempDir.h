@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QString>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -40,12 +41,19 @@ struct CurrentDirGuard {
     ~CurrentDirGuard() { QDir::setCurrent(saved); }
 };
 
+// Names as the OS holds them: Shift_JIS bytes from an old Windows zip are no UTF-8.
+inline QByteArray windows932(const QString& text) { return QStringEncoder("windows-31j").encode(text); }
 // A file's bytes; none when it cannot be read.
 inline QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-QByteArray encoded(const QImage& image, const char* format);
+// The picture as a file of the format; quality as Qt's writers take it (100: a PNG stored,
+// its rows in the file in order).
+QByteArray encoded(const QImage& image, const char* format, int quality = -1, bool progressive = false);
+// A picture whose every pixel differs from its neighbours, so that a cut in a different place
+// shows.
+QImage textured(QSize size, QImage::Format format = QImage::Format_RGB32);
 QByteArray randomBytes(qsizetype count, uint32_t seed);
 // A PNG file around a zlib stream of its rows; `before` holds chunks (PLTE, tRNS) that
 // go before the data.
@@ -53,7 +61,8 @@ QByteArray png(int width, int height, int depth, int colourType, const QByteArra
                const QByteArray& before = {}, bool interlaced = false);
 // A 30000 x 30000 grey PNG: 6 MB on disk, 900 MB once inflated.
 QByteArray pngBomb();
-// 210 bytes of progressive JPEG that claim 34816 x 30744 pixels (found by fuzz_picture).
+// 210 bytes of progressive grey JPEG that claim 9500 x 9500 pixels, 180 MB of coefficients (found
+// by fuzz_picture, claiming 34816 x 30744).
 QByteArray jpegBomb();
 // A JPEG with an Exif segment after its start: the orientation tag and, when given, an
 // embedded thumbnail and the photo's size, as a phone writes them.
