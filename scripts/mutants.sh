@@ -138,6 +138,7 @@ src/maker/MakerWindow.cpp | QShortcut(QKeySequence::Save, this) | QShortcut(QKey
 src/maker/MakerWindow.cpp | saveWhenSettled_ = !saving_; | saveWhenSettled_ = false; | Return or Ctrl+S straight after an edit, before it is checked, does nothing
 src/maker/MakerWindow.cpp | own_.reset();\n    savedDat_.clear(); | savedDat_.clear(); | after "New set", saving a set of the last title replaces it without asking
 src/maker/SetWriter.cpp | if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1; | return -1; | make cannot save a set on an NTFS or exFAT stick mounted through FUSE
+src/maker/MakerWindow.cpp | saveWhenSettled_ = false;  // the parent said not to save | ; | closing without saving while a save waits for the check saves after all
 TABLE
 )
 

@@ -143,6 +143,8 @@ void MakerWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
     } else if (!mayDiscard(tr("Close without saving? The pairs you made here are not saved yet."))) {
         event->ignore();
+    } else {
+        saveWhenSettled_ = false;  // the parent said not to save
     }
 }
 

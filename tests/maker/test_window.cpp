@@ -225,6 +225,11 @@ TEST_F(MakerWindowTest, ReplacesItsOwnSetWithoutAskingUntilAnotherSavesItOrANewO
     window.saveButton->click();
     EXPECT_TRUE(settle() && asked.size() == 5) << asked.join('\n').toStdString();
     EXPECT_TRUE(asked[0].startsWith("Replace") && asked[4].startsWith("Replace"));
+    // Closed without saving (yes) while a save waits for the check: nothing is saved.
+    const QByteArray saved = dat();
+    window.removeButton->click();
+    window.save();
+    EXPECT_TRUE(window.close() && settle() && asked.size() == 6 && dat() == saved);
 }
 
 TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
