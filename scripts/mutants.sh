@@ -74,7 +74,9 @@ src/maker/SetWriter.cpp | lines.join(QStringLiteral("\r | lines.join(QStringLite
 src/maker/CardPictures.cpp | return {(upright.width() - side) / 2, (upright.height() - side) / 2, side, side}; | return {0, 0, side, side}; | a made card is cut from the photo's top-left corner, not its centre
 src/maker/SetWriter.cpp | !title.isEmpty() && !plan.force && | !title.isEmpty() && plan.force && | kavimo-set make saves a new set over an existing one
 src/maker/SetWriter.cpp | if (!made) kept.push_back(name); | | replacing a set deletes the parent's photos and another set's pictures in its folder
-src/maker/SetWriter.cpp | return written && file.error() == QFileDevice::NoError; | return true; | a card that a full disk cut short is taken, and the set reported as made
+src/maker/SetWriter.cpp | return written; | return true; | a card that a full disk cut short is taken, and the set reported as made
+src/maker/SetWriter.cpp | writeAll(file, bytes); | file.write(bytes) == bytes.size(); | a write that a full disk cut short is said to have failed for an "Unknown error"
+src/maker/SetWriter.cpp | QDir(work.path()).relativeFilePath(path) | plan.title | a failed write does not name the file that could not be written
 src/maker/SetWriter.cpp | if (!holdsOldSet(work)) QDir(work).removeRecursively(); | if (!holdsOldSet(work)) continue; | the work folder of a killed run stays for ever
 src/maker/SetCheck.cpp | entriesFollow(lineOf(Files::SectionSound, *count_ - 1)) | entriesFollow(line) | check calls a pair without a sound, as make writes it, sounds shifted onto the next pairs
 src/maker/SetCheck.cpp | fs::openRegular(dat_); | std::make_unique<QFile>(dat_); file->open(QIODevice::ReadOnly); | check cannot read a set file whose name is Shift_JIS bytes

@@ -27,6 +27,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <cstdio>
 #include <map>
 
@@ -144,34 +145,56 @@ private:
     QString error_;
 };
 
-// Whole-file writes that fail when the disk is full: QImage::save and, in Qt 6.4, QSaveFile
-// lose the error of a buffered write that reaches the disk only when the file is closed.
-bool writeWhole(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-    const bool written = file.write(bytes) == bytes.size();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+// A write that stops part-way is not an error to QFile; the next one says why it stopped.
+bool writeAll(QFile& file, const QByteArray& bytes) {
+    for (qint64 done = 0, n; done < bytes.size(); done += n)
+        if ((n = file.write(bytes.constData() + done, bytes.size() - done)) <= 0) return false;
+    return true;
 }
 
-bool copyWhole(const QString& from, const QString& to) {
+// Whole-file writes that fail when the disk is full: QImage::save and, in Qt 6.4, QSaveFile
+// lose the error of a buffered write that reaches the disk only when the file is closed.
+// Each says why it failed in *why, in the system's words ("No space left on device").
+bool writeWhole(const QString& path, const QByteArray& bytes, QString* why) {
+    QFile file(path);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && writeAll(file, bytes);
+    if (written) {
+        file.close();
+        written = file.error() == QFileDevice::NoError;
+    }
+    if (!written) *why = file.errorString();
+    return written;
+}
+
+bool copyWhole(const QString& from, const QString& to, QString* why) {
     const std::unique_ptr<QFile> in = fs::openRegular(from);
+    if (!in) {
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
     QFile out(to);
-    if (!in || !out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        *why = out.errorString();
+        return false;
+    }
     for (QByteArray block; !(block = in->read(qint64{1} << 16)).isEmpty();)
-        if (out.write(block) != block.size()) return false;
+        if (!writeAll(out, block)) {
+            *why = out.errorString();
+            return false;
+        }
     out.close();
+    *why = in->error() != QFileDevice::NoError ? in->errorString() : out.errorString();
     return in->error() == QFileDevice::NoError && out.error() == QFileDevice::NoError;
 }
 
 // Writes to disk all that waits for the file system that holds path: the new set's files
 // before they replace the old set, and the renames before the old files go, so that a power
 // cut leaves one whole set. One call covers every file and rename.
-bool flushToDisk(const QString& path) {
+bool flushToDisk(const QString& path, QString* why = nullptr) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool flushed = ::syncfs(fd) == 0;
-    ::close(fd);
+    const bool flushed = fd >= 0 && ::syncfs(fd) == 0;
+    if (!flushed && why) *why = QString::fromLocal8Bit(std::strerror(errno));
+    if (fd >= 0) ::close(fd);
     return flushed;
 }
 
@@ -209,11 +232,11 @@ std::map<QString, QByteArray> madeList(const QDir& folder) {
     return made;
 }
 
-bool writeMadeList(const QDir& folder) {
+bool writeMadeList(const QDir& folder, QString* why) {
     QByteArray text;
     for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
         text += hashOf(folder.filePath(name)) + ' ' + name.toUtf8() + '\n';
-    return writeWhole(folder.filePath(kMadeList), text);
+    return writeWhole(folder.filePath(kMadeList), text, why);
 }
 
 // The path with its links resolved, as the OS's bytes; "" when it is not there.
@@ -624,10 +647,13 @@ MakeResult writeSet(const SetPlan& given) {
     // A hidden folder beside the sets: the game lists only .dat files, and a rename within
     // one file system is atomic.
     QTemporaryDir work(dir.filePath(kWorkPrefix + QString::number(getpid()) + QStringLiteral("-XXXXXX")));
-    if (!work.isValid()) return fail(Maker::tr("Nothing can be written in %1.").arg(plan.dataDir));
+    if (!work.isValid())
+        return fail(Maker::tr("Nothing can be written in %1 (%2).").arg(plan.dataDir, work.errorString()));
     const QDir folder(work.filePath(plan.title));
-    if (!QDir().mkpath(folder.path()))
-        return fail(Maker::tr("Nothing can be written in %1.").arg(plan.dataDir));
+    // Some file systems take no letters but the Latin ones in a name (fusefat: "Operation not permitted").
+    if (::mkdir(QFile::encodeName(folder.path()).constData(), 0777) != 0)
+        return fail(Maker::tr("The folder \"%1\" cannot be made in %2 (%3). Nothing was changed.")
+                        .arg(plan.title, plan.dataDir, QString::fromLocal8Bit(std::strerror(errno))));
 
     // What stays in the set's folder when it is replaced; the new files take other names.
     const QString finalFolder = dir.filePath(plan.title);
@@ -649,10 +675,13 @@ MakeResult writeSet(const SetPlan& given) {
 
     const int side = cardSide(int(plan.pairs.size()));
     const QString cancelled = Maker::tr("Cancelled; nothing was written.");
-    const QString noRoom =
-        Maker::tr("The set cannot be written in %1: the disk is full, or a file there cannot be written. "
-                  "Nothing was changed.")
-            .arg(plan.dataDir);
+    // Names the file as it would stand in the Data folder, not in the hidden work folder.
+    const auto notWritten = [&](const QString& path, const QString& why) {
+        return Maker::tr("The set cannot be written in %1: %2 cannot be written (%3). Nothing was changed.")
+            .arg(plan.dataDir, QDir(work.path()).relativeFilePath(path), why);
+    };
+    const QString cutShort = Maker::tr("it was written only in part; the disk may be full");
+    QString why;
     for (const PairPlan& pair : plan.pairs) {
         if (detail::cancelled()) return fail(cancelled);
         QString error;
@@ -671,8 +700,8 @@ MakeResult writeSet(const SetPlan& given) {
         QBuffer buffer(&encoded);
         if (!buffer.open(QIODevice::WriteOnly) ||
             !card.save(&buffer, plan.windows ? "JPEG" : "PNG", plan.windows ? 95 : -1) ||
-            !writeWhole(picturePath, encoded))
-            return fail(noRoom);
+            !writeWhole(picturePath, encoded, &why))
+            return fail(notWritten(picturePath, why));
 
         const QString soundPath = folder.filePath(soundFile(plan, pair));
         switch (pair.sound.kind) {
@@ -683,16 +712,16 @@ MakeResult writeSet(const SetPlan& given) {
                     if (!detail::convertToPcmWav(pair.sound.file, soundPath, &error))
                         return fail(Maker::tr("%1 cannot be converted to WAV: %2")
                                         .arg(QFileInfo(pair.sound.file).fileName(), error));
-                    if (!wavWhole(soundPath)) return fail(noRoom);
+                    if (!wavWhole(soundPath)) return fail(notWritten(soundPath, cutShort));
                 } else if (!fs::openRegular(pair.sound.file)) {
                     return fail(Maker::tr("%1 cannot be copied.").arg(pair.sound.file));
-                } else if (!copyWhole(pair.sound.file, soundPath)) {
-                    return fail(noRoom);
+                } else if (!copyWhole(pair.sound.file, soundPath, &why)) {
+                    return fail(notWritten(soundPath, why));
                 }
                 break;
             case SoundChoice::Kind::Spoken:
                 if (!speakToWav(pair.sound.spokenText, soundPath, &error)) return fail(error);
-                if (!wavWhole(soundPath)) return fail(noRoom);
+                if (!wavWhole(soundPath)) return fail(notWritten(soundPath, cutShort));
                 break;
         }
     }
@@ -706,8 +735,9 @@ MakeResult writeSet(const SetPlan& given) {
         bytes = text.toUtf8();
     }
     const QString workDat = work.filePath(plan.title + QStringLiteral(".dat"));
-    if (!writeWhole(workDat, bytes) || !writeMadeList(QDir(folder.path())) || !flushToDisk(work.path()))
-        return fail(noRoom);
+    if (!writeWhole(workDat, bytes, &why)) return fail(notWritten(workDat, why));
+    if (!writeMadeList(QDir(folder.path()), &why)) return fail(notWritten(folder.filePath(kMadeList), why));
+    if (!flushToDisk(work.path(), &why)) return fail(notWritten(folder.path(), why));
 
     // Into place: an old set of that title moves aside first, the set file comes last, so
     // the game never lists a set whose pictures are not all there. What stays is taken from

@@ -106,7 +106,7 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         {.input = "many", .extra = "back\\slash.png", .bytes = encoded(photo(9, 9), "PNG"),
          .says = "Rename it"},
         {.input = "old", .says = "already exists"},
-        {.input = "old", .force = true, .room = 64, .says = "the disk is full"},
+        {.input = "old", .force = true, .room = 64, .says = "old/0.png cannot be written (File too large)"},
         {.input = "many", .extra = "犬.png", .bytes = encoded(photo(9, 9), "PNG"), .speak = true, .says = "kana"},
         {.input = "a title longer than sixty characters, which no child reads under a card", .says = "too long"},
     };

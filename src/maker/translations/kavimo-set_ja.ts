@@ -105,7 +105,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="199"/>
-        <location filename="../SetWriter.cpp" line="519"/>
+        <location filename="../SetWriter.cpp" line="552"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -210,174 +210,183 @@
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="463"/>
+        <location filename="../SetWriter.cpp" line="496"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="465"/>
+        <location filename="../SetWriter.cpp" line="498"/>
         <source>There are no pictures to make a set of: the pictures in folders inside a folder given are not taken. Give such a folder instead, for example %1.</source>
         <translation>セットにする絵がありません: 指定したフォルダーの中のフォルダーにある絵は使われません。代わりにそのフォルダーを指定してください。たとえば %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="469"/>
+        <location filename="../SetWriter.cpp" line="502"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="473"/>
+        <location filename="../SetWriter.cpp" line="506"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="475"/>
+        <location filename="../SetWriter.cpp" line="508"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="482"/>
+        <location filename="../SetWriter.cpp" line="515"/>
         <source>&quot;%1&quot; in %2 is a link to somewhere else, which kavimo-set does not replace. Choose another title.</source>
         <translation>%2 の「%1」は別の場所へのリンクなので、kavimo-set は置き換えません。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="486"/>
+        <location filename="../SetWriter.cpp" line="519"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="489"/>
+        <location filename="../SetWriter.cpp" line="522"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="493"/>
+        <location filename="../SetWriter.cpp" line="526"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="500"/>
+        <location filename="../SetWriter.cpp" line="533"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="505"/>
+        <location filename="../SetWriter.cpp" line="538"/>
         <source>A run of kavimo-set that was stopped while replacing a set left that set&apos;s files in %1. Move them back into %2.</source>
         <translation>セットを置き換えている途中で止められた kavimo-set が、そのセットのファイルを %1 に残しています。%2 に戻してください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="509"/>
+        <location filename="../SetWriter.cpp" line="542"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="512"/>
+        <location filename="../SetWriter.cpp" line="545"/>
         <source>Nothing can be written in %1. Choose a folder of your own.</source>
         <translation>%1 には書き込めません。自分のフォルダーを選んでください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="516"/>
+        <location filename="../SetWriter.cpp" line="549"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="539"/>
+        <location filename="../SetWriter.cpp" line="572"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="541"/>
+        <location filename="../SetWriter.cpp" line="574"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="546"/>
+        <location filename="../SetWriter.cpp" line="579"/>
         <location filename="../Sounds.cpp" line="88"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="553"/>
+        <location filename="../SetWriter.cpp" line="586"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="560"/>
+        <location filename="../SetWriter.cpp" line="593"/>
         <source>%1 It is left out.</source>
         <translation>これは入れません: %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="565"/>
+        <location filename="../SetWriter.cpp" line="598"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="574"/>
+        <location filename="../SetWriter.cpp" line="607"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="611"/>
+        <location filename="../SetWriter.cpp" line="644"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="617"/>
-        <location filename="../SetWriter.cpp" line="620"/>
-        <source>Nothing can be written in %1.</source>
-        <translation>%1 に書き込めません。</translation>
+        <location filename="../SetWriter.cpp" line="651"/>
+        <source>Nothing can be written in %1 (%2).</source>
+        <translation>%1 に書き込めません（%2）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="641"/>
+        <location filename="../SetWriter.cpp" line="655"/>
+        <source>The folder &quot;%1&quot; cannot be made in %2 (%3). Nothing was changed.</source>
+        <translation>%2 にフォルダ「%1」を作れません（%3）。何も変えていません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="680"/>
+        <source>The set cannot be written in %1: %2 cannot be written (%3). Nothing was changed.</source>
+        <translation>%1 にセットを書き込めません。%2 を書き込めません（%3）。何も変えていません。</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="683"/>
+        <source>it was written only in part; the disk may be full</source>
+        <translation>一部しか書き込めませんでした。ディスクがいっぱいかもしれません</translation>
+    </message>
+    <message>
+        <location filename="../SetWriter.cpp" line="677"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="643"/>
-        <source>The set cannot be written in %1: the disk is full, or a file there cannot be written. Nothing was changed.</source>
-        <translation>%1 にセットを書き込めません。ディスクがいっぱいか、そこにファイルを書き込めません。何も変えていません。</translation>
-    </message>
-    <message>
-        <location filename="../SetWriter.cpp" line="674"/>
+        <location filename="../SetWriter.cpp" line="713"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="678"/>
+        <location filename="../SetWriter.cpp" line="717"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="711"/>
+        <location filename="../SetWriter.cpp" line="751"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="723"/>
+        <location filename="../SetWriter.cpp" line="763"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="733"/>
+        <location filename="../SetWriter.cpp" line="773"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="746"/>
+        <location filename="../SetWriter.cpp" line="786"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="758"/>
+        <location filename="../SetWriter.cpp" line="798"/>
         <source>The set says %1 pairs, but names %2 pictures: those are opened.</source>
         <translation>このセットには %1 組とありますが、絵は %2 枚しか書かれていません。その分だけ開きました。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="765"/>
+        <location filename="../SetWriter.cpp" line="805"/>
         <source>The picture %1 is missing: its pair is left out.</source>
         <translation>絵 %1 がありません。その組は入れていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="777"/>
+        <location filename="../SetWriter.cpp" line="817"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -566,249 +575,249 @@
         <translation>保存しないで閉じますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="252"/>
+        <location filename="../MakerWindow.cpp" line="254"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="253"/>
+        <location filename="../MakerWindow.cpp" line="255"/>
         <source>New set</source>
         <translation>新しいセット</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="254"/>
+        <location filename="../MakerWindow.cpp" line="256"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="255"/>
+        <location filename="../MakerWindow.cpp" line="257"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="256"/>
+        <location filename="../MakerWindow.cpp" line="258"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="257"/>
+        <location filename="../MakerWindow.cpp" line="259"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="258"/>
+        <location filename="../MakerWindow.cpp" line="260"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="259"/>
+        <location filename="../MakerWindow.cpp" line="261"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="260"/>
+        <location filename="../MakerWindow.cpp" line="262"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="261"/>
+        <location filename="../MakerWindow.cpp" line="263"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="262"/>
+        <location filename="../MakerWindow.cpp" line="264"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="264"/>
+        <location filename="../MakerWindow.cpp" line="266"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="265"/>
+        <location filename="../MakerWindow.cpp" line="267"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="266"/>
+        <location filename="../MakerWindow.cpp" line="268"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="267"/>
+        <location filename="../MakerWindow.cpp" line="269"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="268"/>
+        <location filename="../MakerWindow.cpp" line="270"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="269"/>
-        <location filename="../MakerWindow.cpp" line="791"/>
+        <location filename="../MakerWindow.cpp" line="271"/>
+        <location filename="../MakerWindow.cpp" line="793"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="270"/>
+        <location filename="../MakerWindow.cpp" line="272"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="272"/>
+        <location filename="../MakerWindow.cpp" line="274"/>
         <source>Drag the square or move it with the arrow keys; the wheel or + and - change its size.</source>
         <translation>四角はドラッグか矢印キーで動かせます。ホイールか + と - で大きさが変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="288"/>
+        <location filename="../MakerWindow.cpp" line="290"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="289"/>
+        <location filename="../MakerWindow.cpp" line="291"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="295"/>
+        <location filename="../MakerWindow.cpp" line="297"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="295"/>
+        <location filename="../MakerWindow.cpp" line="297"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="297"/>
+        <location filename="../MakerWindow.cpp" line="299"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="329"/>
+        <location filename="../MakerWindow.cpp" line="331"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="330"/>
+        <location filename="../MakerWindow.cpp" line="332"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="346"/>
+        <location filename="../MakerWindow.cpp" line="348"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="423"/>
+        <location filename="../MakerWindow.cpp" line="425"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="495"/>
+        <location filename="../MakerWindow.cpp" line="497"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="497"/>
+        <location filename="../MakerWindow.cpp" line="499"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="551"/>
+        <location filename="../MakerWindow.cpp" line="553"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="553"/>
+        <location filename="../MakerWindow.cpp" line="555"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="555"/>
+        <location filename="../MakerWindow.cpp" line="557"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="557"/>
+        <location filename="../MakerWindow.cpp" line="559"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="582"/>
+        <location filename="../MakerWindow.cpp" line="584"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="263"/>
-        <location filename="../MakerWindow.cpp" line="668"/>
+        <location filename="../MakerWindow.cpp" line="265"/>
+        <location filename="../MakerWindow.cpp" line="670"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="618"/>
+        <location filename="../MakerWindow.cpp" line="620"/>
         <source>Start a new set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで新しいセットを始めますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="753"/>
+        <location filename="../MakerWindow.cpp" line="755"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="767"/>
+        <location filename="../MakerWindow.cpp" line="769"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="816"/>
+        <location filename="../MakerWindow.cpp" line="818"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="827"/>
+        <location filename="../MakerWindow.cpp" line="829"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="844"/>
+        <location filename="../MakerWindow.cpp" line="846"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="857"/>
+        <location filename="../MakerWindow.cpp" line="859"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="864"/>
+        <location filename="../MakerWindow.cpp" line="866"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="871"/>
+        <location filename="../MakerWindow.cpp" line="873"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="877"/>
+        <location filename="../MakerWindow.cpp" line="879"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="886"/>
+        <location filename="../MakerWindow.cpp" line="888"/>
         <source>Save the set first: the game plays it as it was last saved.</source>
         <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="891"/>
+        <location filename="../MakerWindow.cpp" line="893"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="899"/>
+        <location filename="../MakerWindow.cpp" line="901"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
