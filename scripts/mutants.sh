@@ -77,6 +77,9 @@ src/maker/SetWriter.cpp | if (!made) kept.push_back(name); | | replacing a set d
 src/maker/SetWriter.cpp | return written; | return true; | a card that a full disk cut short is taken, and the set reported as made
 src/maker/SetWriter.cpp | writeAll(file, bytes); | file.write(bytes) == bytes.size(); | a write that a full disk cut short is said to have failed for an "Unknown error"
 src/maker/SetWriter.cpp | QDir(work.path()).relativeFilePath(path) | plan.title | a failed write does not name the file that could not be written
+src/platform/SoundDecoder.cpp | if (bytes == 0 && body < fileSize) { | if (false) { | a recording whose data size was never written plays the fallback sound
+src/maker/Sounds.cpp | || sub == SF_FORMAT_PCM_U8) && info.frames > 0; | || sub == SF_FORMAT_PCM_U8); | make --windows copies a recording whose data size was never written, silent there
+src/maker/Sounds.cpp | if (!source || in.frames == 0) { | if (!source) { | make --windows converts a recording whose data size was never written to silence
 src/maker/SetWriter.cpp | if (!holdsOldSet(work)) QDir(work).removeRecursively(); | if (!holdsOldSet(work)) continue; | the work folder of a killed run stays for ever
 src/maker/SetCheck.cpp | entriesFollow(lineOf(Files::SectionSound, *count_ - 1)) | entriesFollow(line) | check calls a pair without a sound, as make writes it, sounds shifted onto the next pairs
 src/maker/SetCheck.cpp | fs::openRegular(dat_); | std::make_unique<QFile>(dat_); file->open(QIODevice::ReadOnly); | check cannot read a set file whose name is Shift_JIS bytes

@@ -112,15 +112,15 @@ bool isPcmWav(const QString& file) {
     const SndFilePtr sound = openForReading(file, info, nullptr);
     const int sub = info.format & SF_FORMAT_SUBMASK;
     return sound && (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV &&
-           (sub == SF_FORMAT_PCM_16 || sub == SF_FORMAT_PCM_U8);
+           (sub == SF_FORMAT_PCM_16 || sub == SF_FORMAT_PCM_U8) && info.frames > 0;
 }
 
 bool convertToPcmWav(const QString& from, const QString& to, QString* error) {
     SF_INFO in;
     const SndFilePtr source = openForReading(from, in, error);
-    if (!source) {
-        // What only the game's decoder reads (ADPCM with ffmpeg's extensible header) is
-        // written as the game plays it.
+    if (!source || in.frames == 0) {
+        // What only the game's decoder reads (ADPCM with ffmpeg's extensible header, a
+        // recording whose data size was never written) is written as the game plays it.
         const std::vector<int16_t> heard = SoundDecoder::decodeWhole(fs::nativePath(from));
         if (heard.empty()) return false;
         SF_INFO out{0, SoundDecoder::kRate, SoundDecoder::kChannels, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};

@@ -111,57 +111,98 @@ bool isPromisedFormat(int format) {
 constexpr quint16 kExtensible = 0xfffe;
 constexpr char kGuidTail[] = "\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71";
 constexpr quint16 kImaAdpcm = 0x11, kMsAdpcm = 0x02;
-// Where the "fmt " chunk starts; its plain fields; the extensible ones after them.
-constexpr qsizetype kFmtAt = 12, kPlainFmtBytes = 18, kExtensibleBytes = 22;
+// The plain fields of a "fmt " chunk; the extensible ones after them.
+constexpr qsizetype kPlainFmtBytes = 18, kExtensibleBytes = 22;
+// What a header that is rewritten may hold before the sound's data: a few chunks of
+// metadata. Any other file is read as it is.
+constexpr qsizetype kMaxHeadBytes = qsizetype{1} << 16;
+constexpr int kMaxChunks = 32;
+
+QByteArray littleEndian32(quint32 value) {
+    QByteArray bytes(4, '\0');
+    qToLittleEndian<quint32>(value, bytes.data());
+    return bytes;
+}
+
+// The plain "fmt " chunk body for an extensible one of IMA or MS ADPCM; nothing for any other.
+std::optional<QByteArray> plainFormat(const QByteArray& fmt) {
+    if (fmt.size() < kPlainFmtBytes + kExtensibleBytes) return std::nullopt;
+    const auto* b = reinterpret_cast<const uchar*>(fmt.constData());
+    const quint16 extra = qFromLittleEndian<quint16>(b + 16);
+    const quint16 tag = qFromLittleEndian<quint16>(b + kPlainFmtBytes + 6);
+    if (qFromLittleEndian<quint16>(b) != kExtensible || extra < kExtensibleBytes ||
+        fmt.size() < kPlainFmtBytes + extra || std::memcmp(b + kPlainFmtBytes + 8, kGuidTail, 14) != 0 ||
+        (tag != kImaAdpcm && tag != kMsAdpcm))
+        return std::nullopt;
+    // The block description that follows the extensible part.
+    const QByteArray description = fmt.mid(kPlainFmtBytes + kExtensibleBytes, extra - kExtensibleBytes);
+    QByteArray plain = fmt.left(kPlainFmtBytes);
+    qToLittleEndian<quint16>(tag, plain.data());
+    qToLittleEndian<quint16>(quint16(description.size()), plain.data() + 16);
+    return plain + description;
+}
 
 }  // namespace
 
-// ffmpeg writes IMA and MS ADPCM above 48 kHz with an extensible format header, which
-// libsndfile reads only for PCM, float and the two laws. Such a file is read with its plain
-// header in front: the same fields, the ADPCM block description after them, the same data.
+// Two WAVs that other players play and libsndfile misreads are read with another header in
+// front, the same data after it:
+// - ffmpeg writes IMA and MS ADPCM above 48 kHz with an extensible format header, which
+//   libsndfile reads only for PCM, float and the two laws: it gets the plain header.
+// - A recorder that stopped before it finished (an app closed, a battery gone) leaves the
+//   data's size at 0, which libsndfile takes for no sound: it gets the rest of the file.
 // Hand-written: no Debian library rewrites a WAV header and libsndfile has no option for it.
 struct SoundDecoder::PlainWav {
     int fd = -1;
-    QByteArray head;      // the file's start, up to and with the plain "fmt " chunk
+    QByteArray head;      // the file's start, up to and with the "data" chunk's header
     sf_count_t skip = 0;  // the bytes of the file that head stands for
     sf_count_t size = 0;  // of the file as libsndfile sees it
     sf_count_t pos = 0;
 
-    // The plain header for a WAV whose first chunk is an extensible "fmt " of IMA or MS
-    // ADPCM; nothing for any other file.
+    // The header to read in front of the file's data, when it needs another; nothing for any
+    // other file.
     static std::optional<PlainWav> of(int fd, sf_count_t fileSize) {
-        char start[kFmtAt + 8 + 80];
-        const ssize_t got = pread(fd, start, sizeof start, 0);
-        if (got < kFmtAt + 8 + kPlainFmtBytes + kExtensibleBytes || std::memcmp(start, "RIFF", 4) != 0 ||
-            std::memcmp(start + 8, "WAVEfmt ", 8) != 0)
+        char riff[12];
+        if (pread(fd, riff, sizeof riff, 0) != sizeof riff || std::memcmp(riff, "RIFF", 4) != 0 ||
+            std::memcmp(riff + 8, "WAVE", 4) != 0)
             return std::nullopt;
-        const auto* fmt = reinterpret_cast<const uchar*>(start + kFmtAt + 8);
-        const quint32 fmtBytes = qFromLittleEndian<quint32>(start + kFmtAt + 4);
-        const quint16 extra = qFromLittleEndian<quint16>(fmt + 16);
-        const quint16 tag = qFromLittleEndian<quint16>(fmt + kPlainFmtBytes + 6);
-        if (qFromLittleEndian<quint16>(fmt) != kExtensible || extra < kExtensibleBytes ||
-            fmtBytes < kPlainFmtBytes + extra || kFmtAt + 8 + kPlainFmtBytes + extra > got ||
-            std::memcmp(fmt + kPlainFmtBytes + 8, kGuidTail, 14) != 0)
-            return std::nullopt;
-        if ((tag != kImaAdpcm && tag != kMsAdpcm) || kFmtAt + 8 + sf_count_t{fmtBytes} > fileSize)
-            return std::nullopt;
-        // The block description that follows the extensible part.
-        const QByteArray description(reinterpret_cast<const char*>(fmt) + kPlainFmtBytes + kExtensibleBytes,
-                                     extra - kExtensibleBytes);
-        QByteArray plain(reinterpret_cast<const char*>(fmt), kPlainFmtBytes);
-        qToLittleEndian<quint16>(tag, plain.data());
-        qToLittleEndian<quint16>(quint16(description.size()), plain.data() + 16);
-        plain += description;
-        PlainWav wav;
-        wav.fd = fd;
-        wav.skip = kFmtAt + 8 + fmtBytes + (fmtBytes & 1);
-        wav.head = QByteArray(start, kFmtAt) + "fmt " + QByteArray(4, 0) + plain;
-        if (plain.size() & 1) wav.head += '\0';
-        qToLittleEndian<quint32>(quint32(plain.size()), wav.head.data() + kFmtAt + 4);
-        wav.size = fileSize - wav.skip + wav.head.size();
-        const sf_count_t riffBytes = std::min<sf_count_t>(wav.size - 8, UINT32_MAX);
-        qToLittleEndian<quint32>(quint32(riffBytes), wav.head.data() + 4);
-        return wav;
+        QByteArray head(riff, sizeof riff);
+        bool rewritten = false;
+        sf_count_t next = sizeof riff;  // where the next chunk starts in the file
+        for (int chunks = 0; chunks < kMaxChunks; ++chunks) {
+            char chunk[8];
+            if (pread(fd, chunk, sizeof chunk, next) != sizeof chunk) return std::nullopt;
+            const sf_count_t body = next + sizeof chunk;
+            const QByteArray id(chunk, 4);
+            const quint32 bytes = qFromLittleEndian<quint32>(chunk + 4);
+            if (id == "data") {
+                if (bytes == 0 && body < fileSize) {
+                    const sf_count_t rest = std::min<sf_count_t>(fileSize - body, UINT32_MAX);
+                    qToLittleEndian<quint32>(quint32(rest), chunk + 4);
+                    rewritten = true;
+                }
+                if (!rewritten) return std::nullopt;
+                PlainWav wav{.fd = fd, .head = head + QByteArray(chunk, sizeof chunk), .skip = body};
+                wav.size = fileSize - wav.skip + wav.head.size();
+                const sf_count_t riffBytes = std::min<sf_count_t>(wav.size - 8, UINT32_MAX);
+                qToLittleEndian<quint32>(quint32(riffBytes), wav.head.data() + 4);
+                return wav;
+            }
+            const sf_count_t padded = sf_count_t{bytes} + (bytes & 1);
+            if (head.size() + sf_count_t{sizeof chunk} + padded > kMaxHeadBytes || body + padded > fileSize)
+                return std::nullopt;
+            QByteArray content(qsizetype(padded), '\0');
+            if (pread(fd, content.data(), size_t(padded), body) != padded) return std::nullopt;
+            content.truncate(bytes);
+            if (id == "fmt ")
+                if (const std::optional<QByteArray> plain = plainFormat(content)) {
+                    content = *plain;
+                    rewritten = true;
+                }
+            head += id + littleEndian32(quint32(content.size())) + content;
+            if (content.size() & 1) head += '\0';
+            next = body + padded;
+        }
+        return std::nullopt;
     }
 
     static SF_VIRTUAL_IO io() {

@@ -106,7 +106,8 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         {.input = "many", .extra = "back\\slash.png", .bytes = encoded(photo(9, 9), "PNG"),
          .says = "Rename it"},
         {.input = "old", .says = "already exists"},
-        {.input = "old", .force = true, .room = 64, .says = "old/0.png cannot be written (File too large)"},
+        {.input = "old", .force = true, .room = 64,
+         .says = "old/0.png cannot be written (File too large)"},
         {.input = "many", .extra = "犬.png", .bytes = encoded(photo(9, 9), "PNG"), .speak = true, .says = "kana"},
         {.input = "a title longer than sixty characters, which no child reads under a card", .says = "too long"},
     };
@@ -130,27 +131,36 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
     }
 }
 
-// A sound that only the game's decoder reads (ADPCM as ffmpeg writes it at 96 kHz) is
-// converted for Windows as the game plays it.
+// A sound that only the game's decoder reads is converted for Windows as the game plays it.
 TEST(MakeForWindows, ConvertsToPcmWavWhatOnlyTheGamesDecoderReads) {
-    TempDir dir;
-    dir.writePicture("f/a.png", 60, 40, kTop);
-    const QString sound = dir.file("f/a.wav");
-    SF_INFO info{0, 96000, 1, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 0, 0};
-    SNDFILE* file = sf_open(QFile::encodeName(sound).constData(), SFM_WRITE, &info);
-    std::vector<short> tone(48000);  // half a second
-    for (size_t i = 0; i < tone.size(); ++i) tone[i] = short(8000 * std::sin(double(i) / 20));
-    sf_writef_short(file, tone.data(), sf_count_t(tone.size()));
-    sf_close(file);
-    makeExtensible(sound);
-    SetPlan plan = planFromPictures({dir.file("f")}, {}, dir.file("Data"), false);
-    plan.windows = true;
-    const auto made = writeSet(plan);
-    ASSERT_TRUE(made.ok) << made.message.toStdString();
-    SF_INFO written{};
-    sf_close(sf_open(QFile::encodeName(dir.file("Data/f/a.wav")).constData(), SFM_READ, &written));
-    EXPECT_EQ(written.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
-    EXPECT_NEAR(double(written.frames) / written.samplerate, 0.5, 0.02);
+    const struct {
+        int format, rate;
+        void (*rewrite)(const QString&);
+    } rows[] = {
+        // As ffmpeg writes ADPCM at 96 kHz; a recording whose data size was never written.
+        {.format = SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, .rate = 96000, .rewrite = makeExtensible},
+        {.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, .rate = 44100, .rewrite = makeUnsized},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        dir.writePicture("f/a.png", 60, 40, kTop);
+        const QString sound = dir.file("f/a.wav");
+        SF_INFO info{0, row.rate, 1, row.format, 0, 0};
+        SNDFILE* file = sf_open(QFile::encodeName(sound).constData(), SFM_WRITE, &info);
+        std::vector<short> tone(size_t(row.rate / 2));  // half a second
+        for (size_t i = 0; i < tone.size(); ++i) tone[i] = short(8000 * std::sin(double(i) / 20));
+        sf_writef_short(file, tone.data(), sf_count_t(tone.size()));
+        sf_close(file);
+        row.rewrite(sound);
+        SetPlan plan = planFromPictures({dir.file("f")}, {}, dir.file("Data"), false);
+        plan.windows = true;
+        const auto made = writeSet(plan);
+        ASSERT_TRUE(made.ok) << made.message.toStdString();
+        SF_INFO written{};
+        sf_close(sf_open(QFile::encodeName(dir.file("Data/f/a.wav")).constData(), SFM_READ, &written));
+        EXPECT_EQ(written.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16) << row.rate;
+        EXPECT_NEAR(double(written.frames) / written.samplerate, 0.5, 0.02) << row.rate;
+    }
 }
 
 // What make says of a plan before writing it: what a child could not tell apart or would

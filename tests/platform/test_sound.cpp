@@ -63,6 +63,7 @@ TEST(SoundDecoder, DecodesEveryPromisedFormatAtItsPitchAndLength) {
         int format;
         std::vector<int> rates = {};  // those the format can hold, when not all
         bool extensible = false;      // the header ffmpeg writes
+        bool unsized = false;         // as a recorder that stopped before it finished leaves it
     } formats[] = {
         {.name = "u8.wav", .format = SF_FORMAT_WAV | SF_FORMAT_PCM_U8},
         {.name = "s16.wav", .format = SF_FORMAT_WAV | SF_FORMAT_PCM_16},
@@ -73,6 +74,10 @@ TEST(SoundDecoder, DecodesEveryPromisedFormatAtItsPitchAndLength) {
         {.name = "ima-x.wav", .format = SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, .rates = {96000},
          .extensible = true},
         {.name = "ms-x.wav", .format = SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, .rates = {96000}, .extensible = true},
+        {.name = "s16-0.wav", .format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, .rates = {44100, 48000},
+         .unsized = true},
+        {.name = "ima-x-0.wav", .format = SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, .rates = {96000},
+         .extensible = true, .unsized = true},
         {.name = "ulaw.wav", .format = SF_FORMAT_WAV | SF_FORMAT_ULAW},
         {.name = "alaw.wav", .format = SF_FORMAT_WAV | SF_FORMAT_ALAW},
         {.name = "vorbis.ogg", .format = SF_FORMAT_OGG | SF_FORMAT_VORBIS},
@@ -93,6 +98,7 @@ TEST(SoundDecoder, DecodesEveryPromisedFormatAtItsPitchAndLength) {
                                  (signal == &tone ? " " : " speech ") + std::to_string(channels));
                     const QByteArray file = writeSound(tmp, f.name, f.format, rate, channels, *signal);
                     if (f.extensible) makeExtensible(QFile::decodeName(file));
+                    if (f.unsized) makeUnsized(QFile::decodeName(file));
                     const std::vector<int16_t> heard = SoundDecoder::decodeWhole(file);
                     // ADPCM pads its last block (85 ms at 48 kHz), MP3 and Opus add a few milliseconds.
                     EXPECT_NEAR(double(heard.size()) / 2 / kOutRate, double(signal->size()) / rate, 0.09);

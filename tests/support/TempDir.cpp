@@ -164,6 +164,17 @@ void makeExtensible(const QString& path) {
         throw std::runtime_error("cannot rewrite test file");
 }
 
+void makeUnsized(const QString& path) {
+    QByteArray wav = contents(path);
+    const qsizetype data = wav.indexOf("data", 12);
+    if (data < 0) throw std::runtime_error("cannot rewrite test file");
+    wav.replace(4, 4, word(0));
+    wav.replace(data + 4, 4, word(0));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(wav) != wav.size())
+        throw std::runtime_error("cannot rewrite test file");
+}
+
 void makeUnreadable(const QString& path) {
     if (geteuid() != 0) return void(QFile::setPermissions(path, {}));
     QFile::remove(path);

@@ -74,6 +74,9 @@ QByteArray withXmpFirst(const QByteArray& jpeg);
 // ffmpeg writes above 48 kHz: WAVE_FORMAT_EXTENSIBLE, the format's tag in its GUID, the
 // block description after it.
 void makeExtensible(const QString& path);
+// The WAV at path as a recorder that stopped before it finished leaves it: the sizes of the
+// file and of its data still 0.
+void makeUnsized(const QString& path);
 // A file that cannot be read: no permission, or, for root, one whose reading fails.
 void makeUnreadable(const QString& path);
 // The most memory this process has held so far.
