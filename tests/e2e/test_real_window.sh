@@ -199,7 +199,8 @@ maker_part() {
     preview=$(ls "$photos" | sed -n 2p) second=$(ls "$photos" | sed -n 3p)
     saved() { # the set's first picture is the new preview; the second card has its spoken name
         [[ $(tr -d '\r' <"$data/Photos.dat" | sed -n '/^\[Picture\]$/{n;p}') == *"${preview%.*}".png ]] &&
-            [[ -f $data/Photos/${second%.*}.wav ]] && (($(ls "$data"/Photos/*.png | wc -l) == pairs))
+            [[ -f $data/Photos/${second%.*}.wav ]] && (($(ls "$data"/Photos/*.png | wc -l) == pairs)) &&
+            ! compgen -G "$data/.kavimo-set-*" >/dev/null # its hidden work folder gone: the save is over
     }
     poll saved 2>/dev/null || fail "Save wrote no set led by $preview with a name for $second: $(ls -R "$data")"
     f=$(identify -format '%[fx:min(w,h)]' "$photos/$second") # its card, the left square of its photo
