@@ -32,6 +32,18 @@ void Form1::Command1_Click() {
         ShowError(0);
         return;
     }
+    // A set whose first picture, its preview, was missing when it was chosen has no count of
+    // its own: the count is the last set's, or none when it is the first set shown, and a
+    // start would deal nothing with the start cue. It is chosen again, as the picture may be
+    // there now; if it is not, the start fails on that picture as on any missing one.
+    if (path != countedSetFile_) {
+        File1_Click();
+        if (SetFilePath() != countedSetFile_) {
+            ResetBoard();
+            ShowError(1);
+            return;
+        }
+    }
     // The board holds 21 pairs; a count outside that cannot be dealt.
     if (PairCount < 0 || PairCount > board::kMaxPairs) {
         ShowError(2);

@@ -127,6 +127,26 @@ TEST(BadSet, IsReportedInTheGamesOwnWordsAndTheBoardStaysPlayable) {
     }
 }
 
+// The set shown first has lost its first picture, so it has no count of its own: Start says
+// that a picture is missing (it dealt nothing, with the start cue), and deals the set once
+// the picture is back.
+TEST(BadSet, ShownFirstWithoutItsFirstPictureIsReportedAtStartAndDealtOnceItIsBack) {
+    Scene s;
+    s.fullSet("a.dat", 2);
+    s.cues({"HajimeA@08.wav"});
+    const QString picture = s.app.file("Data/a/p0.png");
+    ASSERT_TRUE(QFile::rename(picture, picture + ".away"));
+    s.load();
+    s.take();
+    s.form->Command1->click();
+    EXPECT_EQ(s.take(), Log{"error 1"});
+    EXPECT_EQ(s.board(), "");
+    ASSERT_TRUE(QFile::rename(picture + ".away", picture));
+    s.form->Command1->click();
+    EXPECT_EQ(s.take(), kStartCue);
+    EXPECT_EQ(s.board(), "oooo");
+}
+
 // Read in 64 KiB pieces and never held: less than 64 MB more memory.
 using HugeSetFile = Game;
 
