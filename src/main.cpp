@@ -19,9 +19,8 @@ int main(int argc, char** argv) {
     // kavimo SET.dat: that set chosen first, as the set maker's "Play it now" starts it. Taken
     // from where the game was started, before it moves into its own folder.
     // (QApplication has taken its own options out of argv.)
-    const QString chosenSet = argc > 1 ? kavimo::fs::absolute(kavimo::fs::decodePath(argv[1])) : QString();
+    if (argc > 1) form.ChooseFirst(kavimo::fs::absolute(kavimo::fs::decodePath(argv[1])));
     form.Form_Load();
-    if (!chosenSet.isEmpty()) form.ChooseSet(chosenSet);
     form.show();
     return app.exec();
 }

@@ -61,8 +61,9 @@ public:
     void Form_Unload(int16_t& cancel);     // src/shell/Startup.cpp
     void Picture1_Click(int16_t index);    // src/game/Matching.cpp
 
-    // Selects the listed set that is this file, if one is; the set maker starts the game so.
-    void ChooseSet(const QString& setFile);  // src/shell/Startup.cpp
+    // The set that Form_Load chooses first, when this file is listed, instead of the first
+    // one; the set maker starts the game so. Before Form_Load.
+    void ChooseFirst(const QString& setFile) { firstSet_ = setFile; }
 
     // Procedures of the window (reachable by tests).
     void ResetBoard();                     // src/game/Board.cpp
@@ -84,8 +85,10 @@ protected:
 private:
     void createControls();
     void setTabOrder();
+    int16_t listed(const QString& setFile) const;  // src/shell/Startup.cpp
 
     Platform& platform_;
+    QString firstSet_;
     // The set file that PairCount was read from, and its fs::fileVersion then.
     QString countedSetFile_;
     QByteArray countedSetVersion_;

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -29,6 +30,14 @@ QByteArray realPath(const QString& path) {
 
 QString DataDir;
 
+// Where the set list holds this file; -1 when it does not.
+int16_t Form1::listed(const QString& setFile) const {
+    const QByteArray wanted = realPath(setFile);
+    for (int16_t i = 0; !wanted.isEmpty() && i < File1->listCount(); ++i)
+        if (realPath(File1->folder(i) + u'\\' + File1->list(i)) == wanted) return i;
+    return -1;
+}
+
 void Form1::Form_Load() {
     StartDir = platform_.currentDir();
     const QString appDir = platform_.applicationDir();
@@ -43,15 +52,10 @@ void Form1::Form_Load() {
     // The user's own sets are listed with the program's; without that folder nothing changes.
     File1->setPaths({DataDir, platform_.userSetFolder()});
     File1->setPattern(QStringLiteral("*.dat"));
-    if (File1->listCount() >= 1) File1->setListIndex(0);  // runs File1_Click
+    // A set given to start with is chosen at once: the first set's messages would come first.
+    if (File1->listCount() >= 1) File1->setListIndex(std::max<int16_t>(listed(firstSet_), 0));  // File1_Click
 
     ResetBoard();
-}
-
-void Form1::ChooseSet(const QString& setFile) {
-    const QByteArray wanted = realPath(setFile);
-    for (int16_t i = 0; !wanted.isEmpty() && i < File1->listCount(); ++i)
-        if (realPath(File1->folder(i) + u'\\' + File1->list(i)) == wanted) return File1->setListIndex(i);
 }
 
 void Form1::Form_Unload(int16_t& /*cancel: closing always goes ahead*/) {

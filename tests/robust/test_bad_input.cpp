@@ -147,6 +147,19 @@ TEST(BadSet, ShownFirstWithoutItsFirstPictureIsReportedAtStartAndDealtOnceItIsBa
     EXPECT_EQ(s.board(), "oooo");
 }
 
+// Given a set to start with, as the set maker's "Play it now" starts the game, the game does
+// not choose the first set on the way there: that set's messages do not come up.
+TEST(BadSet, ShownFirstIsPassedOverWhenTheGameIsGivenAnotherSet) {
+    Scene s;
+    s.app.write("Data/0.dat", "");
+    const QString given = s.fullSet("a.dat", 2);
+    s.load();
+    EXPECT_EQ(s.take(), Log{"read error"});
+    s.load(given);
+    EXPECT_EQ(s.take(), Log{});
+    EXPECT_EQ(s.form->Label1->text() + " " + s.board(), "a ____");
+}
+
 // Read in 64 KiB pieces and never held: less than 64 MB more memory.
 using HugeSetFile = Game;
 

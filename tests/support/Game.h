@@ -61,8 +61,10 @@ public:
         "GongC@08.wav", "Omedeto00@11.wav", "sea.jpg", "Icq01@11.wav"};
 
     // Makes the window and runs its start-up.
-    Form1& load() {
+    // firstSet: as given to the program to start with.
+    Form1& load(const QString& firstSet = {}) {
         form = std::make_unique<Form1>(platform);
+        form->ChooseFirst(firstSet);
         form->Form_Load();
         return *form;
     }
