@@ -114,6 +114,21 @@ std::optional<QByteArray> step(const QByteArray& folder, const QString& name, Wa
     return join(folder, *bestName);
 }
 
+// The parts looked up from start: as written when that is there, else level by level.
+std::optional<QByteArray> walk(const QString& start, const QStringList& parts) {
+    QByteArray found = QFile::encodeName(start);
+    QByteArray written = found;
+    for (const QString& part : parts) written = join(written, QFile::encodeName(part));
+    if (isWanted(written, Wanted::Anything)) return written;
+    if (parts.isEmpty()) return std::nullopt;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const auto next = step(found, parts[i], i + 1 == parts.size() ? Wanted::Anything : Wanted::Folder);
+        if (!next) return std::nullopt;
+        found = *next;
+    }
+    return found;
+}
+
 // The folder the path starts from, kept as written, and the rest, which is read the
 // Windows way.
 std::pair<QString, QStringView> splitStart(QStringView path) {
@@ -155,17 +170,22 @@ std::optional<QByteArray> locate(const QString& path) {
         }
     }
 
-    QByteArray found = QFile::encodeName(start);
-    QByteArray written = found;
-    for (const QString& part : parts) written = join(written, QFile::encodeName(part));
-    if (isWanted(written, Wanted::Anything)) return written;
-    if (parts.isEmpty()) return std::nullopt;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const auto next = step(found, parts[i], i + 1 == parts.size() ? Wanted::Anything : Wanted::Folder);
-        if (!next) return std::nullopt;
-        found = *next;
+    if (const std::optional<QByteArray> found = walk(start, parts)) return found;
+    // A Shift_JIS line whose bytes are valid UTF-8 as well is read as UTF-8: half-width
+    // katakana come in such pairs ("ﾈｺ" is C8 BA, read "Ⱥ"). Its Shift_JIS reading is tried
+    // when the UTF-8 one names nothing, name by name, as 0x5C is a separator only outside a
+    // character.
+    bool otherReading = false;
+    for (QString& part : parts) {
+        const QByteArray bytes = part.toUtf8();
+        if (bytes.size() == part.size()) continue;  // ASCII reads the same
+        QStringDecoder windows932("windows-31j", QStringConverter::Flag::Stateless);
+        const QString read = windows932.decode(bytes);
+        if (windows932.hasError()) return std::nullopt;
+        part = read;
+        otherReading = true;
     }
-    return found;
+    return otherReading ? walk(start, parts) : std::nullopt;
 }
 
 // Reads no further than the size the file had when it was opened: a /proc file claims 0

@@ -26,7 +26,7 @@ TEST(FileLookup, FindsTheFileAWindowsSetMeansAndCountsOnlyVisibleRegularFiles) {
     TempDir tmp;
     const char* files[] = {"Data/dog.jpg", "Data/Sounds/Bark@22.wav", "Data/.hidden.wav", "データ/いぬ.jpg",
                            "C:/x.wav", "Mixed/CAT.png", "Mixed/Cat.png", "Mixed/cat.png",
-                           "Twin/data/bird.png", "Mac/\u3075\u3099\u3068\u3099\u3046.jpg"};
+                           "Twin/data/bird.png", "Mac/\u3075\u3099\u3068\u3099\u3046.jpg", "Kana/ﾈｺ.jpg"};
     for (const char* file : files) tmp.write(QString::fromUtf8(file), "x");
     for (const char* folder : {"Data/Folder.wav", "Twin/Data", "Data/pics", "Data/PICS"}) tmp.mkdir(folder);
     for (const char* link : {"Data/loop", "Data/LOOP"}) QFile::link(".", tmp.file(link));
@@ -50,6 +50,8 @@ TEST(FileLookup, FindsTheFileAWindowsSetMeansAndCountsOnlyVisibleRegularFiles) {
         {.query = "データ\\いぬ.jpg", .found = "データ/いぬ.jpg", .exists = true},
         // Unpacked from a zip made on a Mac: the voicing marks apart from their kana.
         {.query = "Mac\\ぶどう.jpg", .found = "Mac/\u3075\u3099\u3068\u3099\u3046.jpg", .exists = true},
+        // "ﾈｺ" of a Shift_JIS set is C8 BA, valid UTF-8 too, which the set reader reads "Ⱥ".
+        {.query = "Kana\\\u023a.jpg", .found = "Kana/ﾈｺ.jpg", .exists = true},
         {.query = "Data\\.hidden.wav", .found = "Data/.hidden.wav"},
         {.query = "Data\\Folder.wav", .found = "Data/Folder.wav"},
         {.query = "C:\\x.wav"},  // there is a folder "C:" here, but no drive
