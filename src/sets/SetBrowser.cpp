@@ -18,7 +18,9 @@
 namespace kavimo {
 
 void Form1::File1_Click() {
-    Label1->setText(Files::StripExtension(File1->fileName()));
+    // A name unpacked from a zip made on a Mac has its kana and their voicing marks apart,
+    // which a font may draw apart: the title shows them joined.
+    Label1->setText(Files::StripExtension(File1->fileName()).normalized(QString::NormalizationForm_C));
     platform_.setCurrentDir(SetRoot());
 
     int16_t index = 0;

@@ -92,6 +92,14 @@ TEST_F(Browser, StepsThroughTheSetsInNameOrderShowingTitlePreviewAndCount) {
 }
 
 // Each card shows its pair's picture from the top-left corner to its inner edges.
+// Unpacked from a zip made on a Mac, with its kana and their voicing marks apart.
+TEST_F(Browser, ShowsTheTitleOfASetFromAMacZipWithItsVoicingMarksJoined) {
+    fullSet("\u3075\u3099\u3068\u3099\u3046.dat", 1);
+    load();
+    EXPECT_EQ(form->Label1->text(), "ぶどう");
+    EXPECT_EQ(form->PairCount, 1);
+}
+
 void expectDealtAsTheSet(const Scene& scene) {
     for (int k = 0; k < scene.board().size(); ++k) {
         const QImage& picture = scene.form->Picture1[k]->picture();
