@@ -80,6 +80,8 @@ src/maker/SetWriter.cpp | QDir(work.path()).relativeFilePath(path) | plan.title 
 src/shell/Startup.cpp | File1->setListIndex(std::max<int16_t>(listed(firstSet_), 0)); | { File1->setListIndex(0); if (listed(firstSet_) > 0) File1->setListIndex(listed(firstSet_)); } | the game given a set chooses the first set on the way, with its messages
 src/platform/FileLookup.cpp | otherReading = true; | otherReading = false; | a Shift_JIS set's half-width katakana name that is valid UTF-8 too is not found
 src/sets/SetBrowser.cpp | File1->fileName()).normalized(QString::NormalizationForm_C)); | File1->fileName())); | a set from a Mac zip shows its title with the voicing marks apart
+src/maker/SetCheck.cpp | text.shiftJis = !ascii && notUtf8 && !text.utf16; | text.shiftJis = false; | check does not say how to unpack a Windows zip whose Japanese names came out as other letters
+src/maker/SetCheck.cpp | (text.contains(wideDigit) ? | (false ? | check does not say to write a full-width count in half-width digits
 src/game/GameStart.cpp | if (path != countedSetFile_) { | if (false) { | Start on a first set without its first picture deals nothing, with the start cue
 src/platform/SoundDecoder.cpp | if (bytes == 0 && body < fileSize) { | if (false) { | a recording whose data size was never written plays the fallback sound
 src/maker/Sounds.cpp | || sub == SF_FORMAT_PCM_U8) && info.frames > 0; | || sub == SF_FORMAT_PCM_U8); | make --windows copies a recording whose data size was never written, silent there

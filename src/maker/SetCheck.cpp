@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -53,7 +54,8 @@ struct SetText {
     std::vector<bool> blank;  // whether line i + 1 is empty, the lines as the game splits them
     bool loneLineFeeds = false;
     bool utf8 = false;
-    bool utf16 = false;  // Notepad's "Unicode", which the game does not read
+    bool shiftJis = false;  // written on Windows
+    bool utf16 = false;     // Notepad's "Unicode", which the game does not read
     std::array<int, 3> header{0, 0, 0};  // line number of each section's header, 0: none
     std::array<int, 3> near{0, 0, 0};    // the first line taken for each header, 0: none
     std::array<QString, 3> nearText;
@@ -92,6 +94,7 @@ SetText readText(QFile& file) {
     }
     if (auto last = splitter.finish()) text.add(last->bytes);
     text.utf8 = !ascii && !notUtf8;
+    text.shiftJis = !ascii && notUtf8 && !text.utf16;
     return text;
 }
 
@@ -187,10 +190,13 @@ private:
         const QString text = entry(Files::SectionFile, 0);
         const std::optional<int16_t> count = ParsePairCount(text);
         if (!count || *count < 0 || *count > kMaxPairs) {
+            static const QRegularExpression wideDigit(QStringLiteral("[\uff10-\uff19]"));
             error(line, Maker::tr("the number of pairs \"%1\" is not a whole number from 0 to %2: "
                                   "the game shows an error and deals no cards.")
-                            .arg(text)
-                            .arg(kMaxPairs));
+                                .arg(text)
+                                .arg(kMaxPairs) +
+                            (text.contains(wideDigit) ? Maker::tr(" Write it in half-width digits (1, not １).")
+                                                      : QString()));
             return;
         }
         count_ = *count;
@@ -214,6 +220,7 @@ private:
     void checkPictures() {
         if (!present_[Files::SectionPicture]) return;
         const int side = cardSide(*count_);
+        bool japaneseMissing = false;
         for (int p = 0; p < *count_; ++p) {
             const int line = lineOf(Files::SectionPicture, p);
             const QString what = p == 0 ? Maker::tr(
@@ -242,6 +249,7 @@ private:
             const QString path = located(root_, name);
             if (!fs::fileExists(path)) {
                 error(line, Maker::tr("the picture %1 is missing. %2").arg(name, what));
+                japaneseMissing = japaneseMissing || name.toUtf8().size() != name.size();
                 continue;
             }
             const std::unique_ptr<QFile> opened = fs::openRegular(path);
@@ -277,6 +285,12 @@ private:
                                   .arg(size.height())
                                   .arg(name));
         }
+        // Debian's unzip and Python's zipfile give an old Windows zip's Japanese names other
+        // letters, which its set does not name.
+        if (text_.shiftJis && japaneseMissing)
+            warning(0, Maker::tr("The set was written on Windows. If it came in a zip, unpack the zip again "
+                                 "with unar -e cp932 (package unar): other tools give its Japanese file "
+                                 "names other letters."));
     }
 
     // A set without pairs is still listed, and chosen only with its preview.

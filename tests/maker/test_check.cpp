@@ -54,6 +54,9 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = QByteArray(5 << 20, ' ') + "\r\n" + good, .outcome = Clean, .says = "", .line = 0},
         {.text = QByteArray("\xff\xfe[\0F\0i\0l\0e\0]\0\r\0\n\0", 18), .outcome = Error, .says = "UTF-16", .line = 0},
         {.text = with("p1.png", "いぬ.png"), .outcome = Warning, .says = "UTF-8", .line = 0},
+        // Shift_JIS "ねこ", as an old Windows zip's set names it, where another tool unpacked it.
+        {.text = with("p1.png", "\x82\xcb\x82\xb1.png"), .outcome = Error, .says = "unar -e cp932", .line = 0},
+        {.text = with("\n2\r", "\n２\r"), .outcome = Error, .says = "half-width digits", .line = 2},
     };
     for (const QString name : {"p0", "p1", "P1", "いぬ"})
         app.writePicture("Data/s/" + name + ".png", 90, 90, colour(1));

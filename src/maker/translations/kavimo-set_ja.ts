@@ -54,158 +54,168 @@
         <translation>%1 を画像として読めません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="118"/>
+        <location filename="../SetCheck.cpp" line="121"/>
         <source>%1 The game cannot show this set.</source>
         <translation>%1 ゲームはこのセットを表示できません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="119"/>
+        <location filename="../SetCheck.cpp" line="122"/>
         <source>the set file cannot be read: the game cannot show this set.</source>
         <translation>セットファイルを読めません。ゲームはこのセットを表示できません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="123"/>
+        <location filename="../SetCheck.cpp" line="126"/>
         <source>the set file is %1 MB, too big to check (a set file is a few hundred bytes).</source>
         <translation>セットファイルが %1 MB あり、大きすぎて確かめられません（セットファイルはふつう数百バイトです）。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="166"/>
+        <location filename="../SetCheck.cpp" line="169"/>
         <source>&quot;%1&quot; is not a header; write &quot;%2&quot;. The game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」は見出しになりません。「%2」と書いてください。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="170"/>
+        <location filename="../SetCheck.cpp" line="173"/>
         <source>there is no &quot;%1&quot; section; the game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」の部分がありません。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="174"/>
+        <location filename="../SetCheck.cpp" line="177"/>
         <source>the file is written in UTF-16 (Notepad&apos;s &quot;Unicode&quot;), which the game cannot read: it shows &quot;ﾌｧｲﾙ読み込みエラー&quot;. Save it as ANSI (Shift_JIS) or UTF-8.</source>
         <translation>ファイルが UTF-16（メモ帳の「Unicode」）で書かれていて、ゲームは読めず、「ﾌｧｲﾙ読み込みエラー」と出ます。ANSI（Shift_JIS）か UTF-8 で保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="177"/>
+        <location filename="../SetCheck.cpp" line="180"/>
         <source>lines end with a line feed alone: Windows reads the whole file as one line and finds no section. Save it with CR LF line ends.</source>
         <translation>行末が LF だけです。Windows ではファイル全体が 1 行として読まれ、どの部分も見つかりません。改行を CR LF にして保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="180"/>
+        <location filename="../SetCheck.cpp" line="183"/>
         <source>the file is written in UTF-8: Windows reads it in the Japanese code page (Shift_JIS) and finds no file with a Japanese name.</source>
         <translation>ファイルが UTF-8 で書かれています。Windows では Shift_JIS として読まれ、日本語の名前のファイルが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="190"/>
+        <location filename="../SetCheck.cpp" line="194"/>
         <source>the number of pairs &quot;%1&quot; is not a whole number from 0 to %2: the game shows an error and deals no cards.</source>
         <translation>ペアの数「%1」が 0 から %2 までの整数ではありません。ゲームはエラーを表示し、カードを配りません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="197"/>
+        <location filename="../SetCheck.cpp" line="198"/>
+        <source> Write it in half-width digits (1, not １).</source>
+        <translation> 半角数字で書いてください（１ ではなく 1）。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="203"/>
         <source>the set has no pairs: the board stays empty.</source>
         <translation>ペアが 1 つもありません。盤は空のままです。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="199"/>
+        <location filename="../SetCheck.cpp" line="205"/>
         <location filename="../SetWriter.cpp" line="552"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="219"/>
+        <location filename="../SetCheck.cpp" line="226"/>
         <source>The game stops at the start with a message, and the set cannot be chosen (its preview is missing).</source>
         <translation>スタートでメッセージが出て止まります。見本の絵がないので、このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="222"/>
+        <location filename="../SetCheck.cpp" line="229"/>
         <source>The game stops at the start with a message.</source>
         <translation>スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="224"/>
+        <location filename="../SetCheck.cpp" line="231"/>
         <source>the &quot;[Picture]&quot; section ends before pair %1. %2</source>
         <translation>「[Picture]」の部分がペア %1 の前で終わっています。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="228"/>
+        <location filename="../SetCheck.cpp" line="235"/>
         <source>the picture of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer pictures than pairs). %3</source>
         <translation>ペア %1 の絵が自分の部分を越えて「%2」の部分に入っています（絵がペアの数より少ない）。%3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="236"/>
+        <location filename="../SetCheck.cpp" line="243"/>
         <source>a blank line inside the &quot;[Picture]&quot; section: pair %1 has no picture. %2</source>
         <translation>「[Picture]」の部分に空の行があります。ペア %1 に絵がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="244"/>
+        <location filename="../SetCheck.cpp" line="251"/>
         <source>the picture %1 is missing. %2</source>
         <translation>絵 %1 がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="249"/>
+        <location filename="../SetCheck.cpp" line="257"/>
         <source>the picture %1: %2 %3</source>
         <translation>絵 %1: %2 %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="258"/>
+        <location filename="../SetCheck.cpp" line="266"/>
         <source>the picture %1 (%2 x %3) is too big to load. %4</source>
         <translation>絵 %1（%2 x %3）は大きすぎて読み込めません。%4</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="264"/>
+        <location filename="../SetCheck.cpp" line="272"/>
         <source> kavimo-set make makes a card of it.</source>
         <translation> kavimo-set make ならこの写真からカードを作れます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="267"/>
+        <location filename="../SetCheck.cpp" line="275"/>
         <source>the picture %1 does not decode. %2</source>
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="273"/>
+        <location filename="../SetCheck.cpp" line="281"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="288"/>
+        <location filename="../SetCheck.cpp" line="291"/>
+        <source>The set was written on Windows. If it came in a zip, unpack the zip again with unar -e cp932 (package unar): other tools give its Japanese file names other letters.</source>
+        <translation>このセットは Windows で書かれています。zip で届いたのなら、unar -e cp932（パッケージ unar）で zip を展開し直してください。ほかのツールでは日本語のファイル名が別の文字になります。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="302"/>
         <source>the preview picture &quot;%1&quot; is missing: the set cannot be chosen.</source>
         <translation>見本の絵「%1」がありません。このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="296"/>
+        <location filename="../SetCheck.cpp" line="310"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="302"/>
+        <location filename="../SetCheck.cpp" line="316"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="312"/>
+        <location filename="../SetCheck.cpp" line="326"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="322"/>
+        <location filename="../SetCheck.cpp" line="336"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="327"/>
+        <location filename="../SetCheck.cpp" line="341"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="338"/>
+        <location filename="../SetCheck.cpp" line="352"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="340"/>
+        <location filename="../SetCheck.cpp" line="354"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="365"/>
+        <location filename="../SetCheck.cpp" line="379"/>
         <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
