@@ -82,6 +82,9 @@ src/platform/FileLookup.cpp | otherReading = true; | otherReading = false; | a S
 src/sets/SetBrowser.cpp | File1->fileName()).normalized(QString::NormalizationForm_C)); | File1->fileName())); | a set from a Mac zip shows its title with the voicing marks apart
 src/maker/SetCheck.cpp | text.shiftJis = !ascii && notUtf8 && !text.utf16; | text.shiftJis = false; | check does not say how to unpack a Windows zip whose Japanese names came out as other letters
 src/maker/SetCheck.cpp | (text.contains(wideDigit) ? | (false ? | check does not say to write a full-width count in half-width digits
+src/maker/CardPictures.cpp | if (head.mid(4, 4) != "ftyp") return suffix; | return suffix; | check says a phone's HEIC photo named .jpg is no picture, without how to convert it
+src/maker/CardPictures.cpp | const bool inPlace = suffix == extension; | const bool inPlace = false; | the command that converts a photo in its set leaves the set naming the old file
+src/maker/Sounds.cpp | const QString move = isWav ? | const QString move = false ? | the command that converts a sound named .wav leaves the set naming the old file
 src/game/GameStart.cpp | if (path != countedSetFile_) { | if (false) { | Start on a first set without its first picture deals nothing, with the start cue
 src/platform/SoundDecoder.cpp | if (bytes == 0 && body < fileSize) { | if (false) { | a recording whose data size was never written plays the fallback sound
 src/maker/Sounds.cpp | || sub == SF_FORMAT_PCM_U8) && info.frames > 0; | || sub == SF_FORMAT_PCM_U8); | make --windows copies a recording whose data size was never written, silent there

@@ -65,25 +65,49 @@ QStringList picturesIn(const QString& folder) {
 
 namespace detail {
 
+// What a photo holds, told by its first bytes where it can be: a phone may save a HEIC
+// photo as "photo.jpg". Otherwise by its name.
+QString kindOf(const QString& file, const QString& suffix) {
+    const std::unique_ptr<QFile> opened = fs::openRegular(file);
+    const QByteArray head = opened ? opened->read(16) : QByteArray();
+    if (head.mid(4, 4) != "ftyp") return suffix;
+    const QByteArray brand = head.mid(8, 4);
+    if (brand == "avif" || brand == "avis") return QStringLiteral("avif");
+    for (const char* heic : {"heic", "heix", "heim", "heis", "hevc", "mif1", "msf1"})
+        if (brand == heic) return QStringLiteral("heic");
+    return suffix;
+}
+
+bool convertible(const QString& file) {
+    const QString kind = kindOf(file, QFileInfo(file).suffix().toLower());
+    return kind == u"svg" || kind == u"svgz" || kind == u"avif" || kind == u"heic" || kind == u"heif";
+}
+
 QString photoProblem(const QString& file) {
     const QFileInfo info(file);
-    const QString name = info.fileName(), suffix = info.suffix().toLower();
-    // The commands name whole paths, so that they work from any folder.
+    const QString name = info.fileName(), suffix = info.suffix().toLower(), kind = kindOf(file, suffix);
+    // The commands name whole paths, so that they work from any folder. A photo whose name
+    // already ends as the converted one is converted in its place, which its set names.
     const QString from = info.absoluteFilePath(), stem = info.absolutePath() + u'/' + info.completeBaseName();
-    if (suffix == u"svg" || suffix == u"svgz")
+    const auto convert = [&](const QString& command, const QString& extension) {
+        const bool inPlace = suffix == extension;
+        const QString to = stem + (inPlace ? QStringLiteral("-converted.") : QStringLiteral(".")) + extension;
+        const QString move = QStringLiteral(" && mv \"%1\" \"%2\"").arg(to, from);
+        return command.arg(from, to) + (inPlace ? move : QString());
+    };
+    if (kind == u"svg" || kind == u"svgz")
         return Maker::tr("%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for "
-                         "example with rsvg-convert (package librsvg2-bin): rsvg-convert -w 400 \"%2\" -o "
-                         "\"%3.png\"")
-            .arg(name, from, stem);
-    if (suffix == u"avif")
+                         "example with rsvg-convert (package librsvg2-bin): %2")
+            .arg(name,
+                 convert(QStringLiteral("rsvg-convert -w 400 \"%1\" -o \"%2\""), QStringLiteral("png")));
+    if (kind == u"avif")
         return Maker::tr("%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for "
-                         "example with avifdec (package libavif-bin): avifdec \"%2\" \"%3.png\"")
-            .arg(name, from, stem);
-    if (suffix != u"heic" && suffix != u"heif")
-        return Maker::tr("%1 is not a picture that can be read.").arg(name);
+                         "example with avifdec (package libavif-bin): %2")
+            .arg(name, convert(QStringLiteral("avifdec \"%1\" \"%2\""), QStringLiteral("png")));
+    if (!convertible(file)) return Maker::tr("%1 is not a picture that can be read.").arg(name);
     return Maker::tr("%1 is a phone's HEIC photo, which the game cannot show. Convert it to JPEG first, for "
-                     "example with heif-convert (package libheif-examples): heif-convert \"%2\" \"%3.jpg\"")
-        .arg(name, from, stem);
+                     "example with heif-convert (package libheif-examples): %2")
+        .arg(name, convert(QStringLiteral("heif-convert \"%1\" \"%2\""), QStringLiteral("jpg")));
 }
 
 bool unreadable(const QString& file) {

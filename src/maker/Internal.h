@@ -41,6 +41,8 @@ bool isPcmWav(const QString& file);
 bool hasKanaOrKanji(const QString& text);
 // Why a photo cannot be used, with what to do about a phone's HEIC photo.
 QString photoProblem(const QString& file);
+// Whether a photo is of a kind that photoProblem() says how to convert (HEIC, AVIF, SVG).
+bool convertible(const QString& file);
 // What to say of a photo or sound that is not found, also where a backslash in its name keeps
 // the game's look-up from finding it, or where it is there but may not be read.
 QString notFoundProblem(const QString& file);

@@ -271,6 +271,9 @@ private:
                                     (reader.format() == "jpeg"
                                          ? Maker::tr(" kavimo-set make makes a card of it.")
                                          : QString()));
+                else if (detail::convertible(path))
+                    error(line,
+                          Maker::tr("the picture %1: %2 %3").arg(name, detail::photoProblem(file), what));
                 else
                     error(line, Maker::tr("the picture %1 does not decode. %2").arg(name, what));
                 continue;

@@ -71,9 +71,12 @@ bool soundPlayable(const QString& file, QString* why) {
                    .arg(given.fileName(), given.absoluteFilePath(), stem);
         return false;
     }
+    // A file already named .wav is converted in its place, which its set names.
+    const QString from = given.absoluteFilePath(), to = stem + (isWav ? "-converted.wav" : ".wav");
+    const QString move = isWav ? QStringLiteral(" && mv \"%1\" \"%2\"").arg(to, from) : QString();
     *why = Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). "
-                     "Convert it to WAV, for example with: ffmpeg -i \"%2\" \"%3.wav\"")
-               .arg(given.fileName(), given.absoluteFilePath(), stem + (isWav ? "-converted" : ""));
+                     "Convert it to WAV, for example with: %2")
+               .arg(given.fileName(), QStringLiteral("ffmpeg -i \"%1\" \"%2\"").arg(from, to) + move);
     return false;
 }
 

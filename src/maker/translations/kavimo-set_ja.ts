@@ -4,52 +4,52 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="109"/>
+        <location filename="../CardPictures.cpp" line="133"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="83"/>
+        <location filename="../CardPictures.cpp" line="107"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="74"/>
-        <source>%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for example with rsvg-convert (package librsvg2-bin): rsvg-convert -w 400 &quot;%2&quot; -o &quot;%3.png&quot;</source>
-        <translation>%1 は図形 (SVG) で、ゲームでは見せられません。先に PNG に変換してください。たとえば rsvg-convert (パッケージ librsvg2-bin) で: rsvg-convert -w 400 &quot;%2&quot; -o &quot;%3.png&quot;</translation>
+        <location filename="../CardPictures.cpp" line="99"/>
+        <source>%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for example with rsvg-convert (package librsvg2-bin): %2</source>
+        <translation>%1 は図形 (SVG) で、ゲームでは見せられません。先に PNG に変換してください。たとえば rsvg-convert (パッケージ librsvg2-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="79"/>
-        <source>%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for example with avifdec (package libavif-bin): avifdec &quot;%2&quot; &quot;%3.png&quot;</source>
-        <translation>%1 は AVIF の絵で、ゲームでは見せられません。先に PNG に変換してください。たとえば avifdec (パッケージ libavif-bin) で: avifdec &quot;%2&quot; &quot;%3.png&quot;</translation>
+        <location filename="../CardPictures.cpp" line="104"/>
+        <source>%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for example with avifdec (package libavif-bin): %2</source>
+        <translation>%1 は AVIF の絵で、ゲームでは見せられません。先に PNG に変換してください。たとえば avifdec (パッケージ libavif-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="84"/>
-        <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</source>
-        <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: heif-convert &quot;%2&quot; &quot;%3.jpg&quot;</translation>
+        <location filename="../CardPictures.cpp" line="108"/>
+        <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): %2</source>
+        <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="97"/>
+        <location filename="../CardPictures.cpp" line="121"/>
         <source>%1 cannot be read: you have no permission to read it (files unpacked with sudo belong to root). Make it readable, for example with: sudo chmod a+r &quot;%1&quot;</source>
         <translation>%1 は読めません: 読む権限がありません（sudo で展開したファイルは root のものになります）。たとえば次のコマンドで読めるようにしてください: sudo chmod a+r &quot;%1&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="106"/>
+        <location filename="../CardPictures.cpp" line="130"/>
         <source>%1 cannot be read: a backslash (\) in a name separates folders for kavimo-set, as it does in the game&apos;s sets. Rename it without one.</source>
         <translation>%1 は読めません: kavimo-set では、ゲームのセットと同じく、名前の中のバックスラッシュ (\) がフォルダーの区切りになります。バックスラッシュのない名前に変えてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="123"/>
+        <location filename="../CardPictures.cpp" line="147"/>
         <source>%1 is too big to load (%2 x %3 pixels). Make it smaller first.</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。先に小さくしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="130"/>
+        <location filename="../CardPictures.cpp" line="154"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="155"/>
+        <location filename="../CardPictures.cpp" line="179"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -146,6 +146,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="257"/>
+        <location filename="../SetCheck.cpp" line="276"/>
         <source>the picture %1: %2 %3</source>
         <translation>絵 %1: %2 %3</translation>
     </message>
@@ -160,62 +161,62 @@
         <translation> kavimo-set make ならこの写真からカードを作れます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="275"/>
+        <location filename="../SetCheck.cpp" line="278"/>
         <source>the picture %1 does not decode. %2</source>
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="281"/>
+        <location filename="../SetCheck.cpp" line="284"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="291"/>
+        <location filename="../SetCheck.cpp" line="294"/>
         <source>The set was written on Windows. If it came in a zip, unpack the zip again with unar -e cp932 (package unar): other tools give its Japanese file names other letters.</source>
         <translation>このセットは Windows で書かれています。zip で届いたのなら、unar -e cp932（パッケージ unar）で zip を展開し直してください。ほかのツールでは日本語のファイル名が別の文字になります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="302"/>
+        <location filename="../SetCheck.cpp" line="305"/>
         <source>the preview picture &quot;%1&quot; is missing: the set cannot be chosen.</source>
         <translation>見本の絵「%1」がありません。このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="310"/>
+        <location filename="../SetCheck.cpp" line="313"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="316"/>
+        <location filename="../SetCheck.cpp" line="319"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="326"/>
+        <location filename="../SetCheck.cpp" line="329"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="336"/>
+        <location filename="../SetCheck.cpp" line="339"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="341"/>
+        <location filename="../SetCheck.cpp" line="344"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="352"/>
+        <location filename="../SetCheck.cpp" line="355"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="354"/>
+        <location filename="../SetCheck.cpp" line="357"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="379"/>
+        <location filename="../SetCheck.cpp" line="382"/>
         <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
@@ -301,7 +302,7 @@
     </message>
     <message>
         <location filename="../SetWriter.cpp" line="579"/>
-        <location filename="../Sounds.cpp" line="88"/>
+        <location filename="../Sounds.cpp" line="91"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
@@ -416,17 +417,17 @@
         <translation>%1 は MIDI の音楽で、ゲームでは鳴らせません。たとえば timidity（パッケージ timidity）で WAV にしてください: timidity &quot;%2&quot; -Ow -o &quot;%3.wav&quot;</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="74"/>
-        <source>%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). Convert it to WAV, for example with: ffmpeg -i &quot;%2&quot; &quot;%3.wav&quot;</source>
-        <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、Opus、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: ffmpeg -i &quot;%2&quot; &quot;%3.wav&quot;</translation>
+        <location filename="../Sounds.cpp" line="77"/>
+        <source>%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). Convert it to WAV, for example with: %2</source>
+        <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、Opus、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: %2</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="95"/>
+        <location filename="../Sounds.cpp" line="98"/>
         <source>espeak-ng could not be started.</source>
         <translation>espeak-ng を起動できません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="102"/>
+        <location filename="../Sounds.cpp" line="105"/>
         <source>espeak-ng could not speak &quot;%1&quot;: %2</source>
         <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
     </message>
