@@ -133,7 +133,8 @@ MakerWindow::MakerWindow(Platform& platform, QWidget* parent)
 MakerWindow::~MakerWindow() = default;
 
 bool MakerWindow::mayDiscard(const QString& question) {
-    return !modified_ || pairs_.empty() || confirm(question);
+    // Pictures still being added count as pairs made here.
+    return (adding_ == 0 && (!modified_ || pairs_.empty())) || confirm(question);
 }
 
 void MakerWindow::closeEvent(QCloseEvent* event) {
@@ -417,6 +418,7 @@ void MakerWindow::openSet(const QString& datPath) {
 
 void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> planner, bool replace) {
     const int room = replace ? kMaxPairs : kMaxPairs - int(pairs_.size());
+    if (!replace) ++adding_;
     inBackground<std::shared_ptr<Loaded>>(
         [planner = std::move(planner), room] {
             auto result = std::make_shared<Loaded>();
@@ -467,6 +469,7 @@ void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> pla
 }
 
 void MakerWindow::loaded(const Loaded& result, bool replace) {
+    if (!replace) --adding_;
     if (!result.error.isEmpty()) {
         say(result.error);
         return;

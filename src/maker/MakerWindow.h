@@ -160,6 +160,7 @@ private:
     QString savedDat_;
     QString opening_;  // the set being opened
     int working_ = 0;
+    int adding_ = 0;  // pictures being added, not yet pairs
     bool saving_ = false;
     bool closeWhenSaved_ = false;  // closing was asked for while saving
     bool saveWhenSettled_ = false;  // saving was asked for while the set was being checked
