@@ -142,11 +142,16 @@ void MakerWindow::closeEvent(QCloseEvent* event) {
         closeWhenSaved_ = true;
         say(tr("Saving… The window closes once the set is saved."));
         event->ignore();
-    } else if (!mayDiscard(tr("Close without saving? The pairs you made here are not saved yet."))) {
+    } else if (!ending_ && !mayDiscard(tr("Close without saving? The pairs you made here are not saved yet."))) {
         event->ignore();
     } else {
         saveWhenSettled_ = false;  // the parent said not to save
     }
+}
+
+void MakerWindow::endAtSignal() {
+    ending_ = true;
+    close();
 }
 
 void MakerWindow::buildControls() {
@@ -872,16 +877,16 @@ void MakerWindow::save() {
         [this, current](const MakeResult& result) {
             saving_ = false;
             if (!result.ok) {
-                closeWhenSaved_ = false;  // the window stays, to say why
+                closeWhenSaved_ = ending_;  // else the window stays, to say why
                 say(result.message.isEmpty() ? tr("The set was not saved.") : result.message);
-                return;
+            } else {
+                savedDat_ = result.datPath;
+                own_ = OwnSet{current.title, current.dataDir, setFileBytes(result.datPath)};
+                playGameButton->setEnabled(true);
+                say(tr("Saved as %1.").arg(QDir::toNativeSeparators(result.datPath)));
+                scheduleCheck();  // the title now exists
+                modified_ = false;
             }
-            savedDat_ = result.datPath;
-            own_ = OwnSet{current.title, current.dataDir, setFileBytes(result.datPath)};
-            playGameButton->setEnabled(true);
-            say(tr("Saved as %1.").arg(QDir::toNativeSeparators(result.datPath)));
-            scheduleCheck();  // the title now exists
-            modified_ = false;
             if (std::exchange(closeWhenSaved_, false)) close();
         });
 }

@@ -84,6 +84,9 @@ public:
     void save();
     void listen(int pair);
     void playGame();
+    // A logout's SIGTERM, or Ctrl-C: the window closes without asking, once a save under way
+    // has ended (given up, or finished when it was moving the set into place).
+    void endAtSignal();
 
     // The set as it stands.
     SetPlan plan() const;
@@ -163,6 +166,7 @@ private:
     int adding_ = 0;  // pictures being added, not yet pairs
     bool saving_ = false;
     bool closeWhenSaved_ = false;  // closing was asked for while saving
+    bool ending_ = false;          // closing without a question
     bool saveWhenSettled_ = false;  // saving was asked for while the set was being checked
     bool modified_ = false;  // since the last save or open
     // Whether the pairs may go unsaved: there are none, they are saved, or the parent says so.

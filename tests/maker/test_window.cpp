@@ -186,6 +186,23 @@ TEST_F(MakerWindowTest, AsksBeforeUnsavedPairsOrAnotherSetAreLost) {
         << asked.join('\n').toStdString();
 }
 
+// A logout's SIGTERM or Ctrl-C closes the window without asking: at once, or once a save
+// under way has ended.
+TEST(MakerWindowAtASignal, ClosesWithoutAskingOnceASaveHasEnded) {
+    for (const bool saving : {false, true}) {
+        Maker m;
+        QStringList asked;
+        m.window.confirm = [&](const QString& q) { return asked << q, false; };
+        m.window.addPictures({m.photos});
+        ASSERT_TRUE(m.settle());
+        if (saving) m.window.saveButton->click();
+        m.window.endAtSignal();
+        EXPECT_EQ(m.window.isVisible(), saving);
+        EXPECT_TRUE(m.settle() && !m.window.isVisible() && asked.isEmpty()) << saving;
+        EXPECT_EQ(filesUnder(m.scene.app.path()).keys().join(' ').count(".dat"), int(saving));
+    }
+}
+
 TEST_F(MakerWindowTest, ReplacesItsOwnSetWithoutAskingUntilAnotherSavesItOrANewOneIsStarted) {
     QStringList asked;
     bool yes = false;
