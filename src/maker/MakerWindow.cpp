@@ -376,7 +376,7 @@ void MakerWindow::inBackground(std::function<T()> work, std::function<void(T)> d
         done(watcher->result());
         workEnded();
     });
-    watcher->setFuture(QtConcurrent::run(std::move(work)));
+    watcher->setFuture(QtConcurrent::run(&workers_, std::move(work)));
 }
 
 void MakerWindow::workEnded() {
@@ -425,7 +425,7 @@ void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> pla
     const int room = replace ? kMaxPairs : kMaxPairs - int(pairs_.size());
     if (!replace) ++adding_;
     inBackground<std::shared_ptr<Loaded>>(
-        [planner = std::move(planner), room] {
+        [planner = std::move(planner), room, workers = &workers_] {
             auto result = std::make_shared<Loaded>();
             std::optional<SetPlan> plan = planner(&result->error);
             if (!plan) {
@@ -459,7 +459,7 @@ void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> pla
                 const size_t batch = std::min(wanted.size() - next, size_t(room) - result->pairs.size());
                 const auto from = wanted.begin() + qsizetype(next);
                 const QList<PairPlan> plans(from, from + qsizetype(batch));
-                for (const Decoded& d : QtConcurrent::blockingMapped<QList<Decoded>>(plans, decode)) {
+                for (const Decoded& d : QtConcurrent::blockingMapped<QList<Decoded>>(workers, plans, decode)) {
                     if (d.pair.preview.isNull())
                         result->refused << d.error;
                     else

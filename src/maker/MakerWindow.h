@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -176,6 +177,9 @@ private:
     int errors_ = 0;
     QTimer checkTimer_;
     QTimer busyDelay_;
+    // The window's own work: Qt paints with the global pool's threads too, so a window that
+    // filled them with photos to decode would wait for them at every paint.
+    QThreadPool workers_;
     // Made when a name is first spoken, so that a window closed or killed without speaking
     // leaves no scratch folder behind.
     std::optional<QTemporaryDir> spoken_;

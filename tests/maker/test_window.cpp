@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThreadPool>
 
 #include "maker/CutGeometry.h"
 #include "maker/CutView.h"
@@ -172,6 +173,9 @@ TEST_F(MakerWindowTest, AsksBeforeUnsavedPairsOrAnotherSetAreLost) {
     window.confirm = [&](const QString& q) { return asked << q, yes && q.startsWith("Replace"); };
     const QString someones = scene.app.write("Data/Zoo.dat", "[File]\r\n1\r\n");
     window.addPictures({photos});
+    // Decoded on the window's own threads: Qt paints with the global pool's, and the window
+    // would wait for the photos at every paint.
+    EXPECT_EQ(QThreadPool::globalInstance()->activeThreadCount(), 0);
     EXPECT_FALSE(window.close());  // while the pictures are still being added: asked too
     ASSERT_TRUE(settle());
     const auto saved = [&] {  // Enter in the title saves
