@@ -88,6 +88,7 @@ src/maker/Sounds.cpp | const QString move = isWav ? | const QString move = false
 src/maker/MakerWindow.cpp | return (adding_ == 0 && (!modified_ || pairs_.empty())) | return ((!modified_ || pairs_.empty())) | closing the set maker while its first pictures are being added loses them without asking
 src/maker/MakerWindow.cpp | } else if (!ending_ && !mayDiscard( | } else if (!mayDiscard( | a logout's SIGTERM leaves the set maker waiting on a question
 src/maker/MakerWindow.cpp | QtConcurrent::run(&workers_, std::move(work)) | QtConcurrent::run(std::move(work)) | the set maker decodes photos on Qt's global threads and its paints wait for them
+src/maker/MakerWindow.cpp | if (focused && focused->isEnabled()) focused->setFocus(); | | Ctrl+S takes the keyboard focus from the photo view for good
 src/game/GameStart.cpp | if (path != countedSetFile_) { | if (false) { | Start on a first set without its first picture deals nothing, with the start cue
 src/platform/SoundDecoder.cpp | if (bytes == 0 && body < fileSize) { | if (false) { | a recording whose data size was never written plays the fallback sound
 src/maker/Sounds.cpp | || sub == SF_FORMAT_PCM_U8) && info.frames > 0; | || sub == SF_FORMAT_PCM_U8); | make --windows copies a recording whose data size was never written, silent there

@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -871,11 +872,15 @@ void MakerWindow::save() {
         current.force = true;
     }
     saving_ = true;
+    // The controls are off while saving, which takes the focus from the one that had it.
+    const QPointer<QWidget> focused = focusWidget();
     say(tr("Saving…"));
     inBackground<MakeResult>(
         [current] { return writeSet(current); },
-        [this, current](const MakeResult& result) {
+        [this, current, focused](const MakeResult& result) {
             saving_ = false;
+            updateControls();
+            if (focused && focused->isEnabled()) focused->setFocus();
             if (!result.ok) {
                 closeWhenSaved_ = ending_;  // else the window stays, to say why
                 say(result.message.isEmpty() ? tr("The set was not saved.") : result.message);

@@ -222,8 +222,10 @@ TEST_F(MakerWindowTest, ReplacesItsOwnSetWithoutAskingUntilAnotherSavesItOrANewO
     window.selectPair(2);
     window.removeButton->click();
     ASSERT_TRUE(window.busy());
+    window.cutView->setFocus();  // the arrow keys move the square before and after
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(settle() && asked.isEmpty() && dat().startsWith("[File]\r\n2\r\n"));
+    EXPECT_TRUE(window.cutView->hasFocus());
     // Another set maker window saves that title: saving here asks (no, then yes).
     const QByteArray another = "[File]\r\n1\r\n[Picture]\r\nother.png\r\n[Sound]\r\n\r\n";
     scene.app.write("Data/Zoo.dat", another);
