@@ -86,9 +86,10 @@ src/maker/CardPictures.cpp | if (head.mid(4, 4) != "ftyp") return suffix; | retu
 src/maker/CardPictures.cpp | const bool inPlace = suffix == extension; | const bool inPlace = false; | the command that converts a photo in its set leaves the set naming the old file
 src/maker/Sounds.cpp | const QString move = isWav ? | const QString move = false ? | the command that converts a sound named .wav leaves the set naming the old file
 src/maker/MakerWindow.cpp | return (adding_ == 0 && (!modified_ || pairs_.empty())) | return ((!modified_ || pairs_.empty())) | closing the set maker while its first pictures are being added loses them without asking
-src/maker/MakerWindow.cpp | } else if (!ending_ && !mayDiscard( | } else if (!mayDiscard( | a logout's SIGTERM leaves the set maker waiting on a question
+src/maker/MakerWindow.cpp | } else if (!ending_ &&\n               !mayDiscard( | } else if (!mayDiscard( | a logout's SIGTERM leaves the set maker waiting on a question
 src/maker/MakerWindow.cpp | QtConcurrent::run(&workers_, std::move(work)) | QtConcurrent::run(std::move(work)) | the set maker decodes photos on Qt's global threads and its paints wait for them
 src/maker/MakerWindow.cpp | if (focused && focused->isEnabled()) focused->setFocus(); | | Ctrl+S takes the keyboard focus from the photo view for good
+src/maker/MakerWindow.cpp | own_ && own_->title == current.title && QDir(own_->dataDir) == QDir(current.dataDir); | false; | the set maker asks to replace a set that another window changed without saying so
 src/game/GameStart.cpp | if (path != countedSetFile_) { | if (false) { | Start on a first set without its first picture deals nothing, with the start cue
 src/platform/SoundDecoder.cpp | if (bytes == 0 && body < fileSize) { | if (false) { | a recording whose data size was never written plays the fallback sound
 src/maker/Sounds.cpp | || sub == SF_FORMAT_PCM_U8) && info.frames > 0; | || sub == SF_FORMAT_PCM_U8); | make --windows copies a recording whose data size was never written, silent there

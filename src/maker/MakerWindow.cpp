@@ -143,7 +143,8 @@ void MakerWindow::closeEvent(QCloseEvent* event) {
         closeWhenSaved_ = true;
         say(tr("Saving… The window closes once the set is saved."));
         event->ignore();
-    } else if (!ending_ && !mayDiscard(tr("Close without saving? The pairs you made here are not saved yet."))) {
+    } else if (!ending_ &&
+               !mayDiscard(tr("Close without saving? The pairs you made here are not saved yet."))) {
         event->ignore();
     } else {
         saveWhenSettled_ = false;  // the parent said not to save
@@ -460,7 +461,8 @@ void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> pla
                 const size_t batch = std::min(wanted.size() - next, size_t(room) - result->pairs.size());
                 const auto from = wanted.begin() + qsizetype(next);
                 const QList<PairPlan> plans(from, from + qsizetype(batch));
-                for (const Decoded& d : QtConcurrent::blockingMapped<QList<Decoded>>(workers, plans, decode)) {
+                const auto decoded = QtConcurrent::blockingMapped<QList<Decoded>>(workers, plans, decode);
+                for (const Decoded& d : decoded) {
                     if (d.pair.preview.isNull())
                         result->refused << d.error;
                     else
@@ -865,10 +867,17 @@ void MakerWindow::save() {
     if (errors_ > 0 || pairs_.empty()) return;
     SetPlan current = plan();
     if (replacesAnother(current)) {
-        if (!confirm(tr("Replace the set \"%1\" that is there already? What the set maker did not make in "
-                        "its folder stays.")
-                         .arg(detail::safeName(current.title))))
-            return;
+        // The set this window saved or opened, saved since by another window or program.
+        const bool changed =
+            own_ && own_->title == current.title && QDir(own_->dataDir) == QDir(current.dataDir);
+        const QString title = detail::safeName(current.title);
+        const QString question =
+            changed ? tr("The set \"%1\" was changed by another window or program since it was opened or "
+                         "saved here. Replace it with the set shown here? What the set maker did not make in "
+                         "its folder stays.")
+                    : tr("Replace the set \"%1\" that is there already? What the set maker did not make in "
+                         "its folder stays.");
+        if (!confirm(question.arg(title))) return;
         current.force = true;
     }
     saving_ = true;

@@ -566,269 +566,274 @@
 <context>
     <name>kavimo::maker::MakerWindow</name>
     <message>
-        <location filename="../MakerWindow.cpp" line="63"/>
+        <location filename="../MakerWindow.cpp" line="64"/>
         <source>Error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="63"/>
+        <location filename="../MakerWindow.cpp" line="64"/>
         <source>Warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="142"/>
+        <location filename="../MakerWindow.cpp" line="144"/>
         <source>Saving… The window closes once the set is saved.</source>
         <translation>保存しています… 保存が終わると画面を閉じます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="144"/>
+        <location filename="../MakerWindow.cpp" line="146"/>
         <source>Close without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで閉じますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="254"/>
+        <location filename="../MakerWindow.cpp" line="261"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="255"/>
+        <location filename="../MakerWindow.cpp" line="262"/>
         <source>New set</source>
         <translation>新しいセット</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="256"/>
+        <location filename="../MakerWindow.cpp" line="263"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="257"/>
+        <location filename="../MakerWindow.cpp" line="264"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="258"/>
+        <location filename="../MakerWindow.cpp" line="265"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="259"/>
+        <location filename="../MakerWindow.cpp" line="266"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="260"/>
+        <location filename="../MakerWindow.cpp" line="267"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="261"/>
+        <location filename="../MakerWindow.cpp" line="268"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="262"/>
+        <location filename="../MakerWindow.cpp" line="269"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="263"/>
+        <location filename="../MakerWindow.cpp" line="270"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="264"/>
+        <location filename="../MakerWindow.cpp" line="271"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="266"/>
+        <location filename="../MakerWindow.cpp" line="273"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="267"/>
+        <location filename="../MakerWindow.cpp" line="274"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="268"/>
+        <location filename="../MakerWindow.cpp" line="275"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="269"/>
+        <location filename="../MakerWindow.cpp" line="276"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="270"/>
+        <location filename="../MakerWindow.cpp" line="277"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="271"/>
-        <location filename="../MakerWindow.cpp" line="793"/>
+        <location filename="../MakerWindow.cpp" line="278"/>
+        <location filename="../MakerWindow.cpp" line="802"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="272"/>
+        <location filename="../MakerWindow.cpp" line="279"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="274"/>
+        <location filename="../MakerWindow.cpp" line="281"/>
         <source>Drag the square or move it with the arrow keys; the wheel or + and - change its size.</source>
         <translation>四角はドラッグか矢印キーで動かせます。ホイールか + と - で大きさが変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="290"/>
+        <location filename="../MakerWindow.cpp" line="297"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="291"/>
+        <location filename="../MakerWindow.cpp" line="298"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="297"/>
+        <location filename="../MakerWindow.cpp" line="304"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="297"/>
+        <location filename="../MakerWindow.cpp" line="304"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="299"/>
+        <location filename="../MakerWindow.cpp" line="306"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="331"/>
+        <location filename="../MakerWindow.cpp" line="338"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="332"/>
+        <location filename="../MakerWindow.cpp" line="339"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="348"/>
+        <location filename="../MakerWindow.cpp" line="355"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="425"/>
+        <location filename="../MakerWindow.cpp" line="433"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="497"/>
+        <location filename="../MakerWindow.cpp" line="506"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="499"/>
+        <location filename="../MakerWindow.cpp" line="508"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="553"/>
+        <location filename="../MakerWindow.cpp" line="562"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="555"/>
+        <location filename="../MakerWindow.cpp" line="564"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="557"/>
+        <location filename="../MakerWindow.cpp" line="566"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="559"/>
+        <location filename="../MakerWindow.cpp" line="568"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="584"/>
+        <location filename="../MakerWindow.cpp" line="593"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="265"/>
-        <location filename="../MakerWindow.cpp" line="670"/>
+        <location filename="../MakerWindow.cpp" line="272"/>
+        <location filename="../MakerWindow.cpp" line="679"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="620"/>
+        <location filename="../MakerWindow.cpp" line="629"/>
         <source>Start a new set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで新しいセットを始めますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="755"/>
+        <location filename="../MakerWindow.cpp" line="764"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="769"/>
+        <location filename="../MakerWindow.cpp" line="778"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="818"/>
+        <location filename="../MakerWindow.cpp" line="827"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="829"/>
+        <location filename="../MakerWindow.cpp" line="838"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="846"/>
+        <location filename="../MakerWindow.cpp" line="855"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="859"/>
+        <location filename="../MakerWindow.cpp" line="873"/>
+        <source>The set &quot;%1&quot; was changed by another window or program since it was opened or saved here. Replace it with the set shown here? What the set maker did not make in its folder stays.</source>
+        <translation>セット「%1」は、ここで開くか保存したあとで、ほかのウィンドウかプログラムが変えました。ここに見えているセットで置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="876"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="866"/>
+        <location filename="../MakerWindow.cpp" line="884"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="873"/>
+        <location filename="../MakerWindow.cpp" line="893"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="879"/>
+        <location filename="../MakerWindow.cpp" line="898"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="888"/>
+        <location filename="../MakerWindow.cpp" line="908"/>
         <source>Save the set first: the game plays it as it was last saved.</source>
         <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="893"/>
+        <location filename="../MakerWindow.cpp" line="913"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="901"/>
+        <location filename="../MakerWindow.cpp" line="921"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
