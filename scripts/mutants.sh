@@ -81,7 +81,7 @@ src/shell/Startup.cpp | File1->setListIndex(std::max<int16_t>(listed(firstSet_),
 src/platform/FileLookup.cpp | otherReading = true; | otherReading = false; | a Shift_JIS set's half-width katakana name that is valid UTF-8 too is not found
 src/sets/SetBrowser.cpp | File1->fileName()).normalized(QString::NormalizationForm_C)); | File1->fileName())); | a set from a Mac zip shows its title with the voicing marks apart
 src/maker/SetCheck.cpp | text.shiftJis = !ascii && notUtf8 && !text.utf16; | text.shiftJis = false; | check does not say how to unpack a Windows zip whose Japanese names came out as other letters
-src/maker/SetCheck.cpp | (text.contains(wideDigit) ? | (false ? | check does not say to write a full-width count in half-width digits
+src/maker/SetCheck.cpp | (text.contains(wideDigit) ? halfWidth | (false ? halfWidth | check does not say to write a full-width count in half-width digits
 src/maker/CardPictures.cpp | if (head.mid(4, 4) != "ftyp") return suffix; | return suffix; | check says a phone's HEIC photo named .jpg is no picture, without how to convert it
 src/maker/CardPictures.cpp | const bool inPlace = suffix == extension; | const bool inPlace = false; | the command that converts a photo in its set leaves the set naming the old file
 src/maker/Sounds.cpp | const QString move = isWav ? | const QString move = false ? | the command that converts a sound named .wav leaves the set naming the old file
@@ -90,6 +90,8 @@ src/maker/MakerWindow.cpp | } else if (!ending_ &&\n               !mayDiscard( 
 src/maker/MakerWindow.cpp | QtConcurrent::run(&workers_, std::move(work)) | QtConcurrent::run(std::move(work)) | the set maker decodes photos on Qt's global threads and its paints wait for them
 src/maker/MakerWindow.cpp | if (focused && focused->isEnabled()) focused->setFocus(); | | Ctrl+S takes the keyboard focus from the photo view for good
 src/maker/MakerWindow.cpp | own_ && own_->title == current.title && QDir(own_->dataDir) == QDir(current.dataDir); | false; | the set maker asks to replace a set that another window changed without saying so
+src/maker/SetCheck.cpp | (name.contains(u'\t') ? tab | (false ? tab | check does not say that a tab after a picture's name is part of it
+src/maker/SetCheck.cpp | text.webPage = start.startsWith | text.webPage = false && start.startsWith | check does not say that a web page saved as a set is no set
 src/game/GameStart.cpp | if (path != countedSetFile_) { | if (false) { | Start on a first set without its first picture deals nothing, with the start cue
 src/platform/SoundDecoder.cpp | if (bytes == 0 && body < fileSize) { | if (false) { | a recording whose data size was never written plays the fallback sound
 src/maker/Sounds.cpp | || sub == SF_FORMAT_PCM_U8) && info.frames > 0; | || sub == SF_FORMAT_PCM_U8); | make --windows copies a recording whose data size was never written, silent there

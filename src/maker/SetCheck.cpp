@@ -56,6 +56,7 @@ struct SetText {
     bool utf8 = false;
     bool shiftJis = false;  // written on Windows
     bool utf16 = false;     // Notepad's "Unicode", which the game does not read
+    bool webPage = false;   // a download that went wrong
     std::array<int, 3> header{0, 0, 0};  // line number of each section's header, 0: none
     std::array<int, 3> near{0, 0, 0};    // the first line taken for each header, 0: none
     std::array<QString, 3> nearText;
@@ -82,7 +83,11 @@ SetText readText(QFile& file) {
     bool ascii = true, first = true, notUtf8 = false;
     char before = 0;  // the byte before the chunk
     for (QByteArray chunk; !(chunk = file.read(kChunkBytes)).isEmpty(); first = false) {
-        if (first) text.utf16 = chunk.startsWith("\xff\xfe") || chunk.startsWith("\xfe\xff");
+        if (first) {
+            text.utf16 = chunk.startsWith("\xff\xfe") || chunk.startsWith("\xfe\xff");
+            const QByteArray start = chunk.left(256).trimmed().toLower();
+            text.webPage = start.startsWith("<!doctype html") || start.startsWith("<html");
+        }
         for (qsizetype i = 0; i < chunk.size() && !text.utf16; ++i)
             if (chunk[i] == '\n' && (i == 0 ? before : chunk[i - 1]) != '\r') text.loneLineFeeds = true;
         before = chunk.back();
@@ -173,6 +178,9 @@ private:
                 error(0, Maker::tr("there is no \"%1\" section; the game shows \"ﾌｧｲﾙ読み込みエラー\".")
                              .arg(header));
         }
+        if (text_.webPage)
+            error(0, Maker::tr("the file is a web page (HTML), not a set: the download went wrong. Download "
+                               "the set again."));
         if (text_.utf16)
             error(0, Maker::tr("the file is written in UTF-16 (Notepad's \"Unicode\"), which the game cannot "
                                "read: it shows \"ﾌｧｲﾙ読み込みエラー\". Save it as ANSI (Shift_JIS) or UTF-8."));
@@ -191,12 +199,12 @@ private:
         const std::optional<int16_t> count = ParsePairCount(text);
         if (!count || *count < 0 || *count > kMaxPairs) {
             static const QRegularExpression wideDigit(QStringLiteral("[\uff10-\uff19]"));
+            const QString halfWidth = Maker::tr(" Write it in half-width digits (1, not １).");
             error(line, Maker::tr("the number of pairs \"%1\" is not a whole number from 0 to %2: "
                                   "the game shows an error and deals no cards.")
                                 .arg(text)
                                 .arg(kMaxPairs) +
-                            (text.contains(wideDigit) ? Maker::tr(" Write it in half-width digits (1, not １).")
-                                                      : QString()));
+                            (text.contains(wideDigit) ? halfWidth : QString()));
             return;
         }
         count_ = *count;
@@ -248,7 +256,10 @@ private:
             }
             const QString path = located(root_, name);
             if (!fs::fileExists(path)) {
-                error(line, Maker::tr("the picture %1 is missing. %2").arg(name, what));
+                const QString tab =
+                    Maker::tr(" The line holds a tab, which is part of the name for the game: remove it.");
+                error(line, Maker::tr("the picture %1 is missing. %2").arg(name, what) +
+                                (name.contains(u'\t') ? tab : QString()));
                 japaneseMissing = japaneseMissing || name.toUtf8().size() != name.size();
                 continue;
             }

@@ -60,6 +60,9 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         // Shift_JIS "ねこ", as an old Windows zip's set names it, where another tool unpacked it.
         {.text = with("p1.png", "\x82\xcb\x82\xb1.png"), .outcome = Error, .says = "unar -e cp932", .line = 0},
         {.text = with("\n2\r", "\n２\r"), .outcome = Error, .says = "half-width digits", .line = 2},
+        {.text = with("p1.png", "p1.png\t"), .outcome = Error, .says = "holds a tab", .line = 5},
+        {.text = "<!DOCTYPE html>\r\n<html><body>Not Found</body></html>\r\n", .outcome = Error,
+         .says = "a web page", .line = 0},
     };
     for (const QString name : {"p0", "p1", "P1", "いぬ"})
         app.writePicture("Data/s/" + name + ".png", 90, 90, colour(1));

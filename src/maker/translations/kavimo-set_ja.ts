@@ -54,169 +54,179 @@
         <translation>%1 を画像として読めません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="121"/>
+        <location filename="../SetCheck.cpp" line="126"/>
         <source>%1 The game cannot show this set.</source>
         <translation>%1 ゲームはこのセットを表示できません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="122"/>
+        <location filename="../SetCheck.cpp" line="127"/>
         <source>the set file cannot be read: the game cannot show this set.</source>
         <translation>セットファイルを読めません。ゲームはこのセットを表示できません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="126"/>
+        <location filename="../SetCheck.cpp" line="131"/>
         <source>the set file is %1 MB, too big to check (a set file is a few hundred bytes).</source>
         <translation>セットファイルが %1 MB あり、大きすぎて確かめられません（セットファイルはふつう数百バイトです）。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="169"/>
+        <location filename="../SetCheck.cpp" line="174"/>
         <source>&quot;%1&quot; is not a header; write &quot;%2&quot;. The game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」は見出しになりません。「%2」と書いてください。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="173"/>
+        <location filename="../SetCheck.cpp" line="178"/>
         <source>there is no &quot;%1&quot; section; the game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」の部分がありません。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="177"/>
+        <location filename="../SetCheck.cpp" line="185"/>
         <source>the file is written in UTF-16 (Notepad&apos;s &quot;Unicode&quot;), which the game cannot read: it shows &quot;ﾌｧｲﾙ読み込みエラー&quot;. Save it as ANSI (Shift_JIS) or UTF-8.</source>
         <translation>ファイルが UTF-16（メモ帳の「Unicode」）で書かれていて、ゲームは読めず、「ﾌｧｲﾙ読み込みエラー」と出ます。ANSI（Shift_JIS）か UTF-8 で保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="180"/>
+        <location filename="../SetCheck.cpp" line="188"/>
         <source>lines end with a line feed alone: Windows reads the whole file as one line and finds no section. Save it with CR LF line ends.</source>
         <translation>行末が LF だけです。Windows ではファイル全体が 1 行として読まれ、どの部分も見つかりません。改行を CR LF にして保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="183"/>
+        <location filename="../SetCheck.cpp" line="191"/>
         <source>the file is written in UTF-8: Windows reads it in the Japanese code page (Shift_JIS) and finds no file with a Japanese name.</source>
         <translation>ファイルが UTF-8 で書かれています。Windows では Shift_JIS として読まれ、日本語の名前のファイルが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="194"/>
+        <location filename="../SetCheck.cpp" line="203"/>
         <source>the number of pairs &quot;%1&quot; is not a whole number from 0 to %2: the game shows an error and deals no cards.</source>
         <translation>ペアの数「%1」が 0 から %2 までの整数ではありません。ゲームはエラーを表示し、カードを配りません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="198"/>
+        <location filename="../SetCheck.cpp" line="202"/>
         <source> Write it in half-width digits (1, not １).</source>
         <translation> 半角数字で書いてください（１ ではなく 1）。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="203"/>
+        <location filename="../SetCheck.cpp" line="182"/>
+        <source>the file is a web page (HTML), not a set: the download went wrong. Download the set again.</source>
+        <translation>このファイルはセットではなくウェブページ (HTML) です。ダウンロードがうまくいきませんでした。セットをダウンロードし直してください。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="211"/>
         <source>the set has no pairs: the board stays empty.</source>
         <translation>ペアが 1 つもありません。盤は空のままです。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="205"/>
+        <location filename="../SetCheck.cpp" line="213"/>
         <location filename="../SetWriter.cpp" line="552"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="226"/>
+        <location filename="../SetCheck.cpp" line="234"/>
         <source>The game stops at the start with a message, and the set cannot be chosen (its preview is missing).</source>
         <translation>スタートでメッセージが出て止まります。見本の絵がないので、このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="229"/>
+        <location filename="../SetCheck.cpp" line="237"/>
         <source>The game stops at the start with a message.</source>
         <translation>スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="231"/>
+        <location filename="../SetCheck.cpp" line="239"/>
         <source>the &quot;[Picture]&quot; section ends before pair %1. %2</source>
         <translation>「[Picture]」の部分がペア %1 の前で終わっています。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="235"/>
+        <location filename="../SetCheck.cpp" line="243"/>
         <source>the picture of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer pictures than pairs). %3</source>
         <translation>ペア %1 の絵が自分の部分を越えて「%2」の部分に入っています（絵がペアの数より少ない）。%3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="243"/>
+        <location filename="../SetCheck.cpp" line="251"/>
         <source>a blank line inside the &quot;[Picture]&quot; section: pair %1 has no picture. %2</source>
         <translation>「[Picture]」の部分に空の行があります。ペア %1 に絵がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="251"/>
+        <location filename="../SetCheck.cpp" line="260"/>
+        <source> The line holds a tab, which is part of the name for the game: remove it.</source>
+        <translation> この行にはタブがあり、ゲームにとっては名前の一部です。タブを消してください。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="261"/>
         <source>the picture %1 is missing. %2</source>
         <translation>絵 %1 がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="257"/>
-        <location filename="../SetCheck.cpp" line="276"/>
+        <location filename="../SetCheck.cpp" line="268"/>
+        <location filename="../SetCheck.cpp" line="287"/>
         <source>the picture %1: %2 %3</source>
         <translation>絵 %1: %2 %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="266"/>
+        <location filename="../SetCheck.cpp" line="277"/>
         <source>the picture %1 (%2 x %3) is too big to load. %4</source>
         <translation>絵 %1（%2 x %3）は大きすぎて読み込めません。%4</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="272"/>
+        <location filename="../SetCheck.cpp" line="283"/>
         <source> kavimo-set make makes a card of it.</source>
         <translation> kavimo-set make ならこの写真からカードを作れます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="278"/>
+        <location filename="../SetCheck.cpp" line="289"/>
         <source>the picture %1 does not decode. %2</source>
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="284"/>
+        <location filename="../SetCheck.cpp" line="295"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="294"/>
+        <location filename="../SetCheck.cpp" line="305"/>
         <source>The set was written on Windows. If it came in a zip, unpack the zip again with unar -e cp932 (package unar): other tools give its Japanese file names other letters.</source>
         <translation>このセットは Windows で書かれています。zip で届いたのなら、unar -e cp932（パッケージ unar）で zip を展開し直してください。ほかのツールでは日本語のファイル名が別の文字になります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="305"/>
+        <location filename="../SetCheck.cpp" line="316"/>
         <source>the preview picture &quot;%1&quot; is missing: the set cannot be chosen.</source>
         <translation>見本の絵「%1」がありません。このセットは選べません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="313"/>
+        <location filename="../SetCheck.cpp" line="324"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="319"/>
+        <location filename="../SetCheck.cpp" line="330"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="329"/>
+        <location filename="../SetCheck.cpp" line="340"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="339"/>
+        <location filename="../SetCheck.cpp" line="350"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="344"/>
+        <location filename="../SetCheck.cpp" line="355"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="355"/>
+        <location filename="../SetCheck.cpp" line="366"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="357"/>
+        <location filename="../SetCheck.cpp" line="368"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="382"/>
+        <location filename="../SetCheck.cpp" line="393"/>
         <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
@@ -581,259 +591,259 @@
         <translation>保存しています… 保存が終わると画面を閉じます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="146"/>
+        <location filename="../MakerWindow.cpp" line="147"/>
         <source>Close without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで閉じますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="261"/>
+        <location filename="../MakerWindow.cpp" line="262"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="262"/>
+        <location filename="../MakerWindow.cpp" line="263"/>
         <source>New set</source>
         <translation>新しいセット</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="263"/>
+        <location filename="../MakerWindow.cpp" line="264"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="264"/>
+        <location filename="../MakerWindow.cpp" line="265"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="265"/>
+        <location filename="../MakerWindow.cpp" line="266"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="266"/>
+        <location filename="../MakerWindow.cpp" line="267"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="267"/>
+        <location filename="../MakerWindow.cpp" line="268"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="268"/>
+        <location filename="../MakerWindow.cpp" line="269"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="269"/>
+        <location filename="../MakerWindow.cpp" line="270"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="270"/>
+        <location filename="../MakerWindow.cpp" line="271"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="271"/>
+        <location filename="../MakerWindow.cpp" line="272"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="273"/>
+        <location filename="../MakerWindow.cpp" line="274"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="274"/>
+        <location filename="../MakerWindow.cpp" line="275"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="275"/>
+        <location filename="../MakerWindow.cpp" line="276"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="276"/>
+        <location filename="../MakerWindow.cpp" line="277"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="277"/>
+        <location filename="../MakerWindow.cpp" line="278"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="278"/>
-        <location filename="../MakerWindow.cpp" line="802"/>
+        <location filename="../MakerWindow.cpp" line="279"/>
+        <location filename="../MakerWindow.cpp" line="804"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="279"/>
+        <location filename="../MakerWindow.cpp" line="280"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="281"/>
+        <location filename="../MakerWindow.cpp" line="282"/>
         <source>Drag the square or move it with the arrow keys; the wheel or + and - change its size.</source>
         <translation>四角はドラッグか矢印キーで動かせます。ホイールか + と - で大きさが変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="297"/>
+        <location filename="../MakerWindow.cpp" line="298"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="298"/>
+        <location filename="../MakerWindow.cpp" line="299"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="304"/>
+        <location filename="../MakerWindow.cpp" line="305"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="304"/>
+        <location filename="../MakerWindow.cpp" line="305"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="306"/>
+        <location filename="../MakerWindow.cpp" line="307"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="338"/>
+        <location filename="../MakerWindow.cpp" line="339"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="339"/>
+        <location filename="../MakerWindow.cpp" line="340"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="355"/>
+        <location filename="../MakerWindow.cpp" line="356"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="433"/>
+        <location filename="../MakerWindow.cpp" line="434"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="506"/>
+        <location filename="../MakerWindow.cpp" line="508"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="508"/>
+        <location filename="../MakerWindow.cpp" line="510"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="562"/>
+        <location filename="../MakerWindow.cpp" line="564"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="564"/>
+        <location filename="../MakerWindow.cpp" line="566"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="566"/>
+        <location filename="../MakerWindow.cpp" line="568"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="568"/>
+        <location filename="../MakerWindow.cpp" line="570"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="593"/>
+        <location filename="../MakerWindow.cpp" line="595"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="272"/>
-        <location filename="../MakerWindow.cpp" line="679"/>
+        <location filename="../MakerWindow.cpp" line="273"/>
+        <location filename="../MakerWindow.cpp" line="681"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="629"/>
+        <location filename="../MakerWindow.cpp" line="631"/>
         <source>Start a new set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで新しいセットを始めますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="764"/>
+        <location filename="../MakerWindow.cpp" line="766"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="778"/>
+        <location filename="../MakerWindow.cpp" line="780"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="827"/>
+        <location filename="../MakerWindow.cpp" line="829"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="838"/>
+        <location filename="../MakerWindow.cpp" line="840"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="855"/>
+        <location filename="../MakerWindow.cpp" line="857"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="873"/>
+        <location filename="../MakerWindow.cpp" line="875"/>
         <source>The set &quot;%1&quot; was changed by another window or program since it was opened or saved here. Replace it with the set shown here? What the set maker did not make in its folder stays.</source>
         <translation>セット「%1」は、ここで開くか保存したあとで、ほかのウィンドウかプログラムが変えました。ここに見えているセットで置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="876"/>
+        <location filename="../MakerWindow.cpp" line="878"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="884"/>
+        <location filename="../MakerWindow.cpp" line="886"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="893"/>
+        <location filename="../MakerWindow.cpp" line="895"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="898"/>
+        <location filename="../MakerWindow.cpp" line="900"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="908"/>
+        <location filename="../MakerWindow.cpp" line="910"/>
         <source>Save the set first: the game plays it as it was last saved.</source>
         <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="913"/>
+        <location filename="../MakerWindow.cpp" line="915"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="921"/>
+        <location filename="../MakerWindow.cpp" line="923"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
