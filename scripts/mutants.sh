@@ -92,6 +92,7 @@ src/maker/MakerWindow.cpp | if (focused && focused->isEnabled()) focused->setFoc
 src/maker/MakerWindow.cpp | own_ && own_->title == current.title && QDir(own_->dataDir) == QDir(current.dataDir); | false; | the set maker asks to replace a set that another window changed without saying so
 src/maker/SetCheck.cpp | (name.contains(u'\t') ? tab | (false ? tab | check does not say that a tab after a picture's name is part of it
 src/maker/SetCheck.cpp | text.webPage = start.startsWith | text.webPage = false && start.startsWith | check does not say that a web page saved as a set is no set
+src/maker/MakerWindow.cpp | spokenEdit->clear();\n        spokenEdit->setPlaceholderText({}); | spokenEdit->clear(); | after "New set" the empty pair panel still shows the last pair's name, greyed
 src/game/GameStart.cpp | if (path != countedSetFile_) { | if (false) { | Start on a first set without its first picture deals nothing, with the start cue
 src/platform/SoundDecoder.cpp | if (bytes == 0 && body < fileSize) { | if (false) { | a recording whose data size was never written plays the fallback sound
 src/maker/Sounds.cpp | || sub == SF_FORMAT_PCM_U8) && info.frames > 0; | || sub == SF_FORMAT_PCM_U8); | make --windows copies a recording whose data size was never written, silent there

@@ -667,7 +667,12 @@ void MakerWindow::showSelected() {
     const int pair = selectedPair();
     const bool any = pair >= 0;
     if (!any) {
+        // Nothing of the last pair shown stays behind, greyed.
         cutView->clear();
+        noSound->setChecked(true);
+        soundFileLabel->setName(tr("(none chosen)"));
+        spokenEdit->clear();
+        spokenEdit->setPlaceholderText({});
     } else {
         const Pair& p = pairs_[pair];
         cutView->setPicture(p.preview, p.upright, cutOf(p));

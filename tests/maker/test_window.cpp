@@ -244,6 +244,7 @@ TEST_F(MakerWindowTest, ReplacesItsOwnSetWithoutAskingUntilAnotherSavesItOrANewO
     ASSERT_TRUE(settle());
     EXPECT_TRUE(window.cards->count() == 0 && window.titleEdit->text().isEmpty() &&
                 !window.playGameButton->isEnabled() && window.findingsList->item(0)->text().startsWith("Add"));
+    EXPECT_TRUE(window.noSound->isChecked() && window.spokenEdit->placeholderText().isEmpty());
     window.addPictures({photos});
     ASSERT_TRUE(settle() && window.titleEdit->text() == "Zoo");
     window.saveButton->click();
