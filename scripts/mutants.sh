@@ -83,7 +83,7 @@ src/sets/SetBrowser.cpp | File1->fileName()).normalized(QString::NormalizationFo
 src/maker/SetCheck.cpp | text.shiftJis = !ascii && notUtf8 && !text.utf16; | text.shiftJis = false; | check does not say how to unpack a Windows zip whose Japanese names came out as other letters
 src/maker/SetCheck.cpp | (text.contains(wideDigit) ? halfWidth | (false ? halfWidth | check does not say to write a full-width count in half-width digits
 src/maker/CardPictures.cpp | if (head.mid(4, 4) != "ftyp") return suffix; | return suffix; | check says a phone's HEIC photo named .jpg is no picture, without how to convert it
-src/maker/CardPictures.cpp | const bool inPlace = suffix == extension; | const bool inPlace = false; | the command that converts a photo in its set leaves the set naming the old file
+src/maker/CardPictures.cpp | const bool inPlace = suffix == extension || shown.contains(suffix); | const bool inPlace = suffix == extension; | the command that converts a photo in its set leaves the set naming the old file
 src/maker/Sounds.cpp | const QString move = isWav ? | const QString move = false ? | the command that converts a sound named .wav leaves the set naming the old file
 src/maker/MakerWindow.cpp | return (adding_ == 0 && (!modified_ || pairs_.empty())) | return ((!modified_ || pairs_.empty())) | closing the set maker while its first pictures are being added loses them without asking
 src/maker/MakerWindow.cpp | } else if (!ending_ &&\n               !mayDiscard( | } else if (!mayDiscard( | a logout's SIGTERM leaves the set maker waiting on a question
@@ -93,6 +93,8 @@ src/maker/MakerWindow.cpp | own_ && own_->title == current.title && QDir(own_->d
 src/maker/SetCheck.cpp | (name.contains(u'\t') ? tab | (false ? tab | check does not say that a tab after a picture's name is part of it
 src/maker/SetCheck.cpp | text.webPage = start.startsWith | text.webPage = false && start.startsWith | check does not say that a web page saved as a set is no set
 src/maker/MakerWindow.cpp | spokenEdit->clear();\n        spokenEdit->setPlaceholderText({}); | spokenEdit->clear(); | after "New set" the empty pair panel still shows the last pair's name, greyed
+src/maker/MakerWindow.cpp | if (!asking_ && std::exchange(saveWhenSettled_, false)) save(); | if (std::exchange(saveWhenSettled_, false)) save(); | a save asked for while checking goes ahead behind "Close without saving?"
+src/maker/MakerWindow.cpp | if (!busy() && std::exchange(saveWhenSettled_, false)) save(); | if (false) save(); | a save held while "Close without saving?" was asked is lost when the answer is no
 src/game/GameStart.cpp | if (path != countedSetFile_) { | if (false) { | Start on a first set without its first picture deals nothing, with the start cue
 src/platform/SoundDecoder.cpp | if (bytes == 0 && body < fileSize) { | if (false) { | a recording whose data size was never written plays the fallback sound
 src/maker/Sounds.cpp | || sub == SF_FORMAT_PCM_U8) && info.frames > 0; | || sub == SF_FORMAT_PCM_U8); | make --windows copies a recording whose data size was never written, silent there

@@ -87,11 +87,13 @@ QString photoProblem(const QString& file) {
     const QFileInfo info(file);
     const QString name = info.fileName(), suffix = info.suffix().toLower(), kind = kindOf(file, suffix);
     // The commands name whole paths, so that they work from any folder. A photo whose name
-    // already ends as the converted one is converted in its place, which its set names.
+    // already ends as a picture the game shows ("photo.jpg" that is a HEIC photo) is converted
+    // in its place, which its set names; the tools write the kind its name says.
     const QString from = info.absoluteFilePath(), stem = info.absolutePath() + u'/' + info.completeBaseName();
     const auto convert = [&](const QString& command, const QString& extension) {
-        const bool inPlace = suffix == extension;
-        const QString to = stem + (inPlace ? QStringLiteral("-converted.") : QStringLiteral(".")) + extension;
+        static const QStringList shown = {"jpg", "jpeg", "png", "bmp", "gif"};
+        const bool inPlace = suffix == extension || shown.contains(suffix);
+        const QString to = stem + (inPlace ? QStringLiteral("-converted.") + suffix : u'.' + extension);
         const QString move = QStringLiteral(" && mv \"%1\" \"%2\"").arg(to, from);
         return command.arg(from, to) + (inPlace ? move : QString());
     };

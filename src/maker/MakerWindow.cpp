@@ -143,11 +143,19 @@ void MakerWindow::closeEvent(QCloseEvent* event) {
         closeWhenSaved_ = true;
         say(tr("Saving… The window closes once the set is saved."));
         event->ignore();
-    } else if (!ending_ &&
-               !mayDiscard(tr("Close without saving? The pairs you made here are not saved yet."))) {
-        event->ignore();
     } else {
-        saveWhenSettled_ = false;  // the parent said not to save
+        // A save asked for while the set was being checked waits for the answer: it would
+        // otherwise go ahead behind a question that says the pairs are not saved.
+        asking_ = true;
+        const bool close =
+            ending_ || mayDiscard(tr("Close without saving? The pairs you made here are not saved yet."));
+        asking_ = false;
+        if (close) {
+            saveWhenSettled_ = false;  // the parent said not to save
+        } else {
+            event->ignore();
+            if (!busy() && std::exchange(saveWhenSettled_, false)) save();
+        }
     }
 }
 
@@ -361,7 +369,7 @@ void MakerWindow::wire() {
     connect(playGameButton, &QPushButton::clicked, this, &MakerWindow::playGame);
     connect(&checkTimer_, &QTimer::timeout, this, &MakerWindow::runCheck);
     connect(this, &MakerWindow::settled, this, [this] {
-        if (std::exchange(saveWhenSettled_, false)) save();
+        if (!asking_ && std::exchange(saveWhenSettled_, false)) save();
     });
     connect(&busyDelay_, &QTimer::timeout, this, [this] { busyBar->setVisible(working_ > 0); });
 }

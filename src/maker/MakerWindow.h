@@ -168,6 +168,7 @@ private:
     bool saving_ = false;
     bool closeWhenSaved_ = false;  // closing was asked for while saving
     bool ending_ = false;          // closing without a question
+    bool asking_ = false;          // whether to close
     bool saveWhenSettled_ = false;  // saving was asked for while the set was being checked
     bool modified_ = false;  // since the last save or open
     // Whether the pairs may go unsaved: there are none, they are saved, or the parent says so.

@@ -50,6 +50,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         // A phone's recording and a phone's photo under the names the set gives them: converted in place.
         {.text = with("s0.wav", "phone.wav"), .outcome = Warning, .says = "-converted.wav\" && mv \"", .line = 7},
         {.text = with("p1.png", "phone.jpg"), .outcome = Error, .says = "-converted.jpg\" && mv \"", .line = 5},
+        {.text = with("p1.png", "avif.jpg"), .outcome = Error, .says = "avif-converted.jpg\" && mv \"", .line = 5},
         {.text = with("p0.png", "P0.PNG"), .outcome = Clean, .says = "", .line = 0},  // as Windows writes it
         {.text = with("p1.png", "p1.PNG"), .outcome = Warning, .says = "the game takes P1.png", .line = 5},
         {.text = with("\r\n", "\n"), .outcome = Warning, .says = "line feed alone", .line = 0},
@@ -78,6 +79,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
     app.write("Data/s/empty.wav", "");
     app.write("Data/s/phone.wav", QByteArray("\0\0\0\x20" "ftypM4A \0\0\0\0" "M4A mp42isom", 24));
     app.write("Data/s/phone.jpg", QByteArray("\0\0\0\x18" "ftypheic\0\0\0\0" "mif1heic", 24));
+    app.write("Data/s/avif.jpg", QByteArray("\0\0\0\x18" "ftypavif\0\0\0\0" "mif1avif", 24));
     app.write("Data/s/tune.mid", QByteArray("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x04\0\xff\x2f\0", 26));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.says);

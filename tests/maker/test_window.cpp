@@ -251,11 +251,20 @@ TEST_F(MakerWindowTest, ReplacesItsOwnSetWithoutAskingUntilAnotherSavesItOrANewO
     EXPECT_TRUE(settle() && asked.size() == 5) << asked.join('\n').toStdString();
     // Asked why: the set was changed since; then, as a new set, that one is there already.
     EXPECT_TRUE(asked[0].contains("changed by another window") && asked[4].startsWith("Replace"));
-    // Closed without saving (yes) while a save waits for the check: nothing is saved.
-    const QByteArray saved = dat();
-    window.removeButton->click();
-    window.save();
-    EXPECT_TRUE(window.close() && settle() && asked.size() == 6 && dat() == saved);
+    // Closed while a save waits for the check, the parent slow to answer: nothing is saved
+    // behind the question; then saved (no), or nothing is saved (yes).
+    QByteArray saved = dat();
+    bool savedBehind = false;
+    window.confirm = [&](const QString& q) { return asked << q, settle(), savedBehind = dat() != saved, yes; };
+    for (const bool answer : {false, true}) {
+        yes = answer;
+        saved = dat();
+        window.removeButton->click();
+        window.save();
+        EXPECT_EQ(window.close(), answer);
+        EXPECT_TRUE(settle() && !savedBehind && (dat() == saved) == answer) << answer;
+    }
+    EXPECT_EQ(asked.size(), 7);
 }
 
 TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
