@@ -86,7 +86,7 @@ src/maker/CardPictures.cpp | if (head.mid(4, 4) != "ftyp") return suffix; | retu
 src/maker/CardPictures.cpp | const bool inPlace = suffix == extension || shown.contains(suffix); | const bool inPlace = suffix == extension; | the command that converts a photo in its set leaves the set naming the old file
 src/maker/Sounds.cpp | const QString move = isWav ? | const QString move = false ? | the command that converts a sound named .wav leaves the set naming the old file
 src/maker/MakerWindow.cpp | return (adding_ == 0 && (!modified_ || pairs_.empty())) | return ((!modified_ || pairs_.empty())) | closing the set maker while its first pictures are being added loses them without asking
-src/maker/MakerWindow.cpp | } else if (!ending_ &&\n               !mayDiscard( | } else if (!mayDiscard( | a logout's SIGTERM leaves the set maker waiting on a question
+src/maker/MakerWindow.cpp | const bool close =\n            ending_ || mayDiscard( | const bool close =\n            mayDiscard( | a logout's SIGTERM leaves the set maker waiting on a question
 src/maker/MakerWindow.cpp | QtConcurrent::run(&workers_, std::move(work)) | QtConcurrent::run(std::move(work)) | the set maker decodes photos on Qt's global threads and its paints wait for them
 src/maker/MakerWindow.cpp | if (focused && focused->isEnabled()) focused->setFocus(); | | Ctrl+S takes the keyboard focus from the photo view for good
 src/maker/MakerWindow.cpp | own_ && own_->title == current.title && QDir(own_->dataDir) == QDir(current.dataDir); | false; | the set maker asks to replace a set that another window changed without saying so
@@ -103,10 +103,10 @@ src/maker/SetWriter.cpp | if (!holdsOldSet(work)) QDir(work).removeRecursively()
 src/maker/SetCheck.cpp | entriesFollow(lineOf(Files::SectionSound, *count_ - 1)) | entriesFollow(line) | check calls a pair without a sound, as make writes it, sounds shifted onto the next pairs
 src/maker/SetCheck.cpp | fs::openRegular(dat_); | std::make_unique<QFile>(dat_); file->open(QIODevice::ReadOnly); | check cannot read a set file whose name is Shift_JIS bytes
 src/platform/FileLookup.cpp | .normalized(QString::NormalizationForm_C)\n                .compare | .compare | a name from a Mac zip, its kana and voicing marks apart, is not found
-src/shell/Startup.cpp | return File1->setListIndex(i); | return; | "Play it now" starts the game on its first set, not the one just saved
+src/shell/Startup.cpp | == wanted) return i; | == wanted) return -1; | "Play it now" starts the game on its first set, not the one just saved
 src/maker/MakerWindow.cpp | else if (cardSide(n) == cardSide(1)) | else if (n <= 11) | the set maker's window calls 11 pairs large cards
 src/maker/MakerWindow.cpp | return soundPlayable(file, &why) ? QString() : why; | return QString(); | the set maker's window takes a sound the game cannot play
-src/maker/MakerWindow.cpp | return !modified_ || pairs_.empty() || confirm(question); | return true; | the set maker's window closes over unsaved pairs without a question
+src/maker/MakerWindow.cpp | return (adding_ == 0 && (!modified_ || pairs_.empty())) || confirm(question); | return true; | the set maker's window closes over unsaved pairs without a question
 src/maker/MakerWindow.cpp | if (spokenEdit->text() != sound.spokenText) spokenEdit->setText(sound.spokenText); | if (sound.spokenText.isEmpty()) spokenEdit->setText(QFileInfo(p.plan.picture).completeBaseName()); | a spoken name cleared to write another is filled in again at once
 src/maker/SetCheck.cpp | if (alike.size() > 1) | if (!alike.isEmpty()) | check warns of every entry in other letter case, although the game finds it
 src/platform/FileLookup.cpp | QDir::cleanPath(decodePath(cwd.get()) + u'/' + path) | QDir::cleanPath(QDir::currentPath() + u'/' + path) | a photo named from inside a folder whose name is Shift_JIS bytes is not found
@@ -147,7 +147,7 @@ src/pictures/PictureLoader.cpp | return {std::abs(size.width()), std::abs(size.h
 src/pictures/PictureLoader.cpp | if (!said || (*said != picture.stored && | if (false && (*said != picture.stored && | the preview shows a thumbnail that an editor left behind after a crop
 src/pictures/PictureLoader.cpp | return picture.grey && !thumbnail.isGrayscale(); | return false; | a grey photo's preview shows its old colour thumbnail
 src/maker/SetCheck.cpp | if (opened && pictures::refusedForSize(*opened)) | if (false) | check says a progressive JPEG beyond the decoding budget does not decode
-src/maker/CardPictures.cpp | if (suffix == u"avif") | if (false) | an AVIF picture gets no command that converts it
+src/maker/CardPictures.cpp | if (kind == u"avif") | if (false) | an AVIF picture gets no command that converts it
 src/maker/MakerWindow.cpp | savedDat_ = opening_; | | "Play it now" plays the set saved before another was opened
 src/maker/MakerWindow.cpp | if (modified_ && !pairs_.empty()) { | if (false) { | "Play it now" plays the set as it was saved, without a word of the changes
 src/maker/MakerWindow.cpp | const QStringList picturesOrFolders = naturalOrder(given); | const QStringList picturesOrFolders = given; | pictures picked together come in the file dialog's order, "10" before "2"

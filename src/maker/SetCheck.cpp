@@ -231,9 +231,8 @@ private:
         bool japaneseMissing = false;
         for (int p = 0; p < *count_; ++p) {
             const int line = lineOf(Files::SectionPicture, p);
-            const QString what = p == 0 ? Maker::tr(
-                                              "The game stops at the start with a message, and the "
-                                              "set cannot be chosen (its preview is missing).")
+            const QString what = p == 0 ? Maker::tr("The game shows the set without a preview and stops at the "
+                                                    "start with a message.")
                                         : Maker::tr("The game stops at the start with a message.");
             if (line > int(text_.blank.size())) {
                 error(0, Maker::tr("the \"[Picture]\" section ends before pair %1. %2").arg(p + 1).arg(what));
@@ -313,7 +312,9 @@ private:
         const QString name = entry(Files::SectionPicture, 0);
         if (name.isEmpty() || !fs::fileExists(located(root_, name)))
             error(lineOf(Files::SectionPicture, 0),
-                  Maker::tr("the preview picture \"%1\" is missing: the set cannot be chosen.").arg(name));
+                  Maker::tr("the preview picture \"%1\" is missing: the game shows the set without it and stops "
+                            "at the start with a message.")
+                      .arg(name));
     }
 
     void checkSounds() {

@@ -29,7 +29,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = good, .outcome = Clean, .says = "", .line = 0},
         {.text = with("[Picture]", "[picture]"), .outcome = Error, .says = "write \"[Picture]\"", .line = 3},
         {.text = with("\n2\r", "\n22\r"), .outcome = Error, .says = "0 to 21", .line = 2},
-        {.text = with("p0.png", "p9.png"), .outcome = Error, .says = "cannot be chosen", .line = 4},
+        {.text = with("p0.png", "p9.png"), .outcome = Error, .says = "without a preview", .line = 4},
         {.text = with("p1.png", "s1.wav"), .outcome = Error, .says = "does not decode", .line = 5},
         {.text = with("~p1.png\r\n", ""), .outcome = Error, .says = "into the \"[Sound]\"", .line = 5},
         {.text = with("p1.png", "big.png"), .outcome = Warning, .says = "top-left 99 x 99 pixels", .line = 5},

@@ -4,52 +4,52 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="133"/>
+        <location filename="../CardPictures.cpp" line="135"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="107"/>
+        <location filename="../CardPictures.cpp" line="109"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="99"/>
+        <location filename="../CardPictures.cpp" line="101"/>
         <source>%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for example with rsvg-convert (package librsvg2-bin): %2</source>
         <translation>%1 は図形 (SVG) で、ゲームでは見せられません。先に PNG に変換してください。たとえば rsvg-convert (パッケージ librsvg2-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="104"/>
+        <location filename="../CardPictures.cpp" line="106"/>
         <source>%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for example with avifdec (package libavif-bin): %2</source>
         <translation>%1 は AVIF の絵で、ゲームでは見せられません。先に PNG に変換してください。たとえば avifdec (パッケージ libavif-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="108"/>
+        <location filename="../CardPictures.cpp" line="110"/>
         <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): %2</source>
         <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="121"/>
+        <location filename="../CardPictures.cpp" line="123"/>
         <source>%1 cannot be read: you have no permission to read it (files unpacked with sudo belong to root). Make it readable, for example with: sudo chmod a+r &quot;%1&quot;</source>
         <translation>%1 は読めません: 読む権限がありません（sudo で展開したファイルは root のものになります）。たとえば次のコマンドで読めるようにしてください: sudo chmod a+r &quot;%1&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="130"/>
+        <location filename="../CardPictures.cpp" line="132"/>
         <source>%1 cannot be read: a backslash (\) in a name separates folders for kavimo-set, as it does in the game&apos;s sets. Rename it without one.</source>
         <translation>%1 は読めません: kavimo-set では、ゲームのセットと同じく、名前の中のバックスラッシュ (\) がフォルダーの区切りになります。バックスラッシュのない名前に変えてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="147"/>
+        <location filename="../CardPictures.cpp" line="149"/>
         <source>%1 is too big to load (%2 x %3 pixels). Make it smaller first.</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。先に小さくしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="154"/>
+        <location filename="../CardPictures.cpp" line="156"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="179"/>
+        <location filename="../CardPictures.cpp" line="181"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -121,112 +121,112 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="234"/>
-        <source>The game stops at the start with a message, and the set cannot be chosen (its preview is missing).</source>
-        <translation>スタートでメッセージが出て止まります。見本の絵がないので、このセットは選べません。</translation>
+        <source>The game shows the set without a preview and stops at the start with a message.</source>
+        <translation>ゲームはこのセットを見本の絵なしで見せ、スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="237"/>
+        <location filename="../SetCheck.cpp" line="236"/>
         <source>The game stops at the start with a message.</source>
         <translation>スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="239"/>
+        <location filename="../SetCheck.cpp" line="238"/>
         <source>the &quot;[Picture]&quot; section ends before pair %1. %2</source>
         <translation>「[Picture]」の部分がペア %1 の前で終わっています。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="243"/>
+        <location filename="../SetCheck.cpp" line="242"/>
         <source>the picture of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer pictures than pairs). %3</source>
         <translation>ペア %1 の絵が自分の部分を越えて「%2」の部分に入っています（絵がペアの数より少ない）。%3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="251"/>
+        <location filename="../SetCheck.cpp" line="250"/>
         <source>a blank line inside the &quot;[Picture]&quot; section: pair %1 has no picture. %2</source>
         <translation>「[Picture]」の部分に空の行があります。ペア %1 に絵がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="260"/>
+        <location filename="../SetCheck.cpp" line="259"/>
         <source> The line holds a tab, which is part of the name for the game: remove it.</source>
         <translation> この行にはタブがあり、ゲームにとっては名前の一部です。タブを消してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="261"/>
+        <location filename="../SetCheck.cpp" line="260"/>
         <source>the picture %1 is missing. %2</source>
         <translation>絵 %1 がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="268"/>
-        <location filename="../SetCheck.cpp" line="287"/>
+        <location filename="../SetCheck.cpp" line="267"/>
+        <location filename="../SetCheck.cpp" line="286"/>
         <source>the picture %1: %2 %3</source>
         <translation>絵 %1: %2 %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="277"/>
+        <location filename="../SetCheck.cpp" line="276"/>
         <source>the picture %1 (%2 x %3) is too big to load. %4</source>
         <translation>絵 %1（%2 x %3）は大きすぎて読み込めません。%4</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="283"/>
+        <location filename="../SetCheck.cpp" line="282"/>
         <source> kavimo-set make makes a card of it.</source>
         <translation> kavimo-set make ならこの写真からカードを作れます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="289"/>
+        <location filename="../SetCheck.cpp" line="288"/>
         <source>the picture %1 does not decode. %2</source>
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="295"/>
+        <location filename="../SetCheck.cpp" line="294"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="305"/>
+        <location filename="../SetCheck.cpp" line="304"/>
         <source>The set was written on Windows. If it came in a zip, unpack the zip again with unar -e cp932 (package unar): other tools give its Japanese file names other letters.</source>
         <translation>このセットは Windows で書かれています。zip で届いたのなら、unar -e cp932（パッケージ unar）で zip を展開し直してください。ほかのツールでは日本語のファイル名が別の文字になります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="316"/>
-        <source>the preview picture &quot;%1&quot; is missing: the set cannot be chosen.</source>
-        <translation>見本の絵「%1」がありません。このセットは選べません。</translation>
+        <location filename="../SetCheck.cpp" line="315"/>
+        <source>the preview picture &quot;%1&quot; is missing: the game shows the set without it and stops at the start with a message.</source>
+        <translation>見本の絵「%1」がありません。ゲームはこのセットを見本の絵なしで見せ、スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="324"/>
+        <location filename="../SetCheck.cpp" line="325"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="330"/>
+        <location filename="../SetCheck.cpp" line="331"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="340"/>
+        <location filename="../SetCheck.cpp" line="341"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="350"/>
+        <location filename="../SetCheck.cpp" line="351"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="355"/>
+        <location filename="../SetCheck.cpp" line="356"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="366"/>
+        <location filename="../SetCheck.cpp" line="367"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="368"/>
+        <location filename="../SetCheck.cpp" line="369"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="393"/>
+        <location filename="../SetCheck.cpp" line="394"/>
         <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
@@ -591,259 +591,260 @@
         <translation>保存しています… 保存が終わると画面を閉じます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="147"/>
+        <location filename="../MakerWindow.cpp" line="151"/>
         <source>Close without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで閉じますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="262"/>
+        <location filename="../MakerWindow.cpp" line="270"/>
         <source>Kavimo set maker</source>
         <translation>Kavimo セットづくり</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="263"/>
+        <location filename="../MakerWindow.cpp" line="271"/>
         <source>New set</source>
         <translation>新しいセット</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="264"/>
+        <location filename="../MakerWindow.cpp" line="272"/>
         <source>Add pictures…</source>
         <translation>写真を追加…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="265"/>
+        <location filename="../MakerWindow.cpp" line="273"/>
         <source>Open…</source>
         <translation>開く…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="266"/>
+        <location filename="../MakerWindow.cpp" line="274"/>
         <source>Title:</source>
         <translation>タイトル：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="267"/>
+        <location filename="../MakerWindow.cpp" line="275"/>
         <source>Square:</source>
         <translation>切り取り：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="268"/>
+        <location filename="../MakerWindow.cpp" line="276"/>
         <source>Sound when the pair is found</source>
         <translation>ペアがそろったときの音</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="269"/>
+        <location filename="../MakerWindow.cpp" line="277"/>
         <source>None (the usual sound)</source>
         <translation>なし（いつもの音）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="270"/>
+        <location filename="../MakerWindow.cpp" line="278"/>
         <source>A sound file</source>
         <translation>音のファイル</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="271"/>
+        <location filename="../MakerWindow.cpp" line="279"/>
         <source>Say the name:</source>
         <translation>名前を読み上げる：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="272"/>
+        <location filename="../MakerWindow.cpp" line="280"/>
         <source>Choose…</source>
         <translation>選ぶ…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="274"/>
+        <location filename="../MakerWindow.cpp" line="282"/>
         <source>Listen</source>
         <translation>聞く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="275"/>
+        <location filename="../MakerWindow.cpp" line="283"/>
         <source>Remove this pair</source>
         <translation>このペアを外す</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="276"/>
+        <location filename="../MakerWindow.cpp" line="284"/>
         <source>Save in…</source>
         <translation>保存先…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="277"/>
+        <location filename="../MakerWindow.cpp" line="285"/>
         <source>Save</source>
         <translation>保存</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="278"/>
+        <location filename="../MakerWindow.cpp" line="286"/>
         <source>Play it now</source>
         <translation>いますぐ遊ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="279"/>
-        <location filename="../MakerWindow.cpp" line="804"/>
+        <location filename="../MakerWindow.cpp" line="287"/>
+        <location filename="../MakerWindow.cpp" line="817"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="280"/>
+        <location filename="../MakerWindow.cpp" line="288"/>
         <source>Drop photos or folders here; drag a card to change the order.</source>
         <translation>ここに写真やフォルダーをドロップしてください。カードをドラッグすると順番が変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="282"/>
+        <location filename="../MakerWindow.cpp" line="290"/>
         <source>Drag the square or move it with the arrow keys; the wheel or + and - change its size.</source>
         <translation>四角はドラッグか矢印キーで動かせます。ホイールか + と - で大きさが変わります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="298"/>
+        <location filename="../MakerWindow.cpp" line="306"/>
         <source>Add pictures</source>
         <translation>写真を追加</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="299"/>
+        <location filename="../MakerWindow.cpp" line="307"/>
         <source>Pictures (%1)</source>
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="305"/>
+        <location filename="../MakerWindow.cpp" line="313"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="305"/>
+        <location filename="../MakerWindow.cpp" line="313"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="307"/>
+        <location filename="../MakerWindow.cpp" line="315"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="339"/>
+        <location filename="../MakerWindow.cpp" line="347"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="340"/>
+        <location filename="../MakerWindow.cpp" line="348"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="356"/>
+        <location filename="../MakerWindow.cpp" line="364"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="434"/>
+        <location filename="../MakerWindow.cpp" line="442"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="508"/>
+        <location filename="../MakerWindow.cpp" line="516"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="510"/>
+        <location filename="../MakerWindow.cpp" line="518"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="564"/>
+        <location filename="../MakerWindow.cpp" line="572"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="566"/>
+        <location filename="../MakerWindow.cpp" line="574"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="568"/>
+        <location filename="../MakerWindow.cpp" line="576"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="570"/>
+        <location filename="../MakerWindow.cpp" line="578"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="595"/>
+        <location filename="../MakerWindow.cpp" line="603"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="273"/>
+        <location filename="../MakerWindow.cpp" line="281"/>
         <location filename="../MakerWindow.cpp" line="681"/>
+        <location filename="../MakerWindow.cpp" line="694"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="631"/>
+        <location filename="../MakerWindow.cpp" line="639"/>
         <source>Start a new set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで新しいセットを始めますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="766"/>
+        <location filename="../MakerWindow.cpp" line="779"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="780"/>
+        <location filename="../MakerWindow.cpp" line="793"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="829"/>
+        <location filename="../MakerWindow.cpp" line="842"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="840"/>
+        <location filename="../MakerWindow.cpp" line="853"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="857"/>
+        <location filename="../MakerWindow.cpp" line="870"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="875"/>
+        <location filename="../MakerWindow.cpp" line="888"/>
         <source>The set &quot;%1&quot; was changed by another window or program since it was opened or saved here. Replace it with the set shown here? What the set maker did not make in its folder stays.</source>
         <translation>セット「%1」は、ここで開くか保存したあとで、ほかのウィンドウかプログラムが変えました。ここに見えているセットで置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="878"/>
+        <location filename="../MakerWindow.cpp" line="891"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="886"/>
+        <location filename="../MakerWindow.cpp" line="899"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="895"/>
+        <location filename="../MakerWindow.cpp" line="908"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="900"/>
+        <location filename="../MakerWindow.cpp" line="913"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="910"/>
+        <location filename="../MakerWindow.cpp" line="923"/>
         <source>Save the set first: the game plays it as it was last saved.</source>
         <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="915"/>
+        <location filename="../MakerWindow.cpp" line="928"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="923"/>
+        <location filename="../MakerWindow.cpp" line="936"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
