@@ -147,8 +147,11 @@ private:
 
 // A write that stops part-way is not an error to QFile; the next one says why it stopped.
 bool writeAll(QFile& file, const QByteArray& bytes) {
-    for (qint64 done = 0, n; done < bytes.size(); done += n)
-        if ((n = file.write(bytes.constData() + done, bytes.size() - done)) <= 0) return false;
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) return false;
+        done += n;
+    }
     return true;
 }
 

@@ -44,7 +44,7 @@ int runMakerWindow(int& argc, char** argv) {
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
         signalled = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
         QObject::connect(signalled.get(), &QSocketNotifier::activated, &window, [&window] {
-            char byte;
+            char byte = 0;
             while (::read(signalPipe[0], &byte, 1) > 0) {
             }
             window.endAtSignal();
