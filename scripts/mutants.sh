@@ -84,7 +84,7 @@ src/maker/SetCheck.cpp | text.shiftJis = !ascii && notUtf8 && !text.utf16; | tex
 src/maker/SetCheck.cpp | (text.contains(wideDigit) ? halfWidth | (false ? halfWidth | check does not say to write a full-width count in half-width digits
 src/maker/CardPictures.cpp | if (head.mid(4, 4) != "ftyp") return suffix; | return suffix; | check says a phone's HEIC photo named .jpg is no picture, without how to convert it
 src/maker/CardPictures.cpp | const bool inPlace = suffix == extension || shown.contains(suffix); | const bool inPlace = suffix == extension; | the command that converts a photo in its set leaves the set naming the old file
-src/maker/Sounds.cpp | const QString move = isWav ? | const QString move = false ? | the command that converts a sound named .wav leaves the set naming the old file
+src/maker/Sounds.cpp | QStringLiteral("wav"),\n                                                             isWav)); | QStringLiteral("wav"),\n                                                             false)); | the command that converts a sound named .wav leaves the set naming the old file
 src/maker/MakerWindow.cpp | return (adding_ == 0 && (!modified_ || pairs_.empty())) | return ((!modified_ || pairs_.empty())) | closing the set maker while its first pictures are being added loses them without asking
 src/maker/MakerWindow.cpp | const bool close =\n            ending_ || mayDiscard( | const bool close =\n            mayDiscard( | a logout's SIGTERM leaves the set maker waiting on a question
 src/maker/MakerWindow.cpp | QtConcurrent::run(&workers_, std::move(work)) | QtConcurrent::run(std::move(work)) | the set maker decodes photos on Qt's global threads and its paints wait for them

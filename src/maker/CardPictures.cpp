@@ -78,6 +78,14 @@ QString kindOf(const QString& file, const QString& suffix) {
     return suffix;
 }
 
+QString convertCommand(const QString& command, const QString& file, const QString& extension, bool inPlace) {
+    const QFileInfo info(file);
+    const QString stem = info.absolutePath() + u'/' + info.completeBaseName();
+    const QString to = stem + (inPlace ? QStringLiteral("-converted.") : QStringLiteral(".")) + extension;
+    const QString move = QStringLiteral(" && mv \"%1\" \"%2\"").arg(to, info.absoluteFilePath());
+    return command.arg(info.absoluteFilePath(), to) + (inPlace ? move : QString());
+}
+
 bool convertible(const QString& file) {
     const QString kind = kindOf(file, QFileInfo(file).suffix().toLower());
     return kind == u"svg" || kind == u"svgz" || kind == u"avif" || kind == u"heic" || kind == u"heif";
@@ -89,13 +97,11 @@ QString photoProblem(const QString& file) {
     // The commands name whole paths, so that they work from any folder. A photo whose name
     // already ends as a picture the game shows ("photo.jpg" that is a HEIC photo) is converted
     // in its place, which its set names; the tools write the kind its name says.
-    const QString from = info.absoluteFilePath(), stem = info.absolutePath() + u'/' + info.completeBaseName();
+    const QString from = info.absoluteFilePath();
     const auto convert = [&](const QString& command, const QString& extension) {
         static const QStringList shown = {"jpg", "jpeg", "png", "bmp", "gif"};
         const bool inPlace = suffix == extension || shown.contains(suffix);
-        const QString to = stem + (inPlace ? QStringLiteral("-converted.") + suffix : u'.' + extension);
-        const QString move = QStringLiteral(" && mv \"%1\" \"%2\"").arg(to, from);
-        return command.arg(from, to) + (inPlace ? move : QString());
+        return convertCommand(command, from, inPlace ? suffix : extension, inPlace);
     };
     if (kind == u"svg" || kind == u"svgz")
         return Maker::tr("%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for "

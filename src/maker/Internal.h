@@ -41,6 +41,9 @@ bool isPcmWav(const QString& file);
 bool hasKanaOrKanji(const QString& text);
 // Why a photo cannot be used, with what to do about a phone's HEIC photo.
 QString photoProblem(const QString& file);
+// The command (its %1 the file, %2 the converted one) that converts file to a file of the
+// given extension beside it, or, inPlace, over it under its own name, which its set names.
+QString convertCommand(const QString& command, const QString& file, const QString& extension, bool inPlace);
 // Whether a photo is of a kind that photoProblem() says how to convert (HEIC, AVIF, SVG).
 bool convertible(const QString& file);
 // What to say of a photo or sound that is not found, also where a backslash in its name keeps

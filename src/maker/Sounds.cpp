@@ -72,11 +72,11 @@ bool soundPlayable(const QString& file, QString* why) {
         return false;
     }
     // A file already named .wav is converted in its place, which its set names.
-    const QString from = given.absoluteFilePath(), to = stem + (isWav ? "-converted.wav" : ".wav");
-    const QString move = isWav ? QStringLiteral(" && mv \"%1\" \"%2\"").arg(to, from) : QString();
     *why = Maker::tr("%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). "
                      "Convert it to WAV, for example with: %2")
-               .arg(given.fileName(), QStringLiteral("ffmpeg -i \"%1\" \"%2\"").arg(from, to) + move);
+               .arg(given.fileName(), detail::convertCommand(QStringLiteral("ffmpeg -i \"%1\" \"%2\""),
+                                                             given.absoluteFilePath(), QStringLiteral("wav"),
+                                                             isWav));
     return false;
 }
 
