@@ -90,6 +90,7 @@ src/maker/MakerWindow.cpp | const bool close =\n            ending_ || mayDiscar
 src/maker/MakerWindow.cpp | QtConcurrent::run(&workers_, std::move(work)) | QtConcurrent::run(std::move(work)) | the set maker decodes photos on Qt's global threads and its paints wait for them
 src/maker/MakerWindow.cpp | if (focused && focused->isEnabled()) focused->setFocus(); | | Ctrl+S takes the keyboard focus from the photo view for good
 src/maker/MakerWindow.cpp | own_ && own_->title == current.title && QDir(own_->dataDir) == QDir(current.dataDir); | false; | the set maker asks to replace a set that another window changed without saying so
+src/maker/MakerWindow.cpp | picturesDir_ = QFileInfo(files.first()).absolutePath(); | | "Add pictures…" opens in the home folder every time, not where the last pictures came from
 src/maker/SetCheck.cpp | (name.contains(u'\t') ? tab | (false ? tab | check does not say that a tab after a picture's name is part of it
 src/maker/SetCheck.cpp | text.webPage = start.startsWith | text.webPage = false && start.startsWith | check does not say that a web page saved as a set is no set
 src/maker/MakerWindow.cpp | spokenEdit->clear();\n        spokenEdit->setPlaceholderText({}); | spokenEdit->clear(); | after "New set" the empty pair panel still shows the last pair's name, greyed

@@ -111,7 +111,7 @@ struct MakerWindow::Loaded {
 };
 
 MakerWindow::MakerWindow(Platform& platform, QWidget* parent)
-    : QWidget(parent), platform_(platform), dataDir_(userDataDir()) {
+    : QWidget(parent), platform_(platform), dataDir_(userDataDir()), picturesDir_(QDir::homePath()) {
     buildControls();
     retranslate();
     wire();
@@ -303,9 +303,11 @@ void MakerWindow::wire() {
         for (const QByteArray& format : QImageReader::supportedImageFormats())
             filters << "*." + QString::fromLatin1(format);
         for (const QString& other : detail::kOtherPhotos) filters << "*." + other;  // to be named, not lost
-        const QStringList files = QFileDialog::getOpenFileNames(this, tr("Add pictures"), QDir::homePath(),
+        const QStringList files = QFileDialog::getOpenFileNames(this, tr("Add pictures"), picturesDir_,
                                                                 tr("Pictures (%1)").arg(filters.join(' ')));
-        if (!files.isEmpty()) addPictures(files);
+        if (files.isEmpty()) return;
+        picturesDir_ = QFileInfo(files.first()).absolutePath();
+        addPictures(files);
     });
     connect(newButton, &QPushButton::clicked, this, &MakerWindow::newSet);
     connect(openButton, &QPushButton::clicked, this, [this] {

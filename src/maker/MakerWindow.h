@@ -152,6 +152,7 @@ private:
     std::vector<Pair> pairs_;
     int nextId_ = 1;
     QString dataDir_;
+    QString picturesDir_;  // where "Add pictures…" opens: the folder pictures were last taken from
     bool titleEdited_ = false;
     // The set last opened or saved, and its file as it was then: saving it again under the
     // same title replaces it, unless another window or program has saved it since.

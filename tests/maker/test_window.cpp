@@ -3,6 +3,7 @@
 // moved, a name spoken, saved; and what it refuses.
 
 #include <QDirIterator>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -157,6 +158,27 @@ TEST_F(MakerWindowTest, CardsFollowTheListOrderAndRemovalAndTheSmallGrid) {
     EXPECT_EQ(window.gridLabel->text(), "11 pairs: 22 small cards");
     EXPECT_TRUE(window.plan().pairs[2].name == "5" && window.plan().pairs[10].name == "45");
     EXPECT_EQ(window.cards->iconSize(), QSize(63, 63));
+}
+
+TEST_F(MakerWindowTest, AddPicturesOpensInTheFolderThePicturesWereLastTakenFrom) {
+    // Answers the file dialog, open by then: picks the file, or cancels for none.
+    const auto addPicked = [&](const QString& file) {
+        QString openedIn;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return QApplication::activeModalWidget()->close(), void();
+            openedIn = dialog->directory().absolutePath();
+            if (file.isEmpty()) return dialog->reject();
+            dialog->selectFile(file);
+            static_cast<QDialog*>(dialog)->accept();  // as the Open button does
+        });
+        window.addButton->click();
+        return openedIn;
+    };
+    EXPECT_EQ(addPicked(photos + "/cat.png"), QDir::homePath());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(window.plan().pairs.size(), 1U);
+    EXPECT_EQ(addPicked(""), photos);
 }
 
 // Nothing goes without a question: unsaved pairs when the window closes, another set of
