@@ -8,7 +8,8 @@
 #
 #   scripts/fuzz.sh [seconds per target, default 60] [target...]
 #   KAVIMO_FUZZ_BUILD=dir   build folder (default build-fuzz)
-#   KAVIMO_FUZZ_WORK=dir    corpus copies and findings (default: a fresh temporary folder)
+#   KAVIMO_FUZZ_WORK=dir    corpus copies and findings (default: a fresh temporary folder,
+#                           removed again when nothing was found)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -20,7 +21,9 @@ build=${KAVIMO_FUZZ_BUILD:-build-fuzz}
 # The targets rewrite their scratch files on every run; on a disk file system each rewrite
 # is a flush, on tmpfs it costs nothing.
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
-work=${KAVIMO_FUZZ_WORK:-$(mktemp -d -t kavimo-fuzz.XXXXXX)}
+work=${KAVIMO_FUZZ_WORK:-}
+own_work=0
+if [ -z "$work" ]; then work=$(mktemp -d -t kavimo-fuzz.XXXXXX); own_work=1; fi
 
 CC=clang CXX=clang++ scripts/configure.sh "$build" -DKAVIMO_FUZZ=ON -DBUILD_TESTING=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -49,7 +52,9 @@ for target in "${targets[@]}"; do
   # pointers, the fast unwinder makes most of them distinct, so the game target's memory
   # grows by several KB a run (1 GB after 20000 runs, the quarantine included) without any
   # leak. Hence room for long runs, while a single allocation beyond 2 GB is still a finding.
-  "$build/fuzz/$target" "$corpus" -max_total_time="$seconds" -timeout=30 -max_len=8192 \
+  # Their scratch files go into the work folder too: a run that ends on its time limit
+  # leaves its own temporary folder behind.
+  TMPDIR=$work/$kind "$build/fuzz/$target" "$corpus" -max_total_time="$seconds" -timeout=30 -max_len=8192 \
     -rss_limit_mb=4096 -malloc_limit_mb=2048 "${dict[@]}" \
     -print_final_stats=1 -artifact_prefix="$findings/" 2>"$work/$kind/log" || found=1
   # The closing line: executions, coverage (cov: edges, ft: features), corpus size.
@@ -66,4 +71,6 @@ for target in "${targets[@]}"; do
     status=1
   fi
 done
+# A fresh work folder of a run without findings holds nothing worth keeping (in /dev/shm, memory).
+if [ $status -eq 0 ] && [ $own_work -eq 1 ]; then rm -rf "$work"; fi
 exit $status

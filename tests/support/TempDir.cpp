@@ -8,6 +8,7 @@
 #include <QImageWriter>
 #include <QtEndian>
 
+#include <filesystem>
 #include <random>
 #include <stdexcept>
 
@@ -16,6 +17,14 @@
 #include <zlib.h>
 
 namespace kavimo::test {
+
+// By the OS's bytes: Qt's own removal skips a name that is not valid UTF-8 (a Shift_JIS name
+// from a Windows zip) and leaves the folder behind.
+TempDir::~TempDir() {
+    std::error_code error;
+    std::filesystem::remove_all(QFile::encodeName(dir_.path()).toStdString(), error);
+    if (error) dir_.remove();
+}
 
 QString TempDir::write(const QString& relative, const QByteArray& bytes) const {
     const QString full = file(relative);

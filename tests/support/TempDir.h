@@ -22,6 +22,10 @@ QByteArray squareWav(double seconds, int peak);
 // returns the full path of what it made.
 class TempDir {
 public:
+    TempDir() { dir_.setAutoRemove(false); }
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
     QString path() const { return dir_.path(); }
     QString file(const QString& relative) const { return dir_.path() + "/" + relative; }
     QString write(const QString& relative, const QByteArray& bytes) const;
