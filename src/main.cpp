@@ -7,7 +7,15 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char** argv) {
+    // Without one, Qt would end the start with advice to reinstall the game.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fputs("kavimo: there is no display to show the game on (DISPLAY is not set).\n", stderr);
+        return 1;
+    }
     std::jthread fontConfiguration = kavimo::fonts::readConfigurationInBackground();
     QApplication app(argc, argv);
     // Wayland compositors find the window's icon and menu entry through this name.

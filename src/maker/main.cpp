@@ -280,22 +280,32 @@ int make(const QStringList& args) {
     return kClean;
 }
 
+// Without one, Qt ends the window's start with advice to reinstall the program.
+bool hasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(name)) return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // A picture's decoder speaks of damage that kavimo-set says itself, in a parent's words.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*.warning=false"));
     // Given nothing to do, it is the set maker's window, for those who never open a terminal.
-    if (argc < 2) return runMakerWindow(argc, argv);
+    if (argc < 2 && hasDisplay()) return runMakerWindow(argc, argv);
     QCoreApplication app(argc, argv);
     loadTranslations();
+    if (argc < 2) {
+        print(Maker::tr("There is no display to open the set maker window on (DISPLAY is not set). "
+                        "In a terminal, make and check work without one."),
+              stderr);
+        print(usage(), stderr);
+        return kUsage;
+    }
     // Read as the game reads names: a photo folder from an old Windows zip is Shift_JIS bytes.
     QStringList args;
     for (int i = 0; i < argc; ++i) args << kavimo::fs::decodePath(argv[i]);
-    if (args.size() < 2) {
-        print(usage());
-        return kUsage;
-    }
     const QString command = args.takeAt(1);
     if (command == QStringLiteral("make")) return make(args);
     if (command == QStringLiteral("check")) return check(args);

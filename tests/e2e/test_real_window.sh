@@ -92,6 +92,10 @@ game_part() {
     convert -size 240x180 "xc:#$sea" -quality 95 "$data/sea.jpg"
     printf '%s\r\n' '[File]' 3 '[Picture]' 'Data\picture0.png' 'Data\picture1.png' 'Data\picture2.png' \
         '[Sound]' 'Data\pair0.wav' 'Data\pair1.wav' 'Data\pair2.wav' >"$data/colours.dat"
+    # Started without a display (over ssh), it says so, not Qt's advice to reinstall it.
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$app/kavimo" >nodisplay.log 2>&1 &&
+        fail "the game started without a display"
+    grep -q "no display to show the game on" nodisplay.log || fail "without a display: $(cat nodisplay.log)"
     SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/audio.raw "$app/kavimo" >kavimo.log 2>&1 & pids+=($!)
     G=$(find_window '^Kavimo$') || fail "no window named Kavimo appeared"
 

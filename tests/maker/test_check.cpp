@@ -160,11 +160,21 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
     const QStringList check{"check", dir.file("Data")};
     QDir().mkpath(dir.file("share/kavimo/Data/folder.dat"));
     QFile::link("/nowhere/s.dat", dir.file("share/kavimo/Data/gone.dat"));
-    const struct { const char* lang; QStringList args; int exit; const char* says; } runs[] = {
+    const struct {
+        const char* lang;
+        QStringList args;
+        int exit;
+        const char* says;
+        const char* dataHome = nullptr;  // XDG_DATA_HOME, when not dir/share
+    } runs[] = {
         {.lang = "ja_JP.UTF-8", .args = check, .exit = 1, .says = "「[File]」と書いてください。"},
         {.lang = "en_GB.UTF-8", .args = check, .exit = 1, .says = "is not a header; write \"[File]\""},
         {.lang = "ja_JP.UTF-8", .args = {"make"}, .exit = 2, .says = "使い方:"},
         {.lang = "C.UTF-8", .args = {"--help"}, .exit = 0, .says = "Usage:"},
+        {.lang = "C.UTF-8", .args = {}, .exit = 2, .says = "There is no display to open the set maker window on"},
+        // A relative XDG_DATA_HOME is ignored, as the XDG rules say.
+        {.lang = "C.UTF-8", .args = {"make", dir.file("写真"), "--title", "rel"}, .exit = 0,
+         .says = "/.local/share/kavimo/Data/rel.dat", .dataHome = "share"},
         // Made for this game, not for Windows: what only Windows would do with it (small cards
         // only for 21 pairs there) is said by check --windows alone.
         {.lang = "C.UTF-8", .args = {"make", dir.file("写真"), "--data", dir.file("Made/Data")}, .exit = 0,
@@ -194,7 +204,8 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         QProcess program;
         QProcessEnvironment env;  // nothing but the language: no LC_ALL or LANGUAGE of ours to outrank it
         env.insert("LANG", run.lang);
-        env.insert("XDG_DATA_HOME", dir.file("share"));
+        env.insert("XDG_DATA_HOME", run.dataHome ? QString(run.dataHome) : dir.file("share"));
+        env.insert("HOME", dir.path());
         program.setProcessEnvironment(env);
         program.start(KAVIMO_SET_PROGRAM, run.args);
         ASSERT_TRUE(program.waitForFinished(30000));

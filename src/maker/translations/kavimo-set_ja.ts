@@ -4,52 +4,52 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="135"/>
+        <location filename="../CardPictures.cpp" line="141"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="109"/>
+        <location filename="../CardPictures.cpp" line="115"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="101"/>
+        <location filename="../CardPictures.cpp" line="107"/>
         <source>%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for example with rsvg-convert (package librsvg2-bin): %2</source>
         <translation>%1 は図形 (SVG) で、ゲームでは見せられません。先に PNG に変換してください。たとえば rsvg-convert (パッケージ librsvg2-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="106"/>
+        <location filename="../CardPictures.cpp" line="112"/>
         <source>%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for example with avifdec (package libavif-bin): %2</source>
         <translation>%1 は AVIF の絵で、ゲームでは見せられません。先に PNG に変換してください。たとえば avifdec (パッケージ libavif-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="110"/>
+        <location filename="../CardPictures.cpp" line="116"/>
         <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): %2</source>
         <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="123"/>
+        <location filename="../CardPictures.cpp" line="129"/>
         <source>%1 cannot be read: you have no permission to read it (files unpacked with sudo belong to root). Make it readable, for example with: sudo chmod a+r &quot;%1&quot;</source>
         <translation>%1 は読めません: 読む権限がありません（sudo で展開したファイルは root のものになります）。たとえば次のコマンドで読めるようにしてください: sudo chmod a+r &quot;%1&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="132"/>
+        <location filename="../CardPictures.cpp" line="138"/>
         <source>%1 cannot be read: a backslash (\) in a name separates folders for kavimo-set, as it does in the game&apos;s sets. Rename it without one.</source>
         <translation>%1 は読めません: kavimo-set では、ゲームのセットと同じく、名前の中のバックスラッシュ (\) がフォルダーの区切りになります。バックスラッシュのない名前に変えてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="149"/>
+        <location filename="../CardPictures.cpp" line="155"/>
         <source>%1 is too big to load (%2 x %3 pixels). Make it smaller first.</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。先に小さくしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="156"/>
+        <location filename="../CardPictures.cpp" line="162"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="181"/>
+        <location filename="../CardPictures.cpp" line="187"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -115,7 +115,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="213"/>
-        <location filename="../SetWriter.cpp" line="552"/>
+        <location filename="../SetWriter.cpp" line="555"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -231,183 +231,183 @@
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="496"/>
+        <location filename="../SetWriter.cpp" line="499"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="498"/>
+        <location filename="../SetWriter.cpp" line="501"/>
         <source>There are no pictures to make a set of: the pictures in folders inside a folder given are not taken. Give such a folder instead, for example %1.</source>
         <translation>セットにする絵がありません: 指定したフォルダーの中のフォルダーにある絵は使われません。代わりにそのフォルダーを指定してください。たとえば %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="502"/>
+        <location filename="../SetWriter.cpp" line="505"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="506"/>
+        <location filename="../SetWriter.cpp" line="509"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="508"/>
+        <location filename="../SetWriter.cpp" line="511"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="515"/>
+        <location filename="../SetWriter.cpp" line="518"/>
         <source>&quot;%1&quot; in %2 is a link to somewhere else, which kavimo-set does not replace. Choose another title.</source>
         <translation>%2 の「%1」は別の場所へのリンクなので、kavimo-set は置き換えません。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="519"/>
+        <location filename="../SetWriter.cpp" line="522"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="522"/>
+        <location filename="../SetWriter.cpp" line="525"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="526"/>
+        <location filename="../SetWriter.cpp" line="529"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="533"/>
+        <location filename="../SetWriter.cpp" line="536"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="538"/>
+        <location filename="../SetWriter.cpp" line="541"/>
         <source>A run of kavimo-set that was stopped while replacing a set left that set&apos;s files in %1. Move them back into %2.</source>
         <translation>セットを置き換えている途中で止められた kavimo-set が、そのセットのファイルを %1 に残しています。%2 に戻してください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="542"/>
+        <location filename="../SetWriter.cpp" line="545"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="545"/>
+        <location filename="../SetWriter.cpp" line="548"/>
         <source>Nothing can be written in %1. Choose a folder of your own.</source>
         <translation>%1 には書き込めません。自分のフォルダーを選んでください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="549"/>
+        <location filename="../SetWriter.cpp" line="552"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="572"/>
+        <location filename="../SetWriter.cpp" line="575"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="574"/>
+        <location filename="../SetWriter.cpp" line="577"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="579"/>
+        <location filename="../SetWriter.cpp" line="582"/>
         <location filename="../Sounds.cpp" line="91"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="586"/>
+        <location filename="../SetWriter.cpp" line="589"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="593"/>
+        <location filename="../SetWriter.cpp" line="596"/>
         <source>%1 It is left out.</source>
         <translation>これは入れません: %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="598"/>
+        <location filename="../SetWriter.cpp" line="601"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="607"/>
+        <location filename="../SetWriter.cpp" line="610"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="644"/>
+        <location filename="../SetWriter.cpp" line="647"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="651"/>
+        <location filename="../SetWriter.cpp" line="654"/>
         <source>Nothing can be written in %1 (%2).</source>
         <translation>%1 に書き込めません（%2）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="655"/>
+        <location filename="../SetWriter.cpp" line="658"/>
         <source>The folder &quot;%1&quot; cannot be made in %2 (%3). Nothing was changed.</source>
         <translation>%2 にフォルダ「%1」を作れません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="680"/>
+        <location filename="../SetWriter.cpp" line="683"/>
         <source>The set cannot be written in %1: %2 cannot be written (%3). Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。%2 を書き込めません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="683"/>
+        <location filename="../SetWriter.cpp" line="686"/>
         <source>it was written only in part; the disk may be full</source>
         <translation>一部しか書き込めませんでした。ディスクがいっぱいかもしれません</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="677"/>
+        <location filename="../SetWriter.cpp" line="680"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="713"/>
+        <location filename="../SetWriter.cpp" line="716"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="717"/>
+        <location filename="../SetWriter.cpp" line="720"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="751"/>
+        <location filename="../SetWriter.cpp" line="754"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="763"/>
+        <location filename="../SetWriter.cpp" line="766"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="773"/>
+        <location filename="../SetWriter.cpp" line="776"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="786"/>
+        <location filename="../SetWriter.cpp" line="789"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="798"/>
+        <location filename="../SetWriter.cpp" line="801"/>
         <source>The set says %1 pairs, but names %2 pictures: those are opened.</source>
         <translation>このセットには %1 組とありますが、絵は %2 枚しか書かれていません。その分だけ開きました。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="805"/>
+        <location filename="../SetWriter.cpp" line="808"/>
         <source>The picture %1 is missing: its pair is left out.</source>
         <translation>絵 %1 がありません。その組は入れていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="817"/>
+        <location filename="../SetWriter.cpp" line="820"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -427,7 +427,7 @@
         <translation>%1 は MIDI の音楽で、ゲームでは鳴らせません。たとえば timidity（パッケージ timidity）で WAV にしてください: timidity &quot;%2&quot; -Ow -o &quot;%3.wav&quot;</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="77"/>
+        <location filename="../Sounds.cpp" line="75"/>
         <source>%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). Convert it to WAV, for example with: %2</source>
         <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、Opus、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: %2</translation>
     </message>
@@ -568,7 +568,12 @@
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="306"/>
+        <location filename="../main.cpp" line="300"/>
+        <source>There is no display to open the set maker window on (DISPLAY is not set). In a terminal, make and check work without one.</source>
+        <translation>セットづくりの画面を開くディスプレイがありません（DISPLAY が設定されていません）。端末では make と check はディスプレイなしで使えます。</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="316"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
@@ -677,7 +682,7 @@
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="287"/>
-        <location filename="../MakerWindow.cpp" line="817"/>
+        <location filename="../MakerWindow.cpp" line="819"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
@@ -702,149 +707,149 @@
         <translation>写真 (%1)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="313"/>
+        <location filename="../MakerWindow.cpp" line="315"/>
         <source>Open a set</source>
         <translation>セットを開く</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="313"/>
+        <location filename="../MakerWindow.cpp" line="315"/>
         <source>Sets (*.dat)</source>
         <translation>セット (*.dat)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="315"/>
+        <location filename="../MakerWindow.cpp" line="317"/>
         <source>Open another set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="347"/>
+        <location filename="../MakerWindow.cpp" line="349"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="348"/>
+        <location filename="../MakerWindow.cpp" line="350"/>
         <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
         <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="364"/>
+        <location filename="../MakerWindow.cpp" line="366"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="442"/>
+        <location filename="../MakerWindow.cpp" line="444"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="516"/>
+        <location filename="../MakerWindow.cpp" line="518"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="518"/>
+        <location filename="../MakerWindow.cpp" line="520"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="572"/>
+        <location filename="../MakerWindow.cpp" line="574"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="574"/>
+        <location filename="../MakerWindow.cpp" line="576"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="576"/>
+        <location filename="../MakerWindow.cpp" line="578"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="578"/>
+        <location filename="../MakerWindow.cpp" line="580"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="603"/>
+        <location filename="../MakerWindow.cpp" line="605"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="281"/>
-        <location filename="../MakerWindow.cpp" line="681"/>
-        <location filename="../MakerWindow.cpp" line="694"/>
+        <location filename="../MakerWindow.cpp" line="683"/>
+        <location filename="../MakerWindow.cpp" line="696"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="639"/>
+        <location filename="../MakerWindow.cpp" line="641"/>
         <source>Start a new set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで新しいセットを始めますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="779"/>
+        <location filename="../MakerWindow.cpp" line="781"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="793"/>
+        <location filename="../MakerWindow.cpp" line="795"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="842"/>
+        <location filename="../MakerWindow.cpp" line="844"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="853"/>
+        <location filename="../MakerWindow.cpp" line="855"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="870"/>
+        <location filename="../MakerWindow.cpp" line="872"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="888"/>
+        <location filename="../MakerWindow.cpp" line="890"/>
         <source>The set &quot;%1&quot; was changed by another window or program since it was opened or saved here. Replace it with the set shown here? What the set maker did not make in its folder stays.</source>
         <translation>セット「%1」は、ここで開くか保存したあとで、ほかのウィンドウかプログラムが変えました。ここに見えているセットで置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="891"/>
+        <location filename="../MakerWindow.cpp" line="893"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="899"/>
+        <location filename="../MakerWindow.cpp" line="901"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="908"/>
+        <location filename="../MakerWindow.cpp" line="910"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="913"/>
+        <location filename="../MakerWindow.cpp" line="915"/>
         <source>Saved as %1.</source>
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="923"/>
+        <location filename="../MakerWindow.cpp" line="925"/>
         <source>Save the set first: the game plays it as it was last saved.</source>
         <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="928"/>
+        <location filename="../MakerWindow.cpp" line="930"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="936"/>
+        <location filename="../MakerWindow.cpp" line="938"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
