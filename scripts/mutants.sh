@@ -167,6 +167,9 @@ src/maker/MakerWindow.cpp | saveWhenSettled_ = false;  // the parent said not to
 src/maker/main.cpp | if (argc < 2 && hasDisplay()) return | if (argc < 2) return | kavimo-set without a display ends on Qt's advice to reinstall it
 src/main.cpp | qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) { | qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && false) { | the game started without a display ends on Qt's advice to reinstall it
 src/platform/Platform.cpp | !given.isEmpty() && QDir::isRelativePath(given) | false | a relative XDG_DATA_HOME puts the family's sets under whatever folder a program was started in
+src/maker/CardPictures.cpp | if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") return QStringLiteral("webp"); | | a WebP photo saved as .jpg, on a machine without Qt's extra readers, is called unreadable, not named with the package to install
+src/maker/CardPictures.cpp | if (readerMissing(kind))\n        return | if (false)\n        return | WebP and TIFF photos, on a machine without Qt's extra readers, are called unreadable, not named with the package to install
+src/maker/Internal.h | "svgz", "webp", "tif", "tiff"}; | "svgz"}; | make passes over the WebP photos of a folder without a word where Qt's extra readers are missing
 TABLE
 )
 

@@ -70,6 +70,9 @@ namespace detail {
 QString kindOf(const QString& file, const QString& suffix) {
     const std::unique_ptr<QFile> opened = fs::openRegular(file);
     const QByteArray head = opened ? opened->read(16) : QByteArray();
+    if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") return QStringLiteral("webp");
+    if (head.startsWith(QByteArrayView("II*\0", 4)) || head.startsWith(QByteArrayView("MM\0*", 4)))
+        return QStringLiteral("tiff");
     if (head.mid(4, 4) != "ftyp") return suffix;
     const QByteArray brand = head.mid(8, 4);
     if (brand == "avif" || brand == "avis") return QStringLiteral("avif");
@@ -86,9 +89,16 @@ QString convertCommand(const QString& command, const QString& file, const QStrin
     return command.arg(info.absoluteFilePath(), to) + (inPlace ? move : QString());
 }
 
+// WebP and TIFF are read by Qt's extra picture readers, which a portable copy's machine may lack.
+bool readerMissing(const QString& kind) {
+    return (kind == u"webp" || kind == u"tiff") &&
+           !QImageReader::supportedImageFormats().contains(kind.toLatin1());
+}
+
 bool convertible(const QString& file) {
     const QString kind = kindOf(file, QFileInfo(file).suffix().toLower());
-    return kind == u"svg" || kind == u"svgz" || kind == u"avif" || kind == u"heic" || kind == u"heif";
+    return kind == u"svg" || kind == u"svgz" || kind == u"avif" || kind == u"heic" || kind == u"heif" ||
+           readerMissing(kind);
 }
 
 QString photoProblem(const QString& file) {
@@ -112,6 +122,10 @@ QString photoProblem(const QString& file) {
         return Maker::tr("%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for "
                          "example with avifdec (package libavif-bin): %2")
             .arg(name, convert(QStringLiteral("avifdec \"%1\" \"%2\""), QStringLiteral("png")));
+    if (readerMissing(kind))
+        return Maker::tr("%1 is a %2 picture, which needs Qt's extra picture readers. Install them with: "
+                         "sudo apt install qt6-image-formats-plugins")
+            .arg(name, kind == u"webp" ? QStringLiteral("WebP") : QStringLiteral("TIFF"));
     if (!convertible(file)) return Maker::tr("%1 is not a picture that can be read.").arg(name);
     return Maker::tr("%1 is a phone's HEIC photo, which the game cannot show. Convert it to JPEG first, for "
                      "example with heif-convert (package libheif-examples): %2")

@@ -11,10 +11,11 @@
 
 namespace kavimo::maker::detail {
 
-// Photos that cameras and phones make and that no picture reader here reads: named when
-// given, so that the parent learns how to convert them.
-inline const QStringList kOtherPhotos = {"heic", "heif", "avif", "jxl", "dng", "cr2", "cr3",
-                                         "nef",  "arw",  "orf",  "rw2", "raf", "svg", "svgz"};
+// Photos that cameras and phones make and that no picture reader here may read: named when
+// given and not readable, so that the parent learns how to convert them (or, for WebP and
+// TIFF, which reader to install).
+inline const QStringList kOtherPhotos = {"heic", "heif", "avif", "jxl", "dng", "cr2", "cr3", "nef", "arw",
+                                         "orf",  "rw2",  "raf",  "svg", "svgz", "webp", "tif", "tiff"};
 
 // The game's reader shows its read-error box through the platform; here it is noted instead.
 class NotingPlatform : public Platform {

@@ -215,5 +215,44 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
     }
 }
 
+// Where Qt's extra picture readers are missing (a portable copy on a bare machine), WebP and
+// TIFF photos are named with the package to install, not called broken.
+TEST(CheckAndMake, NameThePackageThatReadsWebPAndTiffWhereItIsMissing) {
+    TempDir dir;
+    dir.mkdir("bin"), dir.mkdir("download");
+    const QString program = dir.file("bin/kavimo-set");
+    ASSERT_TRUE(QFile::copy(KAVIMO_SET_PROGRAM, program));
+    dir.write("bin/qt.conf", "[Paths]\nPlugins = none\n");  // Qt finds no plugin beside it
+    dir.write("photos/a.png", encoded(textured({120, 120}), "PNG"));
+    for (const char* format : {"webp", "tif"}) {
+        const QByteArray photo = encoded(textured({120, 120}), format);
+        ASSERT_FALSE(photo.isEmpty()) << format;  // written by the readers this machine has
+        dir.write(QString("photos/b.") + format, photo);
+    }
+    QFile::copy(dir.file("photos/b.webp"), dir.file("download/web.jpg"));  // as a browser may save one
+    dir.write("Data/w.dat", "[File]\r\n2\r\n[Picture]\r\nphotos\\a.png\r\nphotos\\b.webp\r\n[Sound]\r\n");
+    const QString needs = " picture, which needs Qt's extra picture readers. Install them with: "
+                          "sudo apt install qt6-image-formats-plugins";
+    const struct { QStringList args; int exit; QString says; } runs[] = {
+        {.args = {"make", dir.file("photos"), "--data", dir.file("Made")}, .exit = 0,
+         .says = "b.webp is a WebP" + needs + " It is left out."},
+        {.args = {"make", dir.file("photos/b.tif"), "--data", dir.file("Made")}, .exit = 1,
+         .says = "b.tif is a TIFF" + needs},
+        {.args = {"make", dir.file("download/web.jpg"), "--data", dir.file("Made")}, .exit = 1,
+         .says = "web.jpg is a WebP" + needs},
+        {.args = {"check", dir.file("Data/w.dat")}, .exit = 1,
+         .says = "the picture photos\\b.webp: b.webp is a WebP" + needs},
+    };
+    for (const auto& run : runs) {
+        QProcess check;
+        check.setProcessEnvironment(QProcessEnvironment());  // no language: English
+        check.start(program, run.args);
+        ASSERT_TRUE(check.waitForFinished(30000));
+        const QString output = check.readAllStandardOutput() + check.readAllStandardError();
+        EXPECT_TRUE(check.exitCode() == run.exit && output.contains(run.says))
+            << run.args.join(' ').toStdString() << " exit " << check.exitCode() << ": " << output.toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace kavimo::test

@@ -4,52 +4,57 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="141"/>
+        <location filename="../CardPictures.cpp" line="154"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="115"/>
+        <location filename="../CardPictures.cpp" line="128"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="107"/>
+        <location filename="../CardPictures.cpp" line="116"/>
         <source>%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for example with rsvg-convert (package librsvg2-bin): %2</source>
         <translation>%1 は図形 (SVG) で、ゲームでは見せられません。先に PNG に変換してください。たとえば rsvg-convert (パッケージ librsvg2-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="112"/>
+        <location filename="../CardPictures.cpp" line="121"/>
         <source>%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for example with avifdec (package libavif-bin): %2</source>
         <translation>%1 は AVIF の絵で、ゲームでは見せられません。先に PNG に変換してください。たとえば avifdec (パッケージ libavif-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="116"/>
+        <location filename="../CardPictures.cpp" line="125"/>
+        <source>%1 is a %2 picture, which needs Qt&apos;s extra picture readers. Install them with: sudo apt install qt6-image-formats-plugins</source>
+        <translation>%1 は %2 の絵で、読むには Qt の追加の画像読み込み部品が要ります。次のコマンドで入れてください: sudo apt install qt6-image-formats-plugins</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="129"/>
         <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): %2</source>
         <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="129"/>
+        <location filename="../CardPictures.cpp" line="142"/>
         <source>%1 cannot be read: you have no permission to read it (files unpacked with sudo belong to root). Make it readable, for example with: sudo chmod a+r &quot;%1&quot;</source>
         <translation>%1 は読めません: 読む権限がありません（sudo で展開したファイルは root のものになります）。たとえば次のコマンドで読めるようにしてください: sudo chmod a+r &quot;%1&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="138"/>
+        <location filename="../CardPictures.cpp" line="151"/>
         <source>%1 cannot be read: a backslash (\) in a name separates folders for kavimo-set, as it does in the game&apos;s sets. Rename it without one.</source>
         <translation>%1 は読めません: kavimo-set では、ゲームのセットと同じく、名前の中のバックスラッシュ (\) がフォルダーの区切りになります。バックスラッシュのない名前に変えてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="155"/>
+        <location filename="../CardPictures.cpp" line="168"/>
         <source>%1 is too big to load (%2 x %3 pixels). Make it smaller first.</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。先に小さくしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="162"/>
+        <location filename="../CardPictures.cpp" line="175"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="187"/>
+        <location filename="../CardPictures.cpp" line="200"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
