@@ -170,6 +170,8 @@ src/platform/Platform.cpp | !given.isEmpty() && QDir::isRelativePath(given) | fa
 src/maker/CardPictures.cpp | if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") return QStringLiteral("webp"); | | a WebP photo saved as .jpg, on a machine without Qt's extra readers, is called unreadable, not named with the package to install
 src/maker/CardPictures.cpp | if (readerMissing(kind))\n        return | if (false)\n        return | WebP and TIFF photos, on a machine without Qt's extra readers, are called unreadable, not named with the package to install
 src/maker/Internal.h | "svgz", "webp", "tif", "tiff"}; | "svgz"}; | make passes over the WebP photos of a folder without a word where Qt's extra readers are missing
+src/shell/WindowFonts.cpp | if (!QFontDatabase::hasFamily(kStandIn) && QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) | if (false) | the game shows boxes without saying which font to install
+src/maker/WindowMain.cpp | loadTranslations(QLocale(QLocale::English)); | loadTranslations(); | without a font for Japanese the set maker's window is all boxes under a Japanese locale
 TABLE
 )
 

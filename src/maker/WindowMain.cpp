@@ -4,9 +4,11 @@
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
 #include <memory>
 
 #include <fcntl.h>
@@ -35,7 +37,16 @@ int runMakerWindow(int& argc, char** argv) {
     QApplication app(argc, argv);
     // The menu entry's name, so that Wayland shows the set maker's own icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kavimo.setmaker"));
-    loadTranslations();
+    // Without any font for Japanese (a portable copy on a bare machine) Japanese texts would
+    // show as boxes: the window speaks English then, and says why.
+    if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) {
+        std::fputs("kavimo-set: no font for Japanese is installed, so the set maker speaks English and "
+                   "Japanese names show as boxes. Install one with: sudo apt install fonts-ipafont-gothic\n",
+                   stderr);
+        loadTranslations(QLocale(QLocale::English));
+    } else {
+        loadTranslations();
+    }
     QtPlatform platform;
     MakerWindow window(platform);
     // A logout's SIGTERM or Ctrl-C would otherwise end the program in the middle of a save,

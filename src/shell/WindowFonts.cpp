@@ -6,6 +6,8 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <cstdio>
+
 namespace kavimo::fonts {
 
 namespace {
@@ -19,7 +21,16 @@ constexpr double kBrowserPoints = 14.25;
 // family that is not installed, Qt first sorts all fonts by likeness (fontconfig's
 // FcFontSort) and only then tries a substitute, a few milliseconds at the first paint.
 const QString& family() {
-    static const QString chosen = QFontDatabase::hasFamily(kWindowsFamily) ? kWindowsFamily : kStandIn;
+    static const QString chosen = [] {
+        if (QFontDatabase::hasFamily(kWindowsFamily)) return kWindowsFamily;
+        // Without any font for Japanese (a portable copy on a bare machine) the captions and
+        // titles show as boxes: said where a parent who started it from a terminal sees it.
+        if (!QFontDatabase::hasFamily(kStandIn) && QFontDatabase::families(QFontDatabase::Japanese).isEmpty())
+            std::fputs("kavimo: no font for Japanese is installed, so the game's texts show as boxes. "
+                       "Install one with: sudo apt install fonts-ipafont-gothic\n",
+                       stderr);
+        return kStandIn;
+    }();
     return chosen;
 }
 

@@ -78,6 +78,20 @@ expect_heard() { # the sounds so far and these after them
     sounds+=("$@") && poll heard_begins "${sounds[@]}" || fail "heard \"$(heard)\", not \"${sounds[*]}\" first"
 }
 
+# Program $1 shows window $2 without any font installed (a portable copy on a bare machine),
+# in English under a Japanese locale, and says on stderr what to install.
+without_fonts() {
+    mkdir -p nofonts
+    printf '<fontconfig><dir>%s/nofonts</dir><cachedir>%s/nofonts</cachedir></fontconfig>\n' "$work" "$work" >nofonts.conf
+    FONTCONFIG_FILE=$work/nofonts.conf LC_ALL='' LANGUAGE='' LANG=ja_JP.UTF-8 SDL_AUDIODRIVER=dummy \
+        "$app/$1" >"nofonts-$1.log" 2>&1 &
+    local pid=$!
+    find_window "$2" >/dev/null || fail "$1 showed no window \"$2\" without fonts"
+    kill "$pid" && { wait "$pid" 2>/dev/null || true; }
+    grep -q "no font for Japanese is installed.*sudo apt install fonts-ipafont-gothic" "nofonts-$1.log" ||
+        fail "$1 did not say which font to install: $(cat "nofonts-$1.log")"
+}
+
 game_part() {
     local data=$app/Data s p k a b c level=1000
     mkdir "$data"
@@ -96,6 +110,7 @@ game_part() {
     env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$app/kavimo" >nodisplay.log 2>&1 &&
         fail "the game started without a display"
     grep -q "no display to show the game on" nodisplay.log || fail "without a display: $(cat nodisplay.log)"
+    without_fonts kavimo '^Kavimo$'
     SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/audio.raw "$app/kavimo" >kavimo.log 2>&1 & pids+=($!)
     G=$(find_window '^Kavimo$') || fail "no window named Kavimo appeared"
 
@@ -170,6 +185,7 @@ maker_part() {
     done
     pairs=$(ls "$photos" | wc -l)
     ((pairs >= 3)) || fail "three pictures at least: give photos, or install desktop-base"
+    without_fonts kavimo-set '^Kavimo set maker$' # not "Kavimo セットづくり"
     "$app/kavimo-set" >maker.log 2>&1 & pids+=($!)
     M=$(find_window 'Kavimo set maker') || fail "the set maker's window did not appear"
     eval "$(xdotool windowmove "$M" 0 0 getwindowgeometry --shell "$M")"
