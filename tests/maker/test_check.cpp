@@ -157,6 +157,7 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         dir.writePicture(QString("写真/いぬ%1.png").arg(i), 9, 9, 0xff808080);
         dir.writeWav(QString("写真/いぬ%1.wav").arg(i));
     }
+    for (const char* name : {"Quiet/ねこ.png", "Quiet/とり.png"}) dir.writePicture(name, 9, 9, 0xff808080);
     const QStringList check{"check", dir.file("Data")};
     QDir().mkpath(dir.file("share/kavimo/Data/folder.dat"));
     QFile::link("/nowhere/s.dat", dir.file("share/kavimo/Data/gone.dat"));
@@ -166,12 +167,17 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         int exit;
         const char* says;
         const char* dataHome = nullptr;  // XDG_DATA_HOME, when not dir/share
+        int times = 0;                   // how often it is said; 0: at least once
+        const char* path = nullptr;      // PATH, when set
     } runs[] = {
         {.lang = "ja_JP.UTF-8", .args = check, .exit = 1, .says = "「[File]」と書いてください。"},
         {.lang = "en_GB.UTF-8", .args = check, .exit = 1, .says = "is not a header; write \"[File]\""},
         {.lang = "ja_JP.UTF-8", .args = {"make"}, .exit = 2, .says = "使い方:"},
         {.lang = "C.UTF-8", .args = {"--help"}, .exit = 0, .says = "Usage:"},
         {.lang = "C.UTF-8", .args = {}, .exit = 2, .says = "There is no display to open the set maker window on"},
+        // No espeak-ng on the PATH: said once, not for every name.
+        {.lang = "C.UTF-8", .args = {"make", dir.file("Quiet"), "--speak", "--data", dir.file("Made/Speak")},
+         .exit = 1, .says = "espeak-ng is not installed", .times = 1, .path = "/nowhere"},
         // A relative XDG_DATA_HOME is ignored, as the XDG rules say.
         {.lang = "C.UTF-8", .args = {"make", dir.file("写真"), "--title", "rel"}, .exit = 0,
          .says = "/.local/share/kavimo/Data/rel.dat", .dataHome = "share"},
@@ -206,11 +212,13 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         env.insert("LANG", run.lang);
         env.insert("XDG_DATA_HOME", run.dataHome ? QString(run.dataHome) : dir.file("share"));
         env.insert("HOME", dir.path());
+        if (run.path) env.insert("PATH", run.path);
         program.setProcessEnvironment(env);
         program.start(KAVIMO_SET_PROGRAM, run.args);
         ASSERT_TRUE(program.waitForFinished(30000));
         const QString output = program.readAllStandardOutput() + program.readAllStandardError();
-        EXPECT_TRUE(program.exitCode() == run.exit && output.contains(QString::fromUtf8(run.says)))
+        const qsizetype said = output.count(QString::fromUtf8(run.says));
+        EXPECT_TRUE(program.exitCode() == run.exit && (run.times ? said == run.times : said > 0))
             << run.lang << " exit " << program.exitCode() << ": " << output.toStdString();
     }
 }
