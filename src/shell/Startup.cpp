@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 namespace kavimo {
@@ -53,7 +54,16 @@ void Form1::Form_Load() {
     File1->setPaths({DataDir, platform_.userSetFolder()});
     File1->setPattern(QStringLiteral("*.dat"));
     // A set given to start with is chosen at once: the first set's messages would come first.
-    if (File1->listCount() >= 1) File1->setListIndex(std::max<int16_t>(listed(firstSet_), 0));  // File1_Click
+    const int16_t first = listed(firstSet_);
+    // One outside both folders (on a stick, in Downloads) is not shown: said where the parent
+    // who named it sees it.
+    if (!firstSet_.isEmpty() && first < 0)
+        std::fputs(qPrintable(QStringLiteral("kavimo: %1 is not among the sets in %2 and %3, so the game shows "
+                                             "its first set. Put the set, with its pictures' folder, into one of "
+                                             "them.\n")
+                                  .arg(firstSet_, appDir + QStringLiteral("/Data"), platform_.userSetFolder())),
+                   stderr);
+    if (File1->listCount() >= 1) File1->setListIndex(std::max<int16_t>(first, 0));  // File1_Click
 
     ResetBoard();
 }

@@ -158,6 +158,14 @@ TEST(BadSet, ShownFirstIsPassedOverWhenTheGameIsGivenAnotherSet) {
     s.load(given);
     EXPECT_EQ(s.take(), Log{});
     EXPECT_EQ(s.form->Label1->text() + " " + s.board(), "a ____");
+    // One outside the folders it lists (in Downloads) is not shown, and the terminal is told why.
+    const TempDir downloads;
+    testing::internal::CaptureStderr();
+    s.load(downloads.write("b.dat", kOnePair));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("/b.dat is not among the sets in " + s.app.path().toStdString() + "/Data and"), said.npos)
+        << said;
+    EXPECT_EQ(s.take(), Log{"read error"});  // its first set's
 }
 
 // Read in 64 KiB pieces and never held: less than 64 MB more memory.
