@@ -48,7 +48,7 @@ QString usage() {
            "      --speak    a picture without a sound gets its name spoken (espeak-ng)\n"
            "      --windows  only WAV sounds, JPEG pictures and Shift_JIS text, for the game on Windows\n"
            "      --force    replace a set of the same title\n"
-           "  kavimo-set check [--json] [--windows] [SET.dat|FOLDER]...\n"
+           "  kavimo-set check [--json] [--windows] [SET.dat|FOLDER|TITLE]...\n"
            "      Reads sets as the game does and says what a child would see go wrong. Without\n"
            "      arguments: every set the game lists. Exit status 0: no errors, 1: errors, 2: wrong usage.\n"
            "      --windows  also what would go wrong with the game on Windows\n"
@@ -177,10 +177,11 @@ int check(const QStringList& args) {
         sets << setsIn(folder);
         std::ranges::move(unlistedIn(folder), std::back_inserter(unlisted));
     };
+    const QStringList gameFolders = {QCoreApplication::applicationDirPath() + QStringLiteral("/Data"),
+                                     userDataDir()};
     if (parser.positionalArguments().isEmpty()) {
         // And one folder down, where a set zip with a Data folder of its own puts its sets.
-        for (const QString& folder : {QCoreApplication::applicationDirPath() + QStringLiteral("/Data"),
-                                      userDataDir()}) {
+        for (const QString& folder : gameFolders) {
             scan(folder);
             for (const QString& inside : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
                 sets << setsIn(folder + u'/' + inside);
@@ -194,7 +195,20 @@ int check(const QStringList& args) {
             scan(here ? arg : arg + QStringLiteral("/Data"));
             continue;
         }
-        if (kavimo::fs::nativePath(arg).isEmpty()) return inputError(detail::notFoundProblem(given));
+        if (kavimo::fs::nativePath(arg).isEmpty()) {
+            // A title as the game shows it: the sets of that title the game lists.
+            const auto title = [](const QString& text) {
+                return kavimo::Files::StripExtension(text).normalized(QString::NormalizationForm_C);
+            };
+            QStringList titled;
+            for (const QString& folder : gameFolders)
+                for (const QString& set : setsIn(folder))
+                    if (!given.contains(u'/') && title(QFileInfo(set).fileName()) == title(given + QStringLiteral(".dat")))
+                        titled << set;
+            if (titled.isEmpty()) return inputError(detail::notFoundProblem(given));
+            sets << titled;
+            continue;
+        }
         // The game lists only .dat files: a photo named here was meant for make.
         if (QFileInfo(arg).suffix().compare(QStringLiteral("dat"), Qt::CaseInsensitive) != 0)
             return inputError(Maker::tr("%1 is not a set: a set is a text file whose name ends in .dat. "

@@ -205,6 +205,9 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         // A NUL in the set file is shown, not the end of the line.
         {.lang = "C.UTF-8", .args = {"check", dir.file("Other/nul.dat")}, .exit = 1,
          .says = "\"2\\x00\" is not a whole number"},
+        // A set named by its title, as the game shows it.
+        {.lang = "C.UTF-8", .args = {"make", dir.file("Quiet"), "--title", "しずか"}, .exit = 0, .says = "Made the set"},
+        {.lang = "C.UTF-8", .args = {"check", "しずか"}, .exit = 0, .says = "しずか: 2 pairs, large cards, 1 warning"},
     };
     for (const auto& run : runs) {
         QProcess program;

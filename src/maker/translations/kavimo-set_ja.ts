@@ -4,57 +4,57 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="154"/>
+        <location filename="../CardPictures.cpp" line="155"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="128"/>
+        <location filename="../CardPictures.cpp" line="129"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="116"/>
+        <location filename="../CardPictures.cpp" line="117"/>
         <source>%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for example with rsvg-convert (package librsvg2-bin): %2</source>
         <translation>%1 は図形 (SVG) で、ゲームでは見せられません。先に PNG に変換してください。たとえば rsvg-convert (パッケージ librsvg2-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="121"/>
+        <location filename="../CardPictures.cpp" line="122"/>
         <source>%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for example with avifdec (package libavif-bin): %2</source>
         <translation>%1 は AVIF の絵で、ゲームでは見せられません。先に PNG に変換してください。たとえば avifdec (パッケージ libavif-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="125"/>
+        <location filename="../CardPictures.cpp" line="126"/>
         <source>%1 is a %2 picture, which needs Qt&apos;s extra picture readers. Install them with: sudo apt install qt6-image-formats-plugins</source>
         <translation>%1 は %2 の絵で、読むには Qt の追加の画像読み込み部品が要ります。次のコマンドで入れてください: sudo apt install qt6-image-formats-plugins</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="129"/>
+        <location filename="../CardPictures.cpp" line="130"/>
         <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): %2</source>
         <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="142"/>
+        <location filename="../CardPictures.cpp" line="143"/>
         <source>%1 cannot be read: you have no permission to read it (files unpacked with sudo belong to root). Make it readable, for example with: sudo chmod a+r &quot;%1&quot;</source>
         <translation>%1 は読めません: 読む権限がありません（sudo で展開したファイルは root のものになります）。たとえば次のコマンドで読めるようにしてください: sudo chmod a+r &quot;%1&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="151"/>
+        <location filename="../CardPictures.cpp" line="152"/>
         <source>%1 cannot be read: a backslash (\) in a name separates folders for kavimo-set, as it does in the game&apos;s sets. Rename it without one.</source>
         <translation>%1 は読めません: kavimo-set では、ゲームのセットと同じく、名前の中のバックスラッシュ (\) がフォルダーの区切りになります。バックスラッシュのない名前に変えてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="168"/>
+        <location filename="../CardPictures.cpp" line="169"/>
         <source>%1 is too big to load (%2 x %3 pixels). Make it smaller first.</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。先に小さくしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="175"/>
+        <location filename="../CardPictures.cpp" line="176"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="200"/>
+        <location filename="../CardPictures.cpp" line="201"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -306,113 +306,113 @@
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="575"/>
+        <location filename="../SetWriter.cpp" line="576"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="577"/>
+        <location filename="../SetWriter.cpp" line="578"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="582"/>
+        <location filename="../SetWriter.cpp" line="583"/>
         <location filename="../Sounds.cpp" line="91"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="589"/>
+        <location filename="../SetWriter.cpp" line="591"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="596"/>
+        <location filename="../SetWriter.cpp" line="598"/>
         <source>%1 It is left out.</source>
         <translation>これは入れません: %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="601"/>
+        <location filename="../SetWriter.cpp" line="603"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="610"/>
+        <location filename="../SetWriter.cpp" line="612"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="647"/>
+        <location filename="../SetWriter.cpp" line="649"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="654"/>
+        <location filename="../SetWriter.cpp" line="656"/>
         <source>Nothing can be written in %1 (%2).</source>
         <translation>%1 に書き込めません（%2）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="658"/>
+        <location filename="../SetWriter.cpp" line="660"/>
         <source>The folder &quot;%1&quot; cannot be made in %2 (%3). Nothing was changed.</source>
         <translation>%2 にフォルダ「%1」を作れません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="683"/>
+        <location filename="../SetWriter.cpp" line="685"/>
         <source>The set cannot be written in %1: %2 cannot be written (%3). Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。%2 を書き込めません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="686"/>
+        <location filename="../SetWriter.cpp" line="688"/>
         <source>it was written only in part; the disk may be full</source>
         <translation>一部しか書き込めませんでした。ディスクがいっぱいかもしれません</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="680"/>
+        <location filename="../SetWriter.cpp" line="682"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="716"/>
+        <location filename="../SetWriter.cpp" line="718"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="720"/>
+        <location filename="../SetWriter.cpp" line="722"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="754"/>
+        <location filename="../SetWriter.cpp" line="756"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="766"/>
+        <location filename="../SetWriter.cpp" line="768"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="776"/>
+        <location filename="../SetWriter.cpp" line="778"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="789"/>
+        <location filename="../SetWriter.cpp" line="791"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="801"/>
+        <location filename="../SetWriter.cpp" line="803"/>
         <source>The set says %1 pairs, but names %2 pictures: those are opened.</source>
         <translation>このセットには %1 組とありますが、絵は %2 枚しか書かれていません。その分だけ開きました。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="808"/>
+        <location filename="../SetWriter.cpp" line="810"/>
         <source>The picture %1 is missing: its pair is left out.</source>
         <translation>絵 %1 がありません。その組は入れていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="820"/>
+        <location filename="../SetWriter.cpp" line="822"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -456,7 +456,7 @@
       --speak    a picture without a sound gets its name spoken (espeak-ng)
       --windows  only WAV sounds, JPEG pictures and Shift_JIS text, for the game on Windows
       --force    replace a set of the same title
-  kavimo-set check [--json] [--windows] [SET.dat|FOLDER]...
+  kavimo-set check [--json] [--windows] [SET.dat|FOLDER|TITLE]...
       Reads sets as the game does and says what a child would see go wrong. Without
       arguments: every set the game lists. Exit status 0: no errors, 1: errors, 2: wrong usage.
       --windows  also what would go wrong with the game on Windows
@@ -470,7 +470,7 @@
       --speak    音のない絵は名前を読み上げた音にします（espeak-ng）
       --windows  Windows のゲーム用に、音は WAV、絵は JPEG、文字は Shift_JIS にします
       --force    同じ名前のセットを置き換えます
-  kavimo-set check [--json] [--windows] [セット.dat|フォルダ]...
+  kavimo-set check [--json] [--windows] [セット.dat|フォルダ|名前]...
       ゲームと同じようにセットを読み、子どもにどう見えるかを知らせます。引数がなければ、
       ゲームが一覧に出すすべてのセットを調べます。終了コード 0: エラーなし、1: エラーあり、2: 使い方の誤り。
       --windows  Windows のゲームで起きることも知らせます
@@ -548,37 +548,37 @@
         <translation>ゲームはこのセットを一覧に出しません: ファイルではなく、フォルダーか名前付きパイプかデバイスです。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="200"/>
+        <location filename="../main.cpp" line="214"/>
         <source>%1 is not a set: a set is a text file whose name ends in .dat. To make a set of photos, use kavimo-set make.</source>
         <translation>%1 はセットではありません。セットは名前が .dat で終わるテキストファイルです。写真からセットを作るには kavimo-set make を使ってください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="218"/>
+        <location filename="../main.cpp" line="232"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="242"/>
+        <location filename="../main.cpp" line="256"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="256"/>
+        <location filename="../main.cpp" line="270"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="268"/>
+        <location filename="../main.cpp" line="282"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="300"/>
+        <location filename="../main.cpp" line="314"/>
         <source>There is no display to open the set maker window on (DISPLAY is not set). In a terminal, make and check work without one.</source>
         <translation>セットづくりの画面を開くディスプレイがありません（DISPLAY が設定されていません）。端末では make と check はディスプレイなしで使えます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="316"/>
+        <location filename="../main.cpp" line="330"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
