@@ -81,13 +81,11 @@ expect_heard() { # the sounds so far and these after them
 # Program $1 shows window $2 without any font installed (a portable copy on a bare machine),
 # in English under a Japanese locale, and says on stderr what to install.
 without_fonts() {
-    mkdir -p nofonts
-    printf '<fontconfig><dir>%s/nofonts</dir><cachedir>%s/nofonts</cachedir></fontconfig>\n' "$work" "$work" >nofonts.conf
+    echo "<fontconfig><dir>$work/nofonts</dir><cachedir>$work</cachedir></fontconfig>" >nofonts.conf
     FONTCONFIG_FILE=$work/nofonts.conf LC_ALL='' LANGUAGE='' LANG=ja_JP.UTF-8 SDL_AUDIODRIVER=dummy \
         "$app/$1" >"nofonts-$1.log" 2>&1 &
-    local pid=$!
     find_window "$2" >/dev/null || fail "$1 showed no window \"$2\" without fonts"
-    kill "$pid" && { wait "$pid" 2>/dev/null || true; }
+    kill $! && { wait $! 2>/dev/null || true; }
     grep -q "no font for Japanese is installed.*sudo apt install fonts-ipafont-gothic" "nofonts-$1.log" ||
         fail "$1 did not say which font to install: $(cat "nofonts-$1.log")"
 }
@@ -107,9 +105,8 @@ game_part() {
     printf '%s\r\n' '[File]' 3 '[Picture]' 'Data\picture0.png' 'Data\picture1.png' 'Data\picture2.png' \
         '[Sound]' 'Data\pair0.wav' 'Data\pair1.wav' 'Data\pair2.wav' >"$data/colours.dat"
     # Started without a display (over ssh), it says so, not Qt's advice to reinstall it.
-    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$app/kavimo" >nodisplay.log 2>&1 &&
-        fail "the game started without a display"
-    grep -q "no display to show the game on" nodisplay.log || fail "without a display: $(cat nodisplay.log)"
+    grep -q "no display to show the game on" <(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+        "$app/kavimo" 2>&1) || fail "the game did not say it has no display"
     without_fonts kavimo '^Kavimo$'
     SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/audio.raw "$app/kavimo" >kavimo.log 2>&1 & pids+=($!)
     G=$(find_window '^Kavimo$') || fail "no window named Kavimo appeared"

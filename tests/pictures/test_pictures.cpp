@@ -201,22 +201,18 @@ QByteArray hugePng(size_t side) {
 // own, so that the peak is this test's; exit code 1 for a wrong picture, 2 for the memory.
 TEST(HugePicture, OfElevenThousandFiveHundredPixelsASideIsShownEverywhereWithinTheMemoryBound) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            bool right = false;
-            {  // the folder goes before the exit, which runs no destructor
-                TempDir dir;
-                const QString path = dir.write("huge.png", hugePng(11500));
-                const QImage preview = pictures::load(path, {QSize(), QSize(49, 49)});
-                const QImage card = pictures::load(path, {QSize(99, 99), QSize()});
-                const QImage closing = pictures::load(path, {QSize(538, 517), QSize()});
-                right = preview.size() == QSize(49, 49) && colourOf(preview.pixel(0, 0)) == red &&
-                        colourOf(preview.pixel(48, 48)) == blue && card.size() == QSize(99, 99) &&
-                        colourOf(card.pixel(0, 0)) == red && closing.size() == QSize(538, 517);
-            }
-            std::exit(!right ? 1 : peakResidentBytes() >= 300 << 20 ? 2 : 0);
-        },
-        testing::ExitedWithCode(0), "");
+    const auto exitCode = [] {
+        TempDir dir;  // removed before the exit, which runs no destructor
+        const QString path = dir.write("huge.png", hugePng(11500));
+        const QImage preview = pictures::load(path, {QSize(), QSize(49, 49)});
+        const QImage card = pictures::load(path, {QSize(99, 99), QSize()});
+        const QImage closing = pictures::load(path, {QSize(538, 517), QSize()});
+        const bool right = preview.size() == QSize(49, 49) && colourOf(preview.pixel(0, 0)) == red &&
+                           colourOf(preview.pixel(48, 48)) == blue && card.size() == QSize(99, 99) &&
+                           colourOf(card.pixel(0, 0)) == red && closing.size() == QSize(538, 517);
+        return !right ? 1 : peakResidentBytes() >= 300 << 20 ? 2 : 0;
+    };
+    EXPECT_EXIT(std::exit(exitCode()), testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
