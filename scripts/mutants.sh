@@ -173,7 +173,7 @@ src/maker/Internal.h | "svgz", "webp", "tif", "tiff"}; | "svgz"}; | make passes 
 src/shell/WindowFonts.cpp | if (!QFontDatabase::hasFamily(kStandIn) && QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) | if (false) | the game shows boxes without saying which font to install
 src/maker/WindowMain.cpp | loadTranslations(QLocale(QLocale::English)); | loadTranslations(); | without a font for Japanese the set maker's window is all boxes under a Japanese locale
 src/maker/SetWriter.cpp | else if (!noEspeakSaid && QStandardPaths | else if (QStandardPaths | make says espeak-ng is missing once for every name to speak
-src/maker/main.cpp | if (!given.contains(u'/') && title(QFileInfo(set).fileName()) == title(given + QStringLiteral(".dat"))) | if (false) | check TITLE says the title was not found, where the game lists a set of that title
+src/maker/main.cpp | if (!given.contains(u'/') && title(QFileInfo(set).fileName()) == wanted) titled << set; | if (false) titled << set; | check TITLE says the title was not found, where the game lists a set of that title
 src/shell/Startup.cpp | if (!firstSet_.isEmpty() && first < 0) | if (false) | kavimo SET.dat with a set outside the folders it lists shows the first set without a word why
 TABLE
 )

@@ -201,10 +201,10 @@ int check(const QStringList& args) {
                 return kavimo::Files::StripExtension(text).normalized(QString::NormalizationForm_C);
             };
             QStringList titled;
+            const QString wanted = title(given + QStringLiteral(".dat"));
             for (const QString& folder : gameFolders)
                 for (const QString& set : setsIn(folder))
-                    if (!given.contains(u'/') && title(QFileInfo(set).fileName()) == title(given + QStringLiteral(".dat")))
-                        titled << set;
+                    if (!given.contains(u'/') && title(QFileInfo(set).fileName()) == wanted) titled << set;
             if (titled.isEmpty()) return inputError(detail::notFoundProblem(given));
             sets << titled;
             continue;

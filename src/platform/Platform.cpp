@@ -15,7 +15,8 @@ QString Platform::userSetFolder() { return defaultUserSetFolder(); }
 QString defaultUserSetFolder() {
     // A relative XDG_DATA_HOME is to be ignored (the XDG base directory rules); Qt would take
     // it from the current folder, which the game changes to its own.
-    if (const QString given = qEnvironmentVariable("XDG_DATA_HOME"); !given.isEmpty() && QDir::isRelativePath(given))
+    if (const QString given = qEnvironmentVariable("XDG_DATA_HOME");
+        !given.isEmpty() && QDir::isRelativePath(given))
         return QDir::homePath() + QStringLiteral("/.local/share/kavimo/Data");
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/kavimo/Data");
 }

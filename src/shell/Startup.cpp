@@ -57,12 +57,13 @@ void Form1::Form_Load() {
     const int16_t first = listed(firstSet_);
     // One outside both folders (on a stick, in Downloads) is not shown: said where the parent
     // who named it sees it.
-    if (!firstSet_.isEmpty() && first < 0)
-        std::fputs(qPrintable(QStringLiteral("kavimo: %1 is not among the sets in %2 and %3, so the game shows "
-                                             "its first set. Put the set, with its pictures' folder, into one of "
-                                             "them.\n")
-                                  .arg(firstSet_, appDir + QStringLiteral("/Data"), platform_.userSetFolder())),
-                   stderr);
+    if (!firstSet_.isEmpty() && first < 0) {
+        const QString said = QStringLiteral("kavimo: %1 is not among the sets in %2 and %3, so the game "
+                                            "shows its first set. Put the set, with its pictures' folder, "
+                                            "into one of them.\n")
+                                 .arg(firstSet_, appDir + QStringLiteral("/Data"), platform_.userSetFolder());
+        std::fputs(qPrintable(said), stderr);
+    }
     if (File1->listCount() >= 1) File1->setListIndex(std::max<int16_t>(first, 0));  // File1_Click
 
     ResetBoard();
