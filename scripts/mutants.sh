@@ -68,7 +68,7 @@ src/shell/Form1.cpp | Frame1->setStyle(frameStyle); | | the first paint of the s
 src/shell/FrameStyle.cpp | constexpr int kTopMargin = 3; | constexpr int kTopMargin = 2; | the set browser's frame stands a pixel higher than Fusion draws it
 src/shell/FrameStyle.cpp | pictures::readPng(kFusionFrame) | std::optional<QImage>() | the set browser's frame is left to Fusion, which lists every picture plugin to read it
 src/shell/PreviewImage.cpp | if (painted_) startDecoding(); | startDecoding(); | the first set's preview is decoded while the window has its first paint to do
-src/shell/WindowFonts.cpp | QFontDatabase::hasFamily(kWindowsFamily) ? kWindowsFamily : kStandIn | kWindowsFamily | the window's fonts name a family that is not installed, so Qt searches all fonts first
+src/shell/WindowFonts.cpp | if (QFontDatabase::hasFamily(kWindowsFamily)) return kWindowsFamily; | return kWindowsFamily; | the window's fonts name a family that is not installed, so Qt searches all fonts first
 src/maker/SetCheck.cpp | *count < 0 || *count > kMaxPairs) { | *count < 0) { | kavimo-set check passes a count over 21
 src/maker/SetWriter.cpp | lines.join(QStringLiteral("\r | lines.join(QStringLiteral(" | kavimo-set make ends the set file's lines with a line feed alone
 src/maker/CardPictures.cpp | return {(upright.width() - side) / 2, (upright.height() - side) / 2, side, side}; | return {0, 0, side, side}; | a made card is cut from the photo's top-left corner, not its centre
@@ -77,7 +77,7 @@ src/maker/SetWriter.cpp | if (!made) kept.push_back(name); | | replacing a set d
 src/maker/SetWriter.cpp | return written; | return true; | a card that a full disk cut short is taken, and the set reported as made
 src/maker/SetWriter.cpp | writeAll(file, bytes); | file.write(bytes) == bytes.size(); | a write that a full disk cut short is said to have failed for an "Unknown error"
 src/maker/SetWriter.cpp | QDir(work.path()).relativeFilePath(path) | plan.title | a failed write does not name the file that could not be written
-src/shell/Startup.cpp | File1->setListIndex(std::max<int16_t>(listed(firstSet_), 0)); | { File1->setListIndex(0); if (listed(firstSet_) > 0) File1->setListIndex(listed(firstSet_)); } | the game given a set chooses the first set on the way, with its messages
+src/shell/Startup.cpp | File1->setListIndex(std::max<int16_t>(first, 0)); | { File1->setListIndex(0); if (first > 0) File1->setListIndex(first); } | the game given a set chooses the first set on the way, with its messages
 src/platform/FileLookup.cpp | otherReading = true; | otherReading = false; | a Shift_JIS set's half-width katakana name that is valid UTF-8 too is not found
 src/sets/SetBrowser.cpp | File1->fileName()).normalized(QString::NormalizationForm_C)); | File1->fileName())); | a set from a Mac zip shows its title with the voicing marks apart
 src/maker/SetCheck.cpp | text.shiftJis = !ascii && notUtf8 && !text.utf16; | text.shiftJis = false; | check does not say how to unpack a Windows zip whose Japanese names came out as other letters
