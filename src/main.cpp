@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Kavimo: a picture-matching game for young children.
 #include "platform/FileLookup.h"
+#include "platform/Platform.h"
 #include "platform/QtPlatform.h"
 #include "shell/Form1.h"
 #include "shell/WindowFonts.h"
@@ -10,9 +11,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    // Without one, Qt would end the start with advice to reinstall the game.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (!kavimo::hasDisplay()) {
         std::fputs("kavimo: there is no display to show the game on (DISPLAY is not set).\n", stderr);
         return 1;
     }

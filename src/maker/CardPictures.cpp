@@ -95,10 +95,13 @@ bool readerMissing(const QString& kind) {
            !QImageReader::supportedImageFormats().contains(kind.toLatin1());
 }
 
-bool convertible(const QString& file) {
-    const QString kind = kindOf(file, QFileInfo(file).suffix().toLower());
+bool convertibleKind(const QString& kind) {
     return kind == u"svg" || kind == u"svgz" || kind == u"avif" || kind == u"heic" || kind == u"heif" ||
            readerMissing(kind);
+}
+
+bool convertible(const QString& file) {
+    return convertibleKind(kindOf(file, QFileInfo(file).suffix().toLower()));
 }
 
 QString photoProblem(const QString& file) {
@@ -126,7 +129,7 @@ QString photoProblem(const QString& file) {
         return Maker::tr("%1 is a %2 picture, which needs Qt's extra picture readers. Install them with: "
                          "sudo apt install qt6-image-formats-plugins")
             .arg(name, kind == u"webp" ? QStringLiteral("WebP") : QStringLiteral("TIFF"));
-    if (!convertible(file)) return Maker::tr("%1 is not a picture that can be read.").arg(name);
+    if (!convertibleKind(kind)) return Maker::tr("%1 is not a picture that can be read.").arg(name);
     return Maker::tr("%1 is a phone's HEIC photo, which the game cannot show. Convert it to JPEG first, for "
                      "example with heif-convert (package libheif-examples): %2")
         .arg(name, convert(QStringLiteral("heif-convert \"%1\" \"%2\""), QStringLiteral("jpg")));

@@ -579,10 +579,11 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
                                               "(it would say \"Chinese letter\"). Write it in kana, for "
                                               "example いぬ.")
                                         .arg(pair.sound.spokenText));
-            else if (!noEspeakSaid && QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty())
+            else if (!noEspeakSaid && QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()) {
                 error({}, Maker::tr("espeak-ng is not installed, so names cannot be spoken. "
-                                    "Install it with: sudo apt install espeak-ng")),
-                    noEspeakSaid = true;  // once for the set, not for every name
+                                    "Install it with: sudo apt install espeak-ng"));
+                noEspeakSaid = true;  // once for the set, not for every name
+            }
             // A camera's file name ("IMG_0002" is said "img zero zero zero two"); a number alone
             // ("10", said "ten") is a name a child can hear.
             static const QRegularExpression cameraLike(QStringLiteral("_|\\d.*\\p{L}|\\p{L}.*\\d"));

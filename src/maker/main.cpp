@@ -3,6 +3,7 @@
 #include "maker/SetMaker.h"
 #include "maker/Tr.h"
 #include "platform/FileLookup.h"
+#include "platform/Platform.h"
 #include "sets/Files.h"
 #include "sets/PairCount.h"
 #include "maker/Internal.h"
@@ -294,20 +295,13 @@ int make(const QStringList& args) {
     return kClean;
 }
 
-// Without one, Qt ends the window's start with advice to reinstall the program.
-bool hasDisplay() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        if (!qEnvironmentVariableIsEmpty(name)) return true;
-    return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     // A picture's decoder speaks of damage that kavimo-set says itself, in a parent's words.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*.warning=false"));
     // Given nothing to do, it is the set maker's window, for those who never open a terminal.
-    if (argc < 2 && hasDisplay()) return runMakerWindow(argc, argv);
+    if (argc < 2 && kavimo::hasDisplay()) return runMakerWindow(argc, argv);
     QCoreApplication app(argc, argv);
     loadTranslations();
     if (argc < 2) {

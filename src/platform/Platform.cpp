@@ -12,6 +12,12 @@ bool Platform::setCurrentDir(const QString& dir) { return QDir::setCurrent(dir);
 
 QString Platform::userSetFolder() { return defaultUserSetFolder(); }
 
+bool hasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(name)) return true;
+    return false;
+}
+
 QString defaultUserSetFolder() {
     // A relative XDG_DATA_HOME is to be ignored (the XDG base directory rules); Qt would take
     // it from the current folder, which the game changes to its own.

@@ -53,4 +53,7 @@ public:
 // without administrator rights. It may not exist.
 QString defaultUserSetFolder();
 
+// Whether a window can be shown: without a display Qt ends the start with advice to reinstall.
+bool hasDisplay();
+
 }  // namespace kavimo
