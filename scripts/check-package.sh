@@ -54,6 +54,10 @@ appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
 ls "$root"/usr/share/kavimo/Data/*.dat >/dev/null || fail "no set in usr/share/kavimo/Data"
 zgrep -q '^\[File\]$' "$root/usr/share/doc/kavimo/README.md.gz" ||
   fail "usr/share/doc/kavimo/README.md.gz does not say how a set file is written"
+! zgrep -q '^## Speed and memory' "$root/usr/share/doc/kavimo/README.md.gz" ||
+  fail "usr/share/doc/kavimo/README.md.gz holds the developers' sections"
+[ -f "$root/usr/share/doc/kavimo/docs/maker-window.png" ] ||
+  fail "the picture of the set maker that the README names is not in usr/share/doc/kavimo/docs"
 
 shot=$work/deb.png
 report=$(xvfb-run -a packaging/shoot.sh "$root/usr/games/kavimo" "$shot")
@@ -73,6 +77,8 @@ tar -xzf "$tarball" -C "$folder"
 top=("$folder"/kavimo-*)
 [ -d "${top[0]}/Data" ] && [ ! -L "${top[0]}/Data" ] || fail "the portable Data is not a real folder"
 [ -w "${top[0]}/Data" ] || fail "the portable Data folder is not writable"
+grep -q '^\[File\]$' "${top[0]}/README.md" && ! grep -q '^## Speed and memory' "${top[0]}/README.md" &&
+  [ -f "${top[0]}/docs/maker-window.png" ] || fail "the portable README is not the families' part with its picture"
 shot=$work/portable.png
 xvfb-run -a packaging/shoot.sh "${top[0]}/kavimo" "$shot" start
 region_drawn "$shot" 60x60+18+26 "the first card after the deal"
