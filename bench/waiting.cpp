@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Waiting benchmark: CPU time (user + system, every thread) that the game uses while it
-// waits for a click, and during the one-second pause after a pair is found. Starts as
-// src/main.cpp does, with the shipped sets beside the program. Needs a display.
+// waits for a click, again once the sound device has been closed for quiet, and during the
+// one-second pause after a pair is found. Starts as src/main.cpp does, with the shipped sets
+// beside the program. Needs a display.
 //
 // usage: bench_waiting [IDLE_SECONDS]   (default 10)
 #include "BenchSupport.h"
 
+#include "platform/SdlSound.h"
 #include "shell/Form1.h"
 
 #include <QApplication>
@@ -74,6 +76,14 @@ int main(int argc, char** argv) {
     const double idleCpu = processCpuMs() - cpu, idleWall = nowMs() - wall;
     const auto threadsAfter = threadTimes();
 
+    // Waiting on, once the sound device has been closed (the last sound was the greeting).
+    runEventsFor(static_cast<int>(kavimo::SdlSound::kIdleClose.count()) + 1000);
+    cpu = processCpuMs();
+    wall = nowMs();
+    runEventsFor(idleSeconds * 1000);
+    const double restedCpu = processCpuMs() - cpu, restedWall = nowMs() - wall;
+    const auto threadsRested = threadTimes();
+
     // A found pair: its sound starts and both cards stay marked for one second.
     form.Command1_Click();
     form.repaint();
@@ -99,17 +109,24 @@ int main(int argc, char** argv) {
     form.Picture1_Click(static_cast<int16_t>(second));
     const double pauseCpu = processCpuMs() - cpu, pauseWall = nowMs() - wall;
 
-    const double idleRate = idleCpu / (idleWall / 1000.0), pauseRate = pauseCpu / (pauseWall / 1000.0);
-    std::printf("waiting: idle %.2f ms CPU over %.1f s = %.2f ms/s; found pair %.2f ms CPU over %.2f s = %.2f ms/s "
-                "(goal < 10 ms/s)\n",
-                idleCpu, idleWall / 1000.0, idleRate, pauseCpu, pauseWall / 1000.0, pauseRate);
-    for (const auto& [tid, after] : threadsAfter) {
-        const auto before = threadsBefore.find(tid);
-        const double used = after.cpuMs - (before == threadsBefore.end() ? 0.0 : before->second.cpuMs);
-        if (used > 0) std::printf("  idle CPU of thread %s: %.0f ms\n", after.name.c_str(), used);
-    }
-    std::printf("RESULT waiting idle_ms_per_s=%.2f pause_ms_per_s=%.2f idle_cpu_ms=%.2f pause_cpu_ms=%.2f\n",
-                idleRate, pauseRate, idleCpu, pauseCpu);
+    const double idleRate = idleCpu / (idleWall / 1000.0), pauseRate = pauseCpu / (pauseWall / 1000.0),
+                 restedRate = restedCpu / (restedWall / 1000.0);
+    std::printf("waiting: idle %.2f ms CPU over %.1f s = %.2f ms/s; sound device closed %.2f ms CPU over "
+                "%.1f s = %.2f ms/s; found pair %.2f ms CPU over %.2f s = %.2f ms/s (goal < 10 ms/s)\n",
+                idleCpu, idleWall / 1000.0, idleRate, restedCpu, restedWall / 1000.0, restedRate, pauseCpu,
+                pauseWall / 1000.0, pauseRate);
+    const auto printThreads = [](const char* when, const auto& before, const auto& after) {
+        for (const auto& [tid, times] : after) {
+            const auto earlier = before.find(tid);
+            const double used = times.cpuMs - (earlier == before.end() ? 0.0 : earlier->second.cpuMs);
+            if (used > 0) std::printf("  %s CPU of thread %s: %.0f ms\n", when, times.name.c_str(), used);
+        }
+    };
+    printThreads("idle", threadsBefore, threadsAfter);
+    printThreads("closed", threadsAfter, threadsRested);
+    std::printf("RESULT waiting idle_ms_per_s=%.2f pause_ms_per_s=%.2f idle_cpu_ms=%.2f pause_cpu_ms=%.2f "
+                "rested_ms_per_s=%.2f\n",
+                idleRate, pauseRate, idleCpu, pauseCpu, restedRate);
     std::fflush(stdout);
     std::_Exit(0);
 }

@@ -57,6 +57,10 @@ src/shell/SelectionFrame.cpp | painter.fillRect(r.left(), r.top(), line, r.heigh
 src/game/Matching.cpp | || platform_.sndPlaySoundA(entry, SND_ASYNC) == 0) | || (platform_.sndPlaySoundA(entry, SND_ASYNC), false)) | a pair sound that cannot be played gives silence, not the fallback
 src/platform/SoundDecoder.cpp | decoder->framesLeft_ = int64_t{kMaxSeconds} * info.samplerate; | decoder->framesLeft_ = info.frames; | a silence bomb decodes to its end
 src/platform/SdlSound.cpp | std::max(framesOut_, lastBellOnset_ + kBellSpacingFrames) | framesOut_ | three bells in a row sound as one
+src/platform/SdlSound.cpp | if (quiet()) closeDevice(lock); | | the game waiting for a click keeps the sound device busy with silence
+src/platform/SdlSound.cpp | if (device_ == 0) reopenDevice(lock); | | once the device has been closed for quiet, no sound is heard again
+src/platform/SdlSound.cpp | lastBellOnset_ = onset;\n        ++asked_; | lastBellOnset_ = onset; | a bell rung after a quiet while is not heard
+src/platform/SdlSound.cpp | heard_ == sound_.size() && bellOnsets_.empty() &&\n           framesOut_ - lastHeardFrame_ >= SoundDecoder::kRate / 2; | bellOnsets_.empty(); | the device is closed in the middle of a sound that is decoded but still being heard
 src/platform/FileLookup.cpp | withoutTrailingSpacesAndDots(part); | QStringView(part); | "dog.jpg " no longer finds dog.jpg
 src/platform/FileLookup.cpp | bool isRegular(const QByteArray& path) { return typeOf(path) == S_IFREG; } | bool isRegular(const QByteArray& path) { return typeOf(path) != S_IFDIR; } | a device or a named pipe counts as a file
 src/shell/FileListBox.cpp | std::stable_sort(entries_.begin(), entries_.end() | std::stable_sort(entries_.rbegin(), entries_.rend() | the user's sets and the program's are listed out of order

@@ -29,36 +29,61 @@ void SdlSound::fill(void* self, uint8_t* stream, int bytes) {
                                       bytes / int(sizeof(int16_t) * SoundDecoder::kChannels));
 }
 
-SdlSound::SdlSound(const QByteArray& bellFile) {
+SdlSound::SdlSound(const QByteArray& bellFile, std::chrono::milliseconds idleClose) : idleClose_(idleClose) {
     // SDL would otherwise take over SIGINT and SIGTERM, and they would no longer end the game.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    auto openDevice = [this] {
+    auto start = [this] {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-        SDL_AudioSpec want{};
-        want.freq = SoundDecoder::kRate;
-        want.format = AUDIO_S16SYS;
-        want.channels = SoundDecoder::kChannels;
-        want.samples = kBufferFrames;
-        want.callback = &SdlSound::fill;
-        want.userdata = this;
-        // SDL converts to what the device takes, so the callback always mixes this format.
-        device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+        device_ = openDevice();
         if (device_ == 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return device_ != 0;
     };
-    if (!openDevice()) {
+    if (!start()) {
         // No sound device: play into nothing rather than fail.
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
         silent_ = true;
-        if (!openDevice()) return;
+        if (!start()) return;
     }
+    usable_ = true;
     const char* driver = SDL_GetCurrentAudioDriver();
     silent_ = silent_ || (driver && std::strcmp(driver, "dummy") == 0);
     bellSound_ = SoundDecoder::decodeWhole(bellFile);
     if (bellSound_.size() > kLongestBellSamples) bellSound_.resize(kLongestBellSamples);
     sound_.reserve(kMostSamples);
-    decoder_ = std::thread([this] { decodeInTurn(); });
     SDL_PauseAudioDevice(device_, 0);
+    decoder_ = std::thread([this] { decodeInTurn(); });  // from here on, device_ is that thread's
+}
+
+uint32_t SdlSound::openDevice() {
+    SDL_AudioSpec want{};
+    want.freq = SoundDecoder::kRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = SoundDecoder::kChannels;
+    want.samples = kBufferFrames;
+    want.callback = &SdlSound::fill;
+    want.userdata = this;
+    // SDL converts to what the device takes, so the callback always mixes this format.
+    return SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+}
+
+void SdlSound::closeDevice(std::unique_lock<std::mutex>& lock) {
+    lock.unlock();
+    SDL_CloseAudioDevice(device_);  // waits for the audio callback to return
+    lock.lock();
+    device_ = 0;
+}
+
+void SdlSound::reopenDevice(std::unique_lock<std::mutex>& lock) {
+    lock.unlock();
+    const uint32_t device = openDevice();  // when the device is gone, tried again at the next sound
+    if (device != 0) SDL_PauseAudioDevice(device, 0);
+    lock.lock();
+    device_ = device;
+}
+
+bool SdlSound::quiet() const {
+    return !next_ && !decoding_ && heard_ == sound_.size() && bellOnsets_.empty() &&
+           framesOut_ - lastHeardFrame_ >= SoundDecoder::kRate / 2;
 }
 
 // SDL keeps per-thread data (its error text) for threads it did not start.
@@ -78,13 +103,14 @@ SdlSound::~SdlSound() {
 }
 
 bool SdlSound::play(const QByteArray& file) {
-    if (device_ == 0) return false;
+    if (!usable_) return false;
     // Only the header and a first piece are read here; the rest is decoded on decoder_.
     std::unique_ptr<SoundDecoder> decoder = SoundDecoder::open(file);
     if (!decoder) return false;
     {
         const std::lock_guard lock(mutex_);
         ++generation_;
+        ++asked_;
         next_ = std::move(decoder);
         sound_.clear();
         heard_ = 0;
@@ -97,9 +123,20 @@ bool SdlSound::play(const QByteArray& file) {
 void SdlSound::decodeInTurn() {
     std::unique_lock lock(mutex_);
     std::vector<int16_t> piece;
+    uint64_t served = asked_;  // what the device has been open for
     for (;;) {
-        wake_.wait(lock, [this] { return quit_ || next_; });
+        const auto woken = [&] { return quit_ || next_ || asked_ != served; };
+        if (device_ == 0) {
+            wake_.wait(lock, woken);
+        } else if (!wake_.wait_for(lock, idleClose_, woken)) {
+            // A sound asked for while the device closes finds it closed, and opens it again.
+            if (quiet()) closeDevice(lock);
+            continue;
+        }
         if (quit_) break;
+        served = asked_;
+        if (device_ == 0) reopenDevice(lock);
+        if (!next_) continue;  // a bell
         std::unique_ptr<SoundDecoder> decoder = std::move(next_);
         const uint64_t mine = generation_;
         bool replaced = false;
@@ -124,13 +161,17 @@ bool SdlSound::wanted(uint64_t generation) const { return !quit_ && generation_ 
 
 bool SdlSound::bell() {
     if (silent_ || bellSound_.empty()) return false;
-    const std::lock_guard lock(mutex_);
-    const int64_t onset = std::max(framesOut_, lastBellOnset_ + kBellSpacingFrames);
-    // Bells rung faster than they sound (a child clicking wrong pairs without a stop) would
-    // otherwise queue up and ring on long after; what is beyond three ahead is let go.
-    if (onset > framesOut_ + kMostBellsAhead * kBellSpacingFrames) return true;
-    bellOnsets_.push_back(onset);
-    lastBellOnset_ = onset;
+    {
+        const std::lock_guard lock(mutex_);
+        const int64_t onset = std::max(framesOut_, lastBellOnset_ + kBellSpacingFrames);
+        // Bells rung faster than they sound (a child clicking wrong pairs without a stop) would
+        // otherwise queue up and ring on long after; what is beyond three ahead is let go.
+        if (onset > framesOut_ + kMostBellsAhead * kBellSpacingFrames) return true;
+        bellOnsets_.push_back(onset);
+        lastBellOnset_ = onset;
+        ++asked_;
+    }
+    wake_.notify_all();
     return true;
 }
 
@@ -148,6 +189,7 @@ void SdlSound::mix(int16_t* out, int frames) {
     }
     heard_ += fromSound;
     framesOut_ += frames;
+    if (fromSound > 0 || !bellOnsets_.empty()) lastHeardFrame_ = framesOut_;
     std::erase_if(bellOnsets_, [this](int64_t onset) {
         return (framesOut_ - onset) * SoundDecoder::kChannels >= int64_t(bellSound_.size());
     });

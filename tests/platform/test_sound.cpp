@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
 #include <sndfile.h>
@@ -169,19 +170,24 @@ struct Heard {
     ~Heard() { setenv("SDL_AUDIODRIVER", "dummy", 1); }
 };
 
+// A square wave of +-kSquarePeak at the output's own rate, so that it comes out with exactly
+// its samples.
+constexpr int kSquarePeak = 4095;
+QByteArray writeSquare(const TempDir& tmp, const QString& name, double seconds) {
+    std::vector<float> square(size_t(kOutRate * seconds));
+    for (size_t i = 0; i < square.size(); ++i) square[i] = (i / 25 % 2 ? -1.0f : 1.0f) * kSquarePeak / 32768;
+    return writeSound(tmp, name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, kOutRate, 2, square);
+}
+
 // Three bells rung in a row are three onsets, spaced, mixed over a pair sound that goes on;
 // bells rung by the dozen do not queue up to ring on and on.
 TEST(SdlSound, ThreeBellsInARowAreHeardAsThreeOverThePairSound) {
-    constexpr int kPair = 4095;  // the pair sound's samples: +-kPair, where no bell rings
-    // A square wave at the output's own rate, so that it comes out with exactly its samples.
-    std::vector<float> square(size_t(kOutRate * 2.5));
-    for (size_t i = 0; i < square.size(); ++i) square[i] = ((i / 25) % 2 ? -kPair : kPair) / 32768.0f;
+    constexpr int kPair = kSquarePeak;  // the pair sound's samples, where no bell rings
     for (const int rung : {3, 40}) {
         Heard heard;
         {
             SdlSound sound;
-            const int wav = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-            ASSERT_TRUE(sound.play(writeSound(heard.tmp, "pair.wav", wav, kOutRate, 2, square)));
+            ASSERT_TRUE(sound.play(writeSquare(heard.tmp, "pair.wav", 2.5)));
             std::this_thread::sleep_for(200ms);
             for (int n = 0; n < rung; ++n) ASSERT_TRUE(sound.bell());
             std::this_thread::sleep_for(2000ms);
@@ -204,6 +210,34 @@ TEST(SdlSound, ThreeBellsInARowAreHeardAsThreeOverThePairSound) {
         for (size_t n = 1; n < onsets.size(); ++n) EXPECT_GE(onsets[n] - onsets[n - 1], size_t(kOutRate) / 2);
         EXPECT_GT(pairAfterBells, size_t(kOutRate) / 10) << "the pair sound did not go on after the bells";
     }
+}
+
+// Whether SDL's audio thread runs in this process, once it is no longer as it was (or 5 s on).
+bool audioThreadAfter(bool was) {
+    const auto running = [] {
+        return std::ranges::any_of(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                                   [](const QString& t) { return contents("/proc/self/task/" + t + "/comm")
+                                                              .startsWith("SDLAudio"); });
+    };
+    for (int n = 0; n < 500 && running() == was; ++n) std::this_thread::sleep_for(10ms);
+    return running();
+}
+
+// Left waiting for a click, the game costs nothing: once nothing has sounded for a while the
+// device is closed, with its thread, and it is opened again for the next bell or sound. A
+// sound that plays on keeps it open to its end. (Each opening starts the recording anew.)
+TEST(SdlSound, ClosesTheDeviceWhileNothingSoundsAndOpensItAgainForTheNext) {
+    Heard heard;
+    SdlSound sound(SdlSound::kBellFile, 200ms);
+    EXPECT_FALSE(audioThreadAfter(true)) << "never closed";
+    ASSERT_TRUE(sound.bell());
+    EXPECT_TRUE(audioThreadAfter(false) && !audioThreadAfter(true)) << "bell: not opened, or kept open";
+    ASSERT_TRUE(sound.play(writeSquare(heard.tmp, "second.wav", 1.0)));
+    EXPECT_TRUE(audioThreadAfter(false) && !audioThreadAfter(true)) << "sound: not opened, or kept open";
+    const QByteArray raw = contents(heard.tmp.file("heard.raw"));
+    const auto* samples = reinterpret_cast<const int16_t*>(raw.constData());
+    const auto atItsPeak = [](int16_t s) { return std::abs(s) >= kSquarePeak - 3; };
+    EXPECT_EQ(std::count_if(samples, samples + raw.size() / 2, atItsPeak), kOutRate * 2) << "not heard whole";
 }
 
 // What a set may name as a sound is refused at once, and the sound playing goes on; only a
