@@ -228,12 +228,13 @@ bool audioThreadAfter(bool was) {
 // sound that plays on keeps it open to its end. (Each opening starts the recording anew.)
 TEST(SdlSound, ClosesTheDeviceWhileNothingSoundsAndOpensItAgainForTheNext) {
     Heard heard;
-    SdlSound sound(SdlSound::kBellFile, 200ms);
+    auto sound = std::make_unique<SdlSound>(SdlSound::kBellFile, 200ms);
     EXPECT_FALSE(audioThreadAfter(true)) << "never closed";
-    ASSERT_TRUE(sound.bell());
+    ASSERT_TRUE(sound->bell());
     EXPECT_TRUE(audioThreadAfter(false) && !audioThreadAfter(true)) << "bell: not opened, or kept open";
-    ASSERT_TRUE(sound.play(writeSquare(heard.tmp, "second.wav", 1.0)));
+    ASSERT_TRUE(sound->play(writeSquare(heard.tmp, "second.wav", 1.0)));
     EXPECT_TRUE(audioThreadAfter(false) && !audioThreadAfter(true)) << "sound: not opened, or kept open";
+    sound.reset();  // the device closed to its end: its thread goes before the recording is written out
     const QByteArray raw = contents(heard.tmp.file("heard.raw"));
     const auto* samples = reinterpret_cast<const int16_t*>(raw.constData());
     const auto atItsPeak = [](int16_t s) { return std::abs(s) >= kSquarePeak - 3; };
