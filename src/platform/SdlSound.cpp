@@ -44,7 +44,6 @@ SdlSound::SdlSound(const QByteArray& bellFile, std::chrono::milliseconds idleClo
         silent_ = true;
         if (!start()) return;
     }
-    usable_ = true;
     const char* driver = SDL_GetCurrentAudioDriver();
     silent_ = silent_ || (driver && std::strcmp(driver, "dummy") == 0);
     bellSound_ = SoundDecoder::decodeWhole(bellFile);
@@ -103,7 +102,7 @@ SdlSound::~SdlSound() {
 }
 
 bool SdlSound::play(const QByteArray& file) {
-    if (!usable_) return false;
+    if (!decoder_.joinable()) return false;  // no device, not even the dummy driver, could be opened
     // Only the header and a first piece are read here; the rest is decoded on decoder_.
     std::unique_ptr<SoundDecoder> decoder = SoundDecoder::open(file);
     if (!decoder) return false;

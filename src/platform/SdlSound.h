@@ -61,7 +61,6 @@ private:
     bool quiet() const;
 
     const std::chrono::milliseconds idleClose_;
-    bool usable_ = false;  // a device, or the dummy driver, could be opened
     uint32_t device_ = 0;  // 0 while closed; opened and closed on the decoding thread only
     bool silent_ = false;  // playing into nothing: there is no sound device
     std::vector<int16_t> bellSound_;
