@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <optional>
 
 namespace kavimo::maker {
@@ -229,6 +230,8 @@ private:
         if (!present_[Files::SectionPicture]) return;
         const int side = cardSide(*count_);
         bool japaneseMissing = false;
+        QStringList notForWindows;
+        int notForWindowsLine = INT_MAX;
         for (int p = 0; p < *count_; ++p) {
             const int line = lineOf(Files::SectionPicture, p);
             const QString what = p == 0 ? Maker::tr("The game shows the set without a preview and stops at the "
@@ -289,6 +292,11 @@ private:
                 continue;
             }
             if (!existsAsWritten(path)) caseOnly(line, path, file);
+            // The game on Windows loads pictures through the system's, which knows no PNG.
+            if (const QByteArray format = reader.format(); format != "jpeg" && format != "bmp" && format != "gif") {
+                notForWindows << QString::number(p + 1);
+                notForWindowsLine = std::min(notForWindowsLine, line);
+            }
             if (opened && pictures::cutShort(*opened)) warning(line, detail::cutShortProblem(name));
             if (size.width() > side || size.height() > side)
                 warning(line, Maker::tr("a card shows only its top-left %1 x %1 pixels of this %2 x %3 "
@@ -298,6 +306,15 @@ private:
                                   .arg(size.height())
                                   .arg(name));
         }
+        if (!notForWindows.isEmpty())
+            windowsWarning(notForWindowsLine,
+                           (notForWindows.size() == 1
+                                ? Maker::tr("the picture of pair %1 is neither JPEG nor BMP nor GIF, all that the "
+                                            "game on Windows shows: kavimo-set make --windows makes JPEG cards.")
+                                : Maker::tr("the pictures of pairs %1 are neither JPEG nor BMP nor GIF, all that "
+                                            "the game on Windows shows: kavimo-set make --windows makes JPEG "
+                                            "cards."))
+                               .arg(notForWindows.join(QStringLiteral(", "))));
         // Debian's unzip and Python's zipfile give an old Windows zip's Japanese names other
         // letters, which its set does not name.
         if (text_.shiftJis && japaneseMissing)
@@ -357,6 +374,13 @@ private:
                 continue;
             }
             if (!existsAsWritten(path)) caseOnly(line, path, fs::resolve(path));
+            // The game on Windows plays sounds through the system's, which reads WAV files only.
+            const std::unique_ptr<QFile> sound = fs::openRegular(path);
+            const QByteArray head = sound ? sound->read(12) : QByteArray();
+            if (!head.startsWith("RIFF") || head.mid(8) != "WAVE")
+                windowsWarning(line, Maker::tr("the sound %1 is no WAV file, which is all the game on Windows "
+                                               "plays: there %2 kavimo-set make --windows converts it.")
+                                         .arg(name, fallback));
         }
         // Blank lines that stand for pairs without a sound of their own, as make writes them.
         const int firstSilent =

@@ -289,7 +289,7 @@ TEST(MakeAndCheck, TakeShiftJisNamesFromAWindowsZip) {
     const auto made = writeSet(planFromPictures({dir.file("zip")}, "zip", dir.file("Data"), false));
     ASSERT_TRUE(made.ok) << made.message.toStdString();
     for (const QString& set : {made.datPath, dir.file("Data/いぬ.dat")})
-        EXPECT_TRUE(checkSet(set, dir.path()).empty()) << set.toStdString();
+        EXPECT_TRUE(withoutWindowsOnly(checkSet(set, dir.path())).empty()) << set.toStdString();
     // From a terminal, the photo named as the shell gives it.
     QProcess make;
     make.setWorkingDirectory(dir.file("zip"));
