@@ -144,14 +144,9 @@ TEST(MakeForWindows, ConvertsToPcmWavWhatOnlyTheGamesDecoderReads) {
     for (const auto& row : rows) {
         TempDir dir;
         dir.writePicture("f/a.png", 60, 40, kTop);
-        const QString sound = dir.file("f/a.wav");
-        SF_INFO info{0, row.rate, 1, row.format, 0, 0};
-        SNDFILE* file = sf_open(QFile::encodeName(sound).constData(), SFM_WRITE, &info);
-        std::vector<short> tone(size_t(row.rate / 2));  // half a second
-        for (size_t i = 0; i < tone.size(); ++i) tone[i] = short(8000 * std::sin(double(i) / 20));
-        sf_writef_short(file, tone.data(), sf_count_t(tone.size()));
-        sf_close(file);
-        row.rewrite(sound);
+        std::vector<float> tone(size_t(row.rate / 2));  // half a second
+        for (size_t i = 0; i < tone.size(); ++i) tone[i] = 0.25f * float(std::sin(double(i) / 20));
+        row.rewrite(writeSound(dir, "f/a.wav", row.format, row.rate, 1, tone));
         SetPlan plan = planFromPictures({dir.file("f")}, {}, dir.file("Data"), false);
         plan.windows = true;
         const auto made = writeSet(plan);

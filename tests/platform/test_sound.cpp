@@ -31,21 +31,6 @@ namespace {
 using namespace std::chrono_literals;
 constexpr int kOutRate = SoundDecoder::kRate;
 
-// Writes samples (mono, -1 to 1) with libsndfile as format, each channel the same or only the
-// one given; its native path.
-QByteArray writeSound(const TempDir& tmp, const QString& name, int format, int rate, int channels,
-                      const std::vector<float>& mono, int only = -1) {
-    const QByteArray path = QFile::encodeName(tmp.file(name));
-    SF_INFO info{0, rate, channels, format, 0, 0};
-    SNDFILE* file = sf_open(path.constData(), SFM_WRITE, &info);
-    std::vector<float> frames;
-    for (const float sample : mono)
-        for (int c = 0; c < channels; ++c) frames.push_back(only < 0 || c == only ? sample : 0);
-    sf_writef_float(file, frames.data(), sf_count_t(mono.size()));
-    sf_close(file);
-    return path;
-}
-
 // Spoken Japanese (espeak-ng), resampled by sox to rate; empty without those tools.
 std::vector<float> speech(int rate) {
     const std::string say = "espeak-ng -v ja --stdout 'いぬ と ねこ' | sox -t wav - -t f32 -c 1 -r " +

@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <vector>
+
+#include <sndfile.h>
 
 namespace kavimo::test {
 
@@ -38,6 +41,21 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// Writes samples (mono, -1 to 1) with libsndfile as format, each channel the same or only the
+// one given; its native path. Inline: the fuzz targets that share these files have no libsndfile.
+inline QByteArray writeSound(const TempDir& tmp, const QString& name, int format, int rate, int channels,
+                             const std::vector<float>& mono, int only = -1) {
+    const QByteArray path = QFile::encodeName(tmp.file(name));
+    SF_INFO info{0, rate, channels, format, 0, 0};
+    SNDFILE* file = sf_open(path.constData(), SFM_WRITE, &info);
+    std::vector<float> frames;
+    for (const float sample : mono)
+        for (int c = 0; c < channels; ++c) frames.push_back(only < 0 || c == only ? sample : 0);
+    sf_writef_float(file, frames.data(), sf_count_t(mono.size()));
+    sf_close(file);
+    return path;
+}
 
 // Gives the current directory back when it goes out of scope.
 struct CurrentDirGuard {
