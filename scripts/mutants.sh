@@ -127,6 +127,8 @@ src/pictures/PictureLoader.cpp | if (frame && frame->exifAfterOtherApp1)\n | if 
 src/maker/CardPictures.cpp | image = pictures::turned(std::move(image), pictures::uprightTurn(*opened)); | | make leaves a photo whose Exif comes after XMP sideways
 src/pictures/JpegTop.cpp | if (marker == kStartOfScan && pos < n) pos = pastCodedData(b, n, pos, true); | | coded data is read as segments, so a photo cut short counts as whole
 src/maker/CardPictures.cpp | if (pictures::cutShort(*opened)) return fail | if (false) return fail | make takes a download cut short, grey rows and all, or calls a PNG cut short one that does not decode
+src/maker/CardPictures.cpp | if (card.colorSpace().isValid()) card.convertToColorSpace(QColorSpace::SRgb); | | a phone's Display P3 photo makes a card of dull colours
+src/maker/CardPictures.cpp | return QImage(card.constBits(), side, side, card.bytesPerLine(), card.format()).copy(); | return card; | a card keeps the photo's profile and its description
 src/maker/SetCheck.cpp | if (opened && pictures::cutShort(*opened)) warning | if (false) warning | check passes a picture cut short without a word
 src/pictures/PngRows.cpp | if (read->stampRow == 0 && read->rows == 0) return std::nullopt; | return std::nullopt; | the preview of a PNG cut short is blank
 src/pictures/PngRows.cpp | if (png.sliced(pos + 4, 4) == "IEND") return end > png.size(); | if (png.sliced(pos + 4, 4) == "IEND") return false; | a PNG without its end counts as whole

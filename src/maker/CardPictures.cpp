@@ -7,6 +7,7 @@
 #include "pictures/PictureLoader.h"
 
 #include <QCollator>
+#include <QColorSpace>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
@@ -216,7 +217,11 @@ QImage cardPicture(const QImage& upright, QRect cut, int side) {
     // Qt scales one-bit and indexed pictures without smoothing.
     square = square.convertToFormat(square.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                              : QImage::Format_RGB32);
-    return square.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage card = square.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // The game shows a card's pixels as they stand, as sRGB: a phone's Display P3 photo is
+    // turned into sRGB here. Of the photo's data the card keeps its pixels alone, no text.
+    if (card.colorSpace().isValid()) card.convertToColorSpace(QColorSpace::SRgb);
+    return QImage(card.constBits(), side, side, card.bytesPerLine(), card.format()).copy();
 }
 
 }  // namespace kavimo::maker

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // kavimo-set make: a folder of photos becomes a set that the game deals, each card the
 // centre of its photo the right way up; bad input is refused with nothing written.
+#include <QColorSpace>
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
@@ -82,6 +83,17 @@ TEST_F(Make, APhotoFolderBecomesASetTheGameDealsEachCardTheCentreOfItsPhotoUprig
     }
     find(1);
     EXPECT_EQ(take().at(0), "sound 2 portrait.wav");
+}
+
+// A phone's photo in Display P3, with a description: its card is in sRGB, as the game shows
+// it, and keeps nothing of the photo but its pixels.
+TEST(MakeCard, IsInSrgbWithoutThePhotosProfileOrText) {
+    QImage p3 = photo(8, 8);
+    p3.setColorSpace(QColorSpace::DisplayP3), p3.setText("Description", "Aarhus");
+    const QImage card = QImage::fromData(encoded(cardPicture(p3, {}, 4), "PNG"));
+    EXPECT_TRUE(!card.colorSpace().isValid() && card.textKeys().isEmpty());
+    EXPECT_EQ(card.pixel(0, 0), p3.convertedToColorSpace(QColorSpace::SRgb).pixel(0, 0));
+    EXPECT_NE(card.pixel(0, 0), kTop);
 }
 
 TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
