@@ -36,6 +36,7 @@ src/game/BoardGeometry.h | kSmallGrid{7, 6, 1000, 61} | kSmallGrid{7, 6, 1000, 6
 src/game/Shuffle.cpp | std::swap(cardValue[a], cardValue[b]); | | the cards are never shuffled
 src/game/GameStart.cpp | if (!fs::fileExists(path) || name.isEmpty()) { | if (name.isEmpty()) { | Start with a deleted set file gives no message
 src/maker/main.cpp | return plan.windows ? findings : withoutWindowsOnly(std::move(findings)); | return findings; | make warns of what only Windows does with a set not made for it
+src/maker/main.cpp | print(Maker::tr("error: %1").arg(result.message), stderr); | print(result.message, stderr); | make's refusals are not marked as errors, as its warnings are marked as warnings
 src/shell/Form1.cpp | button->setAutoDefault(true); | | Return on a focused button does nothing
 src/shell/PreviewImage.cpp | if (decoding_) decoding_->cancel(); | | the previews of sets passed over are all decoded
 src/shell/PictureBox.cpp | pressed_ = false;\n    event->accept(); | QFrame::mouseDoubleClickEvent(event); | a double-click marks a card and takes the mark away

@@ -596,7 +596,7 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
         }
     }
     for (const QString& photo : plan.passedOver)
-        warning(photo, Maker::tr("%1 It is left out.").arg(detail::photoProblem(photo)));
+        warning(photo, Maker::tr("Left out: %1").arg(detail::photoProblem(photo)));
     QSet<QString> seen;
     for (const PairPlan& pair : plan.pairs) {
         const QString real = QFileInfo(pair.picture).canonicalFilePath();

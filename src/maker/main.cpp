@@ -277,7 +277,7 @@ int make(const QStringList& args) {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
     if (!result.ok) {
-        print(result.message, stderr);
+        print(Maker::tr("error: %1").arg(result.message), stderr);
         const QString dat = QDir(plan.dataDir).filePath(plan.title + QStringLiteral(".dat"));
         if (!plan.force && QFileInfo::exists(dat))
             print(Maker::tr("To replace the set, add --force."), stderr);

@@ -4,57 +4,57 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="158"/>
+        <location filename="../CardPictures.cpp" line="159"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="132"/>
+        <location filename="../CardPictures.cpp" line="133"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="120"/>
+        <location filename="../CardPictures.cpp" line="121"/>
         <source>%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for example with rsvg-convert (package librsvg2-bin): %2</source>
         <translation>%1 は図形 (SVG) で、ゲームでは見せられません。先に PNG に変換してください。たとえば rsvg-convert (パッケージ librsvg2-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="125"/>
+        <location filename="../CardPictures.cpp" line="126"/>
         <source>%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for example with avifdec (package libavif-bin): %2</source>
         <translation>%1 は AVIF の絵で、ゲームでは見せられません。先に PNG に変換してください。たとえば avifdec (パッケージ libavif-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="129"/>
+        <location filename="../CardPictures.cpp" line="130"/>
         <source>%1 is a %2 picture, which needs Qt&apos;s extra picture readers. Install them with: sudo apt install qt6-image-formats-plugins</source>
         <translation>%1 は %2 の絵で、読むには Qt の追加の画像読み込み部品が要ります。次のコマンドで入れてください: sudo apt install qt6-image-formats-plugins</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="133"/>
+        <location filename="../CardPictures.cpp" line="134"/>
         <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): %2</source>
         <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="146"/>
+        <location filename="../CardPictures.cpp" line="147"/>
         <source>%1 cannot be read: you have no permission to read it (files unpacked with sudo belong to root). Make it readable, for example with: sudo chmod a+r &quot;%1&quot;</source>
         <translation>%1 は読めません: 読む権限がありません（sudo で展開したファイルは root のものになります）。たとえば次のコマンドで読めるようにしてください: sudo chmod a+r &quot;%1&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="155"/>
+        <location filename="../CardPictures.cpp" line="156"/>
         <source>%1 cannot be read: a backslash (\) in a name separates folders for kavimo-set, as it does in the game&apos;s sets. Rename it without one.</source>
         <translation>%1 は読めません: kavimo-set では、ゲームのセットと同じく、名前の中のバックスラッシュ (\) がフォルダーの区切りになります。バックスラッシュのない名前に変えてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="172"/>
+        <location filename="../CardPictures.cpp" line="173"/>
         <source>%1 is too big to load (%2 x %3 pixels). Make it smaller first.</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。先に小さくしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="179"/>
+        <location filename="../CardPictures.cpp" line="180"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="204"/>
+        <location filename="../CardPictures.cpp" line="205"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
@@ -343,7 +343,7 @@
     </message>
     <message>
         <location filename="../SetWriter.cpp" line="599"/>
-        <source>%1 It is left out.</source>
+        <source>Left out: %1</source>
         <translation>これは入れません: %1</translation>
     </message>
     <message>
@@ -581,6 +581,11 @@
         <location filename="../main.cpp" line="271"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="280"/>
+        <source>error: %1</source>
+        <translation>エラー: %1</translation>
     </message>
     <message>
         <location filename="../main.cpp" line="283"/>
