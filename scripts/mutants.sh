@@ -173,6 +173,8 @@ src/maker/MakerWindow.cpp | saveWhenSettled_ = !saving_; | saveWhenSettled_ = fa
 src/maker/MakerWindow.cpp | own_.reset();\n    savedDat_.clear(); | savedDat_.clear(); | after "New set", saving a set of the last title replaces it without asking
 src/maker/SetWriter.cpp | if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1; | return -1; | make cannot save a set on an NTFS or exFAT stick mounted through FUSE
 src/maker/MakerWindow.cpp | saveWhenSettled_ = false;  // the parent said not to save | ; | closing without saving while a save waits for the check saves after all
+src/maker/MakerWindow.cpp | if (!savedDat_.isEmpty() && message() == savedAs(savedDat_)) say({}); | | the set maker window still says the set is saved after it has been changed
+src/maker/MakerWindow.cpp | findingsList->addItem(modified_ ? tr("Ready to save.") | findingsList->addItem(true ? tr("Ready to save.") | the set maker window says "Ready to save." of a set just saved or opened
 src/maker/main.cpp | if (argc < 2 && kavimo::hasDisplay()) return | if (argc < 2) return | kavimo-set without a display ends on Qt's advice to reinstall it
 src/main.cpp | if (!kavimo::hasDisplay()) { | if (false) { | the game started without a display ends on Qt's advice to reinstall it
 src/platform/Platform.cpp | !given.isEmpty() && QDir::isRelativePath(given) | false | a relative XDG_DATA_HOME puts the family's sets under whatever folder a program was started in

@@ -64,6 +64,10 @@ QString severityText(Finding::Severity severity) {
     return severity == Finding::Severity::Error ? MakerWindow::tr("Error") : MakerWindow::tr("Warning");
 }
 
+QString savedAs(const QString& dat) {
+    return MakerWindow::tr("Saved as %1.").arg(QDir::toNativeSeparators(dat));
+}
+
 QString datPath(const SetPlan& plan) {
     return QDir(plan.dataDir).filePath(detail::safeName(plan.title) + ".dat");
 }
@@ -821,6 +825,8 @@ void MakerWindow::setDataDir(const QString& dataDir) {
 }
 
 void MakerWindow::scheduleCheck() {
+    // Changed since: the set shown is no longer the one saved.
+    if (!savedDat_.isEmpty() && message() == savedAs(savedDat_)) say({});
     modified_ = true;
     checkDue_ = true;
     ++checkGeneration_;
@@ -869,7 +875,9 @@ void MakerWindow::runCheck() {
                                           .arg(severityText(f.severity),
                                                where.isEmpty() ? QString() : where + ": ", f.message));
             }
-            if (findings.empty()) findingsList->addItem(tr("Ready to save."));
+            if (findings.empty())
+                findingsList->addItem(modified_ ? tr("Ready to save.")
+                                                : tr("Nothing to save: the set is saved as it is shown."));
         });
 }
 
@@ -912,9 +920,9 @@ void MakerWindow::save() {
                 savedDat_ = result.datPath;
                 own_ = OwnSet{current.title, current.dataDir, setFileBytes(result.datPath)};
                 playGameButton->setEnabled(true);
-                say(tr("Saved as %1.").arg(QDir::toNativeSeparators(result.datPath)));
                 scheduleCheck();  // the title now exists
                 modified_ = false;
+                say(savedAs(result.datPath));
             }
             if (std::exchange(closeWhenSaved_, false)) close();
         });

@@ -236,9 +236,11 @@ TEST_F(MakerWindowTest, ReplacesItsOwnSetWithoutAskingUntilAnotherSavesItOrANewO
     // change has been checked.
     window.activateWindow();
     ASSERT_TRUE(settle() && !window.savedDat().isEmpty() && QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(window.message().startsWith("Saved as") &&
+                window.findingsList->item(0)->text().startsWith("Nothing to save"));
     window.selectPair(2);
     window.removeButton->click();
-    ASSERT_TRUE(window.busy());
+    ASSERT_TRUE(window.busy() && window.message().isEmpty());
     window.cutView->setFocus();  // the arrow keys move the square before and after
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(settle() && asked.isEmpty() && dat().startsWith("[File]\r\n2\r\n"));
