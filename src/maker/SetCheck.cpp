@@ -293,7 +293,8 @@ private:
             }
             if (!existsAsWritten(path)) caseOnly(line, path, file);
             // The game on Windows loads pictures through the system's, which knows no PNG.
-            if (const QByteArray format = reader.format(); format != "jpeg" && format != "bmp" && format != "gif") {
+            const QByteArray format = reader.format();
+            if (format != "jpeg" && format != "bmp" && format != "gif") {
                 notForWindows << QString::number(p + 1);
                 notForWindowsLine = std::min(notForWindowsLine, line);
             }
@@ -306,15 +307,15 @@ private:
                                   .arg(size.height())
                                   .arg(name));
         }
-        if (!notForWindows.isEmpty())
-            windowsWarning(notForWindowsLine,
-                           (notForWindows.size() == 1
-                                ? Maker::tr("the picture of pair %1 is neither JPEG nor BMP nor GIF, all that the "
-                                            "game on Windows shows: kavimo-set make --windows makes JPEG cards.")
-                                : Maker::tr("the pictures of pairs %1 are neither JPEG nor BMP nor GIF, all that "
-                                            "the game on Windows shows: kavimo-set make --windows makes JPEG "
-                                            "cards."))
-                               .arg(notForWindows.join(QStringLiteral(", "))));
+        if (!notForWindows.isEmpty()) {
+            const QString said =
+                notForWindows.size() == 1
+                    ? Maker::tr("the picture of pair %1 is neither JPEG nor BMP nor GIF, all that the game "
+                                "on Windows shows: kavimo-set make --windows makes JPEG cards.")
+                    : Maker::tr("the pictures of pairs %1 are neither JPEG nor BMP nor GIF, all that the "
+                                "game on Windows shows: kavimo-set make --windows makes JPEG cards.");
+            windowsWarning(notForWindowsLine, said.arg(notForWindows.join(QStringLiteral(", "))));
+        }
         // Debian's unzip and Python's zipfile give an old Windows zip's Japanese names other
         // letters, which its set does not name.
         if (text_.shiftJis && japaneseMissing)
@@ -378,9 +379,10 @@ private:
             const std::unique_ptr<QFile> sound = fs::openRegular(path);
             const QByteArray head = sound ? sound->read(12) : QByteArray();
             if (!head.startsWith("RIFF") || head.mid(8) != "WAVE")
-                windowsWarning(line, Maker::tr("the sound %1 is no WAV file, which is all the game on Windows "
-                                               "plays: there %2 kavimo-set make --windows converts it.")
-                                         .arg(name, fallback));
+                windowsWarning(line,
+                               Maker::tr("the sound %1 is no WAV file, which is all the game on Windows "
+                                         "plays: there %2 kavimo-set make --windows converts it.")
+                                   .arg(name, fallback));
         }
         // Blank lines that stand for pairs without a sound of their own, as make writes them.
         const int firstSilent =

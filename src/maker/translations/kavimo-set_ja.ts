@@ -181,72 +181,72 @@
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="302"/>
+        <location filename="../SetCheck.cpp" line="303"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="312"/>
+        <location filename="../SetCheck.cpp" line="313"/>
         <source>the picture of pair %1 is neither JPEG nor BMP nor GIF, all that the game on Windows shows: kavimo-set make --windows makes JPEG cards.</source>
         <translation>ペア %1 の絵は JPEG でも BMP でも GIF でもないので、Windows のゲームでは表示できません。kavimo-set make --windows なら JPEG のカードを作ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="314"/>
+        <location filename="../SetCheck.cpp" line="315"/>
         <source>the pictures of pairs %1 are neither JPEG nor BMP nor GIF, all that the game on Windows shows: kavimo-set make --windows makes JPEG cards.</source>
         <translation>ペア %1 の絵は JPEG でも BMP でも GIF でもないので、Windows のゲームでは表示できません。kavimo-set make --windows なら JPEG のカードを作ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="321"/>
+        <location filename="../SetCheck.cpp" line="322"/>
         <source>The set was written on Windows. If it came in a zip, unpack the zip again with unar -e cp932 (package unar): other tools give its Japanese file names other letters.</source>
         <translation>このセットは Windows で書かれています。zip で届いたのなら、unar -e cp932（パッケージ unar）で zip を展開し直してください。ほかのツールでは日本語のファイル名が別の文字になります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="332"/>
+        <location filename="../SetCheck.cpp" line="333"/>
         <source>the preview picture &quot;%1&quot; is missing: the game shows the set without it and stops at the start with a message.</source>
         <translation>見本の絵「%1」がありません。ゲームはこのセットを見本の絵なしで見せ、スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="342"/>
+        <location filename="../SetCheck.cpp" line="343"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="348"/>
+        <location filename="../SetCheck.cpp" line="349"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="358"/>
+        <location filename="../SetCheck.cpp" line="359"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="368"/>
+        <location filename="../SetCheck.cpp" line="369"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="373"/>
+        <location filename="../SetCheck.cpp" line="374"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="381"/>
+        <location filename="../SetCheck.cpp" line="383"/>
         <source>the sound %1 is no WAV file, which is all the game on Windows plays: there %2 kavimo-set make --windows converts it.</source>
         <translation>音 %1 は WAV ファイルではありません。Windows のゲームは WAV しか鳴らせないので、そこでは%2 kavimo-set make --windows なら WAV に変換します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="391"/>
+        <location filename="../SetCheck.cpp" line="393"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="393"/>
+        <location filename="../SetCheck.cpp" line="395"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="418"/>
+        <location filename="../SetCheck.cpp" line="420"/>
         <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
