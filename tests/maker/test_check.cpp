@@ -196,7 +196,7 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
          .says = "There is no display to open the set maker window on"},
         // No espeak-ng on the PATH: said once, not for every name.
         {.lang = "C.UTF-8", .args = {"make", dir.file("Quiet"), "--speak", "--data", dir.file("Made/Speak")},
-         .exit = 1, .says = "error: espeak-ng is not installed", .times = 1, .path = "/nowhere"},
+         .exit = 1, .says = "espeak-ng is not installed", .times = 1, .path = "/nowhere"},
         // A relative XDG_DATA_HOME is ignored, as the XDG rules say.
         {.lang = "C.UTF-8", .args = {"make", dir.file("写真"), "--title", "rel"}, .exit = 0,
          .says = "/.local/share/kavimo/Data/rel.dat", .dataHome = "share"},
@@ -227,7 +227,7 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         {.lang = "C.UTF-8", .args = {"make", dir.file("Bare"), "--data", dir.file("Made/Bare")}, .exit = 1,
          .says = "Left out: b.webp is a WebP" + needs, .program = bare},
         {.lang = "C.UTF-8", .args = {"make", dir.file("Bare/b.tif")}, .exit = 1,
-         .says = "b.tif is a TIFF" + needs, .program = bare},
+         .says = "error: b.tif is a TIFF" + needs, .program = bare},
         {.lang = "C.UTF-8", .args = {"make", dir.file("web.jpg")}, .exit = 1,
          .says = "web.jpg is a WebP" + needs, .program = bare},
         {.lang = "C.UTF-8", .args = {"check", dir.file("Data/w.dat")}, .exit = 1,
