@@ -39,7 +39,10 @@ poll() { # until "$@" succeeds while the program runs: 100 tries 0.1 s apart, ge
     for _ in $(seq 100); do "$@" && return 0 || kill -0 "${pids[0]}" 2>/dev/null || return 1; sleep 0.1; done
     return 1
 }
-find_window() { timeout 30 xdotool search --sync --onlyvisible --name "$1" | head -n 1 | grep .; }
+# The window named $1, of the process $2 when given: a window of one just ended may linger a moment.
+find_window() {
+    timeout 30 xdotool search --sync --all --onlyvisible ${2:+--pid "$2"} --name "$1" | head -n 1 | grep .
+}
 # Window $1 into $shot, a file of the work folder named after $2.
 shot() { printf -v shot '%02d-%s.png' $((++shots)) "$2" && import -window "$1" "$shot" 2>/dev/null; }
 colours() { convert "$1" -format "$(shift && printf '%%[hex:p{%s}] ' "$@")" info:; } # RRGGBB at each X,Y
@@ -84,7 +87,7 @@ without_fonts() {
     echo "<fontconfig><dir>$work/nofonts</dir><cachedir>$work</cachedir></fontconfig>" >nofonts.conf
     FONTCONFIG_FILE=$work/nofonts.conf LC_ALL='' LANGUAGE='' LANG=ja_JP.UTF-8 SDL_AUDIODRIVER=dummy \
         "$app/$1" >"nofonts-$1.log" 2>&1 &
-    find_window "$2" >/dev/null || fail "$1 showed no window \"$2\" without fonts"
+    find_window "$2" $! >/dev/null || fail "$1 showed no window \"$2\" without fonts"
     kill $! && { wait $! 2>/dev/null || true; }
     grep -q "no font for Japanese is installed.*sudo apt install fonts-ipafont-gothic" "nofonts-$1.log" ||
         fail "$1 did not say which font to install: $(cat "nofonts-$1.log")"
@@ -109,7 +112,7 @@ game_part() {
         "$app/kavimo" 2>&1) || fail "the game did not say it has no display"
     without_fonts kavimo '^Kavimo$'
     SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/audio.raw "$app/kavimo" >kavimo.log 2>&1 & pids+=($!)
-    G=$(find_window '^Kavimo$') || fail "no window named Kavimo appeared"
+    G=$(find_window '^Kavimo$' "${pids[-1]}") || fail "no window named Kavimo appeared"
 
     want=(blank blank blank blank blank blank) pair_of=(0 0 0 0 0 0) points=() sounds=()
     for ((k = 0; k < 6; k++)); do points+=("$(card_at $k 51)" "$(card_at $k 8 51)"); done
@@ -184,7 +187,7 @@ maker_part() {
     ((pairs >= 3)) || fail "three pictures at least: give photos, or install desktop-base"
     without_fonts kavimo-set '^Kavimo set maker$' # not "Kavimo セットづくり"
     "$app/kavimo-set" >maker.log 2>&1 & pids+=($!)
-    M=$(find_window 'Kavimo set maker') || fail "the set maker's window did not appear"
+    M=$(find_window 'Kavimo set maker' "${pids[-1]}") || fail "the set maker's window did not appear"
     eval "$(xdotool windowmove "$M" 0 0 getwindowgeometry --shell "$M")"
     ((HEIGHT == 600 && WIDTH > 800)) || fail "the window is ${WIDTH}x$HEIGHT; the clicks here need a height of 600"
     card() { echo $((68 + $1 % 5 * 113)),$((91 + $1 / 5 * 127)); } # the list is five large cards wide
