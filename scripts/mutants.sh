@@ -143,7 +143,7 @@ src/platform/SoundDecoder.cpp | (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_
 src/platform/SoundDecoder.cpp | default: return {kHalfPower, kHalfPower}; | default: return {0.2f, 0.2f}; | a film's centre dialogue is mixed in at a fifth
 src/maker/CardPictures.cpp | if (unreadable(file)) return unreadableProblem(file); | | a file unpacked with sudo is said to need renaming for a backslash
 src/maker/SetCheck.cpp | if (!opened && detail::unreadable(path)) { | if (false) { | check calls a picture it may not read one that does not decode
-src/maker/SetCheck.cpp | format != "jpeg" && format != "bmp" && format != "gif") { | false) { | check --windows passes PNG cards, which the game on Windows cannot show
+src/maker/SetCheck.cpp | format != "jpeg" && format != "bmp" && format != "gif")\n | false)\n | check --windows passes PNG cards, which the game on Windows cannot show
 src/maker/SetCheck.cpp | if (!head.startsWith("RIFF") || head.mid(8) != "WAVE") | if (false) | check --windows passes sounds that the game on Windows cannot play
 src/maker/CardPictures.cpp | reader.setScaledSize(size); | | make refuses a phone's 200-megapixel photo
 src/maker/main.cpp | sets << setsIn(folder + u'/' + inside); | (void)inside; | check without arguments passes over a set one folder too deep

@@ -21,7 +21,6 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <optional>
 
 namespace kavimo::maker {
@@ -231,7 +230,6 @@ private:
         const int side = cardSide(*count_);
         bool japaneseMissing = false;
         QStringList notForWindows;
-        int notForWindowsLine = INT_MAX;
         for (int p = 0; p < *count_; ++p) {
             const int line = lineOf(Files::SectionPicture, p);
             const QString what = p == 0 ? Maker::tr("The game shows the set without a preview and stops at the "
@@ -294,10 +292,8 @@ private:
             if (!existsAsWritten(path)) caseOnly(line, path, file);
             // The game on Windows loads pictures through the system's, which knows no PNG.
             const QByteArray format = reader.format();
-            if (format != "jpeg" && format != "bmp" && format != "gif") {
+            if (format != "jpeg" && format != "bmp" && format != "gif")
                 notForWindows << QString::number(p + 1);
-                notForWindowsLine = std::min(notForWindowsLine, line);
-            }
             if (opened && pictures::cutShort(*opened)) warning(line, detail::cutShortProblem(name));
             if (size.width() > side || size.height() > side)
                 warning(line, Maker::tr("a card shows only its top-left %1 x %1 pixels of this %2 x %3 "
@@ -314,7 +310,8 @@ private:
                                 "on Windows shows: kavimo-set make --windows makes JPEG cards.")
                     : Maker::tr("the pictures of pairs %1 are neither JPEG nor BMP nor GIF, all that the "
                                 "game on Windows shows: kavimo-set make --windows makes JPEG cards.");
-            windowsWarning(notForWindowsLine, said.arg(notForWindows.join(QStringLiteral(", "))));
+            windowsWarning(lineOf(Files::SectionPicture, notForWindows.first().toInt() - 1),
+                           said.arg(notForWindows.join(QStringLiteral(", "))));
         }
         // Debian's unzip and Python's zipfile give an old Windows zip's Japanese names other
         // letters, which its set does not name.
