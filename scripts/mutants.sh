@@ -64,7 +64,7 @@ src/platform/SdlSound.cpp | lastBellOnset_ = onset;\n        ++asked_; | lastBel
 src/platform/SdlSound.cpp | heard_ == sound_.size() && bellOnsets_.empty() &&\n           framesOut_ - lastHeardFrame_ >= SoundDecoder::kRate / 2; | bellOnsets_.empty(); | the device is closed in the middle of a sound that is decoded but still being heard
 src/platform/FileLookup.cpp | withoutTrailingSpacesAndDots(part); | QStringView(part); | "dog.jpg " no longer finds dog.jpg
 src/platform/FileLookup.cpp | bool isRegular(const QByteArray& path) { return typeOf(path) == S_IFREG; } | bool isRegular(const QByteArray& path) { return typeOf(path) != S_IFDIR; } | a device or a named pipe counts as a file
-src/shell/FileListBox.cpp | std::stable_sort(entries_.begin(), entries_.end() | std::stable_sort(entries_.rbegin(), entries_.rend() | the user's sets and the program's are listed out of order
+src/platform/FileLookup.cpp | std::stable_sort(files.begin(), files.end() | std::stable_sort(files.rbegin(), files.rend() | the user's sets and the program's are listed out of order
 src/sets/SetBrowser.cpp | platform_.setCurrentDir(SetRoot()); | | a user's set reads its entries from the program's folder
 src/pictures/PictureLoader.cpp | if (turn == QImageIOHandler::TransformationNone || image.isNull()) return image; | return image; | photos taken upright show sideways
 src/sets/Files.cpp | ok_(file_ != nullptr) {} | ok_(file_ != nullptr) { if (file_) fs::openRegular(path).release(); } | every read of a set file keeps the file open
@@ -146,6 +146,7 @@ src/maker/SetCheck.cpp | if (!opened && detail::unreadable(path)) { | if (false)
 src/maker/SetCheck.cpp | format != "jpeg" && format != "bmp" && format != "gif")\n | false)\n | check --windows passes PNG cards, which the game on Windows cannot show
 src/maker/SetCheck.cpp | if (!head.startsWith("RIFF") || head.mid(8) != "WAVE") | if (false) | check --windows passes sounds that the game on Windows cannot play
 src/maker/CardPictures.cpp | reader.setScaledSize(size); | | make refuses a phone's 200-megapixel photo
+src/maker/main.cpp | sets << gameFolders[set.folder] + u'/' + set.name; | sets << gameFolders[set.folder] + u'/' + set.name, sets.sort(); | check lists the program's sets before the parent's, not in the game's order
 src/maker/main.cpp | sets << setsIn(folder + u'/' + inside); | (void)inside; | check without arguments passes over a set one folder too deep
 src/maker/SetWriter.cpp | if (key.startsWith(folderKey(game) + u'/')) return game; | | check does not say that the game does not list a set one folder too deep
 src/maker/PairList.cpp | return {widthFor(onNarrowScreen() ? 2 : 5) | return {widthFor(5) | the set maker's buttons are off an 800 x 600 screen

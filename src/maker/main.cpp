@@ -181,9 +181,12 @@ int check(const QStringList& args) {
     const QStringList gameFolders = {QCoreApplication::applicationDirPath() + QStringLiteral("/Data"),
                                      userDataDir()};
     if (parser.positionalArguments().isEmpty()) {
+        // In the game's order, both folders' sets together.
+        for (const kavimo::fs::ListedFile& set : kavimo::fs::listFiles(gameFolders, {QStringLiteral("*.dat")}))
+            sets << gameFolders[set.folder] + u'/' + set.name;
         // And one folder down, where a set zip with a Data folder of its own puts its sets.
         for (const QString& folder : gameFolders) {
-            scan(folder);
+            std::ranges::move(unlistedIn(folder), std::back_inserter(unlisted));
             for (const QString& inside : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
                 sets << setsIn(folder + u'/' + inside);
         }

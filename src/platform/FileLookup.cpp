@@ -314,4 +314,16 @@ QStringList listFiles(const QString& folder, const QStringList& patterns) {
     return names;
 }
 
+std::vector<ListedFile> listFiles(const QStringList& folders, const QStringList& patterns) {
+    std::vector<ListedFile> files;
+    for (qsizetype f = 0; f < folders.size(); ++f)
+        for (QString& name : listFiles(folders[f], patterns)) files.push_back({std::move(name), f});
+    // Stable, so that of two equal names the earlier folder's comes first.
+    std::stable_sort(files.begin(), files.end(), [](const ListedFile& a, const ListedFile& b) {
+        const QString foldedA = a.name.toLower(), foldedB = b.name.toLower();
+        return foldedA != foldedB ? foldedA < foldedB : a.name < b.name;
+    });
+    return files;
+}
+
 }  // namespace kavimo::fs

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 namespace kavimo::fs {
 
@@ -61,5 +62,13 @@ std::unique_ptr<QFile> openRegular(const QString& path);
 // match one of the wildcard patterns with letter case ignored, sorted by name with letter
 // case ignored. Names that are not valid UTF-8 are read as code page 932.
 QStringList listFiles(const QString& folder, const QStringList& patterns);
+
+// The files of several folders listed as one, each folder as listFiles() lists it: sorted by
+// name all together, and where two names are equal the earlier folder's first.
+struct ListedFile {
+    QString name;
+    qsizetype folder = 0;  // index into folders
+};
+std::vector<ListedFile> listFiles(const QStringList& folders, const QStringList& patterns);
 
 }  // namespace kavimo::fs

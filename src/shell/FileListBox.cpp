@@ -3,7 +3,6 @@
 
 #include "platform/FileLookup.h"
 
-#include <algorithm>
 #include <limits>
 
 namespace kavimo {
@@ -34,15 +33,7 @@ void FileListBox::invalidate() {
 const std::vector<FileListBox::Entry>& FileListBox::entries() const {
     if (listed_) return entries_;
     listed_ = true;
-    const QStringList patterns = pattern_.split(';', Qt::SkipEmptyParts);
-    for (qsizetype f = 0; f < paths_.size(); ++f) {
-        for (QString& name : fs::listFiles(paths_[f], patterns)) entries_.push_back({std::move(name), f});
-    }
-    // Stable, so that of two equal names the earlier folder's comes first.
-    std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-        const QString foldedA = a.name.toLower(), foldedB = b.name.toLower();
-        return foldedA != foldedB ? foldedA < foldedB : a.name < b.name;
-    });
+    entries_ = fs::listFiles(paths_, pattern_.split(';', Qt::SkipEmptyParts));
     // The count and the index are 16-bit.
     if (entries_.size() > std::numeric_limits<int16_t>::max())
         entries_.resize(std::numeric_limits<int16_t>::max());

@@ -5,6 +5,8 @@
 // Windows does ("*.dat" lists "ZOO.DAT"), sorted by name with case ignored. A name unpacked
 // from an old Windows zip in Shift_JIS bytes is listed as its proper text.
 
+#include "platform/FileLookup.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -46,10 +48,7 @@ public:
     std::function<void()> onClick;
 
 private:
-    struct Entry {
-        QString name;
-        qsizetype folder = 0;  // index into paths_
-    };
+    using Entry = fs::ListedFile;
     const std::vector<Entry>& entries() const;
     void invalidate();
 

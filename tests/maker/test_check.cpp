@@ -237,6 +237,10 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
          .says = "Made the set"},
         {.lang = "C.UTF-8", .args = {"check", "しずか"}, .exit = 0,
          .says = "しずか: 2 pairs, large cards, 1 warning"},
+        // Listed as the game lists them: the parent's しずか before the program's わに.
+        {.lang = "C.UTF-8", .args = {"make", dir.file("Quiet"), "--title", "わに", "--data", dir.file("bin/Data")},
+         .exit = 0, .says = "Made the set"},
+        {.lang = "C.UTF-8", .args = {"check"}, .exit = 0, .says = "plays instead.\nわに: 2 pairs", .program = bare},
     };
     for (const auto& run : runs) {
         QProcess program;
