@@ -15,7 +15,8 @@ cd "$(dirname "$0")/.."
 patterns=("$@")
 work=${KAVIMO_MUTANTS_WORK:-/tmp/kavimo-mutants}
 
-faults=$(cat <<'TABLE'
+# Read with read, not $(cat ...): inside $( ) bash weighs the table's quotes and brackets.
+IFS= read -r -d '' faults <<'TABLE' || true
 src/sets/Files.cpp | if (kind == SectionFile) index = 0; | | the count is read from whatever entry the caller asked for
 src/sets/Files.cpp | if (counter == wanted) { | if (counter == wanted + 1) { | every entry is the one after it
 src/sets/Files.cpp | !line->truncated && line->bytes == *header | line->bytes.startsWith(*header) | a header with text after it still counts
@@ -88,7 +89,7 @@ src/sets/SetBrowser.cpp | File1->fileName()).normalized(QString::NormalizationFo
 src/maker/SetCheck.cpp | text.shiftJis = !ascii && notUtf8 && !text.utf16; | text.shiftJis = false; | check does not say how to unpack a Windows zip whose Japanese names came out as other letters
 src/maker/SetCheck.cpp | (text.contains(wideDigit) ? halfWidth | (false ? halfWidth | check does not say to write a full-width count in half-width digits
 src/maker/CardPictures.cpp | if (head.mid(4, 4) != "ftyp") return suffix; | return suffix; | check says a phone's HEIC photo named .jpg is no picture, without how to convert it
-src/maker/CardPictures.cpp | const bool inPlace = suffix == extension || shown.contains(suffix); | const bool inPlace = suffix == extension; | the command that converts a photo in its set leaves the set naming the old file
+src/maker/CardPictures.cpp | return shown.contains(suffix) ? suffix : extension; | return extension; | the command that converts a photo in its set leaves the set naming the old file
 src/maker/Sounds.cpp | QStringLiteral("wav"),\n                                                             isWav)); | QStringLiteral("wav"),\n                                                             false)); | the command that converts a sound named .wav leaves the set naming the old file
 src/maker/MakerWindow.cpp | return (adding_ == 0 && (!modified_ || pairs_.empty())) | return ((!modified_ || pairs_.empty())) | closing the set maker while its first pictures are being added loses them without asking
 src/maker/MakerWindow.cpp | const bool close =\n            ending_ || mayDiscard( | const bool close =\n            mayDiscard( | a logout's SIGTERM leaves the set maker waiting on a question
@@ -150,8 +151,8 @@ src/maker/main.cpp | sets << gameFolders[set.folder] + u'/' + set.name; | sets <
 src/maker/main.cpp | sets << setsIn(folder + u'/' + inside); | (void)inside; | check without arguments passes over a set one folder too deep
 src/maker/SetWriter.cpp | if (key.startsWith(folderKey(game) + u'/')) return game; | | check does not say that the game does not list a set one folder too deep
 src/maker/PairList.cpp | return {widthFor(onNarrowScreen() ? 2 : 5) | return {widthFor(5) | the set maker's buttons are off an 800 x 600 screen
-src/maker/Sounds.cpp | if (opened->read(4) == "MThd") { | if (false) { | MIDI music gets an ffmpeg command that fails
-src/maker/Sounds.cpp | if (given.size() == 0) { | if (false) { | an empty sound file gets an ffmpeg command that fails
+src/maker/Sounds.cpp | if (head.startsWith("MThd")) { | if (false) { | MIDI music gets an ffmpeg command that fails
+src/maker/Sounds.cpp | if (opened->size() == 0) { | if (false) { | an empty sound file gets an ffmpeg command that fails
 src/maker/main.cpp | if (!gone && (entry.isFile() || !entry.exists())) continue; | continue; | check passes over a link to a set that is gone, or a folder named like a set
 src/maker/main.cpp | if (QFileInfo(arg).suffix().compare(QStringLiteral("dat"), Qt::CaseInsensitive) != 0) | if (false) | check reads a photo named as a set and speaks of a missing section
 src/pictures/PictureLoader.cpp | return {std::abs(size.width()), std::abs(size.height())}; | return size; | a BMP stored from the top counts as missing
@@ -159,6 +160,13 @@ src/pictures/PictureLoader.cpp | if (!said || (*said != picture.stored && | if (
 src/pictures/PictureLoader.cpp | return picture.grey && !thumbnail.isGrayscale(); | return false; | a grey photo's preview shows its old colour thumbnail
 src/maker/SetCheck.cpp | if (opened && pictures::refusedForSize(*opened)) | if (false) | check says a progressive JPEG beyond the decoding budget does not decode
 src/maker/CardPictures.cpp | if (kind == u"avif") | if (false) | an AVIF picture gets no command that converts it
+src/maker/CardPictures.cpp | target(extension).startsWith(u'j') ? QStringLiteral("JPEG") | QStringLiteral("PNG") ? QStringLiteral("JPEG") | an AVIF picture saved as .jpg is said to become a PNG, though its command writes a JPEG
+src/maker/Sounds.cpp | if (opened->size() == 0) { | if (given.size() == 0) { | a sound that cannot be played, with a name from an old Windows zip, is said to be empty
+src/platform/FileLookup.cpp | return found ? decodePath(*found) : QString(); | return found ? QFile::decodeName(*found) : QString(); | the set tool shows a name from an old Windows zip garbled
+src/maker/Sounds.cpp | if (chunk.startsWith("data")) return size != 0 | if (chunk.startsWith("data")) return false && size != 0 | a WAV cut short passes check as playing cleanly, and make takes it
+src/maker/SetWriter.cpp | else if (pair.sound.kind == SoundChoice::Kind::File && detail::soundCutShort(pair.sound.file)) | else if (false) | make takes a WAV cut short, of which the game plays only the start
+src/maker/SetWriter.cpp | else if (pictures::cutShort(*opened)) | else if (false) | make names a photo cut short only once the other problems are mended
+src/maker/Sounds.cpp | if (head.trimmed().startsWith('<') && head.toLower().contains("html")) { | if (false) { | a web page saved as a sound gets a command to convert it, which fails
 src/maker/MakerWindow.cpp | savedDat_ = opening_; | | "Play it now" plays the set saved before another was opened
 src/maker/MakerWindow.cpp | if (modified_ && !pairs_.empty()) { | if (false) { | "Play it now" plays the set as it was saved, without a word of the changes
 src/maker/MakerWindow.cpp | const QStringList picturesOrFolders = naturalOrder(given); | const QStringList picturesOrFolders = given; | pictures picked together come in the file dialog's order, "10" before "2"
@@ -188,7 +196,6 @@ src/maker/SetWriter.cpp | else if (!noEspeakSaid && QStandardPaths | else if (QS
 src/maker/main.cpp | if (!given.contains(u'/') && title(QFileInfo(set).fileName()) == wanted) titled << set; | if (false) titled << set; | check TITLE says the title was not found, where the game lists a set of that title
 src/shell/Startup.cpp | if (!firstSet_.isEmpty() && first < 0) | if (false) | kavimo SET.dat with a set outside the folders it lists shows the first set without a word why
 TABLE
-)
 
 # A pristine copy of the tracked files, and its build.
 mkdir -p "$work"

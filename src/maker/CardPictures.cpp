@@ -112,10 +112,16 @@ QString photoProblem(const QString& file) {
     // already ends as a picture the game shows ("photo.jpg" that is a HEIC photo) is converted
     // in its place, which its set names; the tools write the kind its name says.
     const QString from = info.absoluteFilePath();
-    const auto convert = [&](const QString& command, const QString& extension) {
+    const auto target = [&](const QString& extension) {
         static const QStringList shown = {"jpg", "jpeg", "png", "bmp", "gif"};
-        const bool inPlace = suffix == extension || shown.contains(suffix);
-        return convertCommand(command, from, inPlace ? suffix : extension, inPlace);
+        return shown.contains(suffix) ? suffix : extension;
+    };
+    const auto convert = [&](const QString& command, const QString& extension) {
+        return convertCommand(command, from, target(extension), target(extension) == suffix);
+    };
+    // What avifdec and heif-convert write: the kind that the target's name says.
+    const auto written = [&](const QString& extension) {
+        return target(extension).startsWith(u'j') ? QStringLiteral("JPEG") : target(extension).toUpper();
     };
     if (kind == u"svg" || kind == u"svgz")
         return Maker::tr("%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for "
@@ -123,17 +129,19 @@ QString photoProblem(const QString& file) {
             .arg(name,
                  convert(QStringLiteral("rsvg-convert -w 400 \"%1\" -o \"%2\""), QStringLiteral("png")));
     if (kind == u"avif")
-        return Maker::tr("%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for "
+        return Maker::tr("%1 is an AVIF picture, which the game cannot show. Convert it to %3 first, for "
                          "example with avifdec (package libavif-bin): %2")
-            .arg(name, convert(QStringLiteral("avifdec \"%1\" \"%2\""), QStringLiteral("png")));
+            .arg(name, convert(QStringLiteral("avifdec \"%1\" \"%2\""), QStringLiteral("png")),
+                 written(QStringLiteral("png")));
     if (readerMissing(kind))
         return Maker::tr("%1 is a %2 picture, which needs Qt's extra picture readers. Install them with: "
                          "sudo apt install qt6-image-formats-plugins")
             .arg(name, kind == u"webp" ? QStringLiteral("WebP") : QStringLiteral("TIFF"));
     if (!convertibleKind(kind)) return Maker::tr("%1 is not a picture that can be read.").arg(name);
-    return Maker::tr("%1 is a phone's HEIC photo, which the game cannot show. Convert it to JPEG first, for "
+    return Maker::tr("%1 is a phone's HEIC photo, which the game cannot show. Convert it to %3 first, for "
                      "example with heif-convert (package libheif-examples): %2")
-        .arg(name, convert(QStringLiteral("heif-convert \"%1\" \"%2\""), QStringLiteral("jpg")));
+        .arg(name, convert(QStringLiteral("heif-convert \"%1\" \"%2\""), QStringLiteral("jpg")),
+             written(QStringLiteral("jpg")));
 }
 
 bool unreadable(const QString& file) {

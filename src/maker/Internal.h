@@ -62,6 +62,10 @@ QSize decodedSize(QImageReader& reader);
 QString tooBigProblem(const QString& name, QSize size);
 // Why a JPEG cut short (pictures::cutShort) is not taken, or warned of.
 QString cutShortProblem(const QString& name);
+// Whether a WAV file holds less of its sound than its header says, as a download cut short;
+// the game plays what there is. What sound cannot be played is soundPlayable()'s question.
+bool soundCutShort(const QString& file);
+QString soundCutShortProblem(const QString& name);
 // Whether it holds kanji, which espeak-ng's Japanese voice does not read.
 bool hasKanji(const QString& text);
 // A file or folder name that Windows accepts: no \ / : * ? " < > |, no trailing dot or space.

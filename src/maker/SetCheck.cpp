@@ -371,6 +371,7 @@ private:
                 warning(line, Maker::tr("the sound %1 cannot be played (%2): %3").arg(name, why, fallback));
                 continue;
             }
+            if (detail::soundCutShort(path)) warning(line, detail::soundCutShortProblem(name));
             if (!existsAsWritten(path)) caseOnly(line, path, fs::resolve(path));
             // The game on Windows plays sounds through the system's, which reads WAV files only.
             const std::unique_ptr<QFile> sound = fs::openRegular(path);

@@ -568,9 +568,14 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
             error(pair.picture, detail::photoProblem(pair.picture));
         else if (pictures::tooBigToHold(detail::decodedSize(reader), pictures::storedFormat(reader)))
             error(pair.picture, detail::tooBigProblem(name, reader.size()));
+        else if (pictures::cutShort(*opened))  // said with the rest, not only once they are mended
+            error(pair.picture, detail::cutShortProblem(name));
         QString why;
         if (pair.sound.kind == SoundChoice::Kind::File && !soundPlayable(pair.sound.file, &why))
             error(pair.sound.file, why);
+        else if (pair.sound.kind == SoundChoice::Kind::File && detail::soundCutShort(pair.sound.file))
+            error(pair.sound.file,
+                  detail::soundCutShortProblem(QFileInfo(fs::resolve(pair.sound.file)).fileName()));
         if (pair.sound.kind == SoundChoice::Kind::Spoken) {
             if (pair.sound.spokenText.trimmed().isEmpty())
                 error(pair.picture, Maker::tr("The spoken name for %1 is empty.").arg(name));

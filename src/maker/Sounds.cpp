@@ -58,14 +58,22 @@ bool soundPlayable(const QString& file, QString* why) {
     const bool isWav = given.suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) == 0;
     const QString stem = given.absolutePath() + u'/' + given.completeBaseName();
     if (!why) return false;
-    if (given.size() == 0) {
+    if (opened->size() == 0) {
         *why = Maker::tr("%1 is empty (0 bytes), as a recording or a copy that did not finish. Record or copy "
                          "it again.")
                    .arg(given.fileName());
         return false;
     }
+    const QByteArray head = opened->read(512);
+    // A download that saved the site's page instead: no converter makes a sound of it.
+    if (head.trimmed().startsWith('<') && head.toLower().contains("html")) {
+        *why = Maker::tr("%1 is a web page, not a sound: the download saved the page instead of the sound. "
+                         "Download the sound itself.")
+                   .arg(given.fileName());
+        return false;
+    }
     // ffmpeg cannot play a MIDI file's notes; a synthesizer can.
-    if (opened->read(4) == "MThd") {
+    if (head.startsWith("MThd")) {
         *why = Maker::tr("%1 is MIDI music, which the game cannot play. Make a WAV of it, for example with "
                          "timidity (package timidity): timidity \"%2\" -Ow -o \"%3.wav\"")
                    .arg(given.fileName(), given.absoluteFilePath(), stem);
@@ -109,6 +117,28 @@ bool speakToWav(const QString& text, const QString& wavPath, QString* error) {
 }
 
 namespace detail {
+
+// Hand-written over the chunks' sizes: libsndfile plays a data chunk that ends early without
+// a word. A recording whose sizes were never written (0, or all ones) claims nothing.
+bool soundCutShort(const QString& file) {
+    const std::unique_ptr<QFile> opened = fs::openRegular(file);
+    if (!opened || opened->read(4) != "RIFF" || !opened->seek(8) || opened->read(4) != "WAVE") return false;
+    for (qint64 at = 12; opened->seek(at);) {
+        const QByteArray chunk = opened->read(8);
+        if (chunk.size() < 8) return false;
+        const auto* b = reinterpret_cast<const uchar*>(chunk.constData()) + 4;
+        const quint32 size = quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2]) << 16 | quint32(b[3]) << 24;
+        if (chunk.startsWith("data")) return size != 0 && size < 0x7fff0000u && at + 8 + size > opened->size();
+        at += 8 + qint64(size) + (size & 1);
+    }
+    return false;
+}
+
+QString soundCutShortProblem(const QString& name) {
+    return Maker::tr("%1 is cut short, as a download or a copy that did not finish: the game would play "
+                     "only its start. Copy it again.")
+        .arg(name);
+}
 
 bool isPcmWav(const QString& file) {
     SF_INFO info;

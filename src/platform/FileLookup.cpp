@@ -218,7 +218,7 @@ QByteArray nativePath(const QString& path) { return locate(path).value_or(QByteA
 
 QString resolve(const QString& path) {
     const std::optional<QByteArray> found = locate(path);
-    return found ? QFile::decodeName(*found) : QString();
+    return found ? decodePath(*found) : QString();
 }
 
 QString decodePath(QByteArrayView bytes) {

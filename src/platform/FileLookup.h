@@ -28,8 +28,9 @@ void setApplicationDir(const QString& dir);
 // array when nothing is found.
 QByteArray nativePath(const QString& path);
 
-// The same as text; lossy for a name that is not valid UTF-8, so open files through
-// openRegular() or nativePath() instead.
+// The same as text, read as decodePath() reads it: a Shift_JIS name shows as its text, but
+// Qt's own file classes do not find it by that text, so open files through openRegular() or
+// nativePath() instead.
 QString resolve(const QString& path);
 
 // A path as the OS's bytes (a command-line argument) read as text name by name: UTF-8, or,

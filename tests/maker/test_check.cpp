@@ -45,6 +45,8 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = with("s0.wav", "p1.png"), .outcome = Warning, .says = "cannot be played", .line = 7},
         {.text = with("s0.wav", "none.wav"), .outcome = Warning, .says = "none.wav holds no sound", .line = 7},
         {.text = with("s0.wav", "empty.wav"), .outcome = Warning, .says = "empty.wav is empty", .line = 7},
+        {.text = with("s0.wav", "cut.wav"), .outcome = Warning, .says = "cut.wav is cut short", .line = 7},
+        {.text = with("s0.wav", "page.wav"), .outcome = Warning, .says = "page.wav is a web page", .line = 7},
         // ffmpeg cannot make a WAV of MIDI: the advice names what can.
         {.text = with("s0.wav", "tune.mid"), .outcome = Warning, .says = "-Ow -o \"", .line = 7},
         // The command that converts it names the file found.
@@ -52,7 +54,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         // A phone's recording and a phone's photo under the names the set gives them: converted in place.
         {.text = with("s0.wav", "phone.wav"), .outcome = Warning, .says = "-converted.wav\" && mv \"", .line = 7},
         {.text = with("p1.png", "phone.jpg"), .outcome = Error, .says = "-converted.jpg\" && mv \"", .line = 5},
-        {.text = with("p1.png", "avif.jpg"), .outcome = Error, .says = "avif-converted.jpg\" && mv \"", .line = 5},
+        {.text = with("p1.png", "avif.jpg"), .outcome = Error, .says = "cannot show. Convert it to JPEG", .line = 5},
         {.text = with("p0.png", "P0.PNG"), .outcome = Clean, .says = "", .line = 0},  // as Windows writes it
         {.text = with("p1.png", "p1.PNG"), .outcome = Warning, .says = "the game takes P1.png", .line = 5},
         {.text = with("\r\n", "\n"), .outcome = Clean, .says = "line feed alone", .line = 0},
@@ -81,6 +83,8 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
     for (const QString name : {"s0", "s1"}) app.writeWav("Data/s/" + name + ".wav");
     app.write("Data/s/none.wav", squareWav(0, 0));
     app.write("Data/s/empty.wav", "");
+    app.write("Data/s/cut.wav", squareWav(0.1, 64).chopped(100));
+    app.write("Data/s/page.wav", "<!DOCTYPE html>\n<html><body>Not Found</body></html>\n");
     app.write("Data/s/phone.wav", QByteArray("\0\0\0\x20" "ftypM4A \0\0\0\0" "M4A mp42isom", 24));
     app.write("Data/s/phone.jpg", QByteArray("\0\0\0\x18" "ftypheic\0\0\0\0" "mif1heic", 24));
     app.write("Data/s/avif.jpg", QByteArray("\0\0\0\x18" "ftypavif\0\0\0\0" "mif1avif", 24));

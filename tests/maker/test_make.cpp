@@ -115,6 +115,7 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
          .says = "cut short"},
         {.input = "many", .extra = "cut.png", .bytes = encoded(photo(120, 90), "PNG").left(300),
          .says = "cut short"},
+        {.input = "many", .extra = "1.wav", .bytes = squareWav(0.1, 64).chopped(100), .says = "1.wav is cut short"},
         {.input = "many", .extra = "back\\slash.png", .bytes = encoded(photo(9, 9), "PNG"),
          .says = "Rename it"},
         {.input = "old", .says = "already exists"},
@@ -185,6 +186,8 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
         {.files = {"a.jpg", "c.svg"}, .inputs = {"f"}, .says = "/f/c.svg\" -o \"/"},
         {.files = {"a.jpg", "d.avif"}, .inputs = {"f"}, .says = "avifdec \"/"},
         {.files = {"a.jpg"}, .inputs = {"f/a.jpg", "f/a.jpg"}, .says = "twice"},
+        {.files = {"a.jpg", "cut.jpg"}, .inputs = {"f"}, .says = "cut.jpg is cut short",
+         .severity = Finding::Severity::Error},
         {.files = {"DCIM/100ANDRO/a.jpg"}, .inputs = {"f"}, .says = "instead, for example /",
          .severity = Finding::Severity::Error},
         {.files = {"IMG_0002.jpg"}, .inputs = {"f"}, .speak = true, .says = "the file's own name"},
@@ -203,7 +206,8 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
     for (const auto& row : rows) {
         TempDir dir;
         qputenv("XDG_DATA_HOME", dir.file("f/xdg").toUtf8());  // the user's sets
-        for (const QString& file : row.files) dir.write("f/" + file, encoded(photo(9, 9), "JPEG"));
+        for (const QString& file : row.files)
+            dir.write("f/" + file, encoded(photo(9, 9), "JPEG").chopped(file.startsWith("cut") ? 50 : 0));
         QStringList inputs;
         for (const QString& input : row.inputs) inputs << dir.file(input);
         const QString data = row.data.isEmpty() ? dir.file("Data") : row.data;
@@ -297,6 +301,10 @@ TEST(MakeAndCheck, TakeShiftJisNamesFromAWindowsZip) {
     ASSERT_TRUE(made.ok) << made.message.toStdString();
     for (const QString& set : {made.datPath, dir.file("Data/いぬ.dat")})
         EXPECT_TRUE(withoutWindowsOnly(checkSet(set, dir.path())).empty()) << set.toStdString();
+    writeBytes("zip/" + windows932("ねこ") + ".wav", "no sound");  // unplayable, not empty
+    QString why;
+    EXPECT_FALSE(soundPlayable(dir.file("zip/ねこ.wav"), &why));
+    EXPECT_TRUE(why.startsWith("ねこ.wav is not a sound the game can play")) << why.toStdString();
     // From a terminal, the photo named as the shell gives it.
     QProcess make;
     make.setWorkingDirectory(dir.file("zip"));

@@ -4,249 +4,249 @@
 <context>
     <name>Maker</name>
     <message>
-        <location filename="../CardPictures.cpp" line="159"/>
+        <location filename="../CardPictures.cpp" line="167"/>
         <source>%1 was not found.</source>
         <translation>%1 が見つかりません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="133"/>
+        <location filename="../CardPictures.cpp" line="140"/>
         <source>%1 is not a picture that can be read.</source>
         <translation>%1 は読める画像ではありません。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="121"/>
+        <location filename="../CardPictures.cpp" line="127"/>
         <source>%1 is a drawing (SVG), which the game cannot show. Convert it to PNG first, for example with rsvg-convert (package librsvg2-bin): %2</source>
         <translation>%1 は図形 (SVG) で、ゲームでは見せられません。先に PNG に変換してください。たとえば rsvg-convert (パッケージ librsvg2-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="126"/>
-        <source>%1 is an AVIF picture, which the game cannot show. Convert it to PNG first, for example with avifdec (package libavif-bin): %2</source>
-        <translation>%1 は AVIF の絵で、ゲームでは見せられません。先に PNG に変換してください。たとえば avifdec (パッケージ libavif-bin) で: %2</translation>
-    </message>
-    <message>
-        <location filename="../CardPictures.cpp" line="130"/>
+        <location filename="../CardPictures.cpp" line="137"/>
         <source>%1 is a %2 picture, which needs Qt&apos;s extra picture readers. Install them with: sudo apt install qt6-image-formats-plugins</source>
         <translation>%1 は %2 の絵で、読むには Qt の追加の画像読み込み部品が要ります。次のコマンドで入れてください: sudo apt install qt6-image-formats-plugins</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="134"/>
-        <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to JPEG first, for example with heif-convert (package libheif-examples): %2</source>
-        <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に JPEG に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: %2</translation>
+        <location filename="../CardPictures.cpp" line="132"/>
+        <source>%1 is an AVIF picture, which the game cannot show. Convert it to %3 first, for example with avifdec (package libavif-bin): %2</source>
+        <translation>%1 は AVIF の絵で、ゲームでは見せられません。先に %3 に変換してください。たとえば avifdec (パッケージ libavif-bin) で: %2</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="147"/>
+        <location filename="../CardPictures.cpp" line="141"/>
+        <source>%1 is a phone&apos;s HEIC photo, which the game cannot show. Convert it to %3 first, for example with heif-convert (package libheif-examples): %2</source>
+        <translation>%1 はスマートフォンの HEIC 写真で、ゲームでは見せられません。先に %3 に変換してください。たとえば heif-convert (パッケージ libheif-examples) で: %2</translation>
+    </message>
+    <message>
+        <location filename="../CardPictures.cpp" line="155"/>
         <source>%1 cannot be read: you have no permission to read it (files unpacked with sudo belong to root). Make it readable, for example with: sudo chmod a+r &quot;%1&quot;</source>
         <translation>%1 は読めません: 読む権限がありません（sudo で展開したファイルは root のものになります）。たとえば次のコマンドで読めるようにしてください: sudo chmod a+r &quot;%1&quot;</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="156"/>
+        <location filename="../CardPictures.cpp" line="164"/>
         <source>%1 cannot be read: a backslash (\) in a name separates folders for kavimo-set, as it does in the game&apos;s sets. Rename it without one.</source>
         <translation>%1 は読めません: kavimo-set では、ゲームのセットと同じく、名前の中のバックスラッシュ (\) がフォルダーの区切りになります。バックスラッシュのない名前に変えてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="173"/>
+        <location filename="../CardPictures.cpp" line="181"/>
         <source>%1 is too big to load (%2 x %3 pixels). Make it smaller first.</source>
         <translation>%1 は大きすぎて読み込めません（%2 x %3 ピクセル）。先に小さくしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="180"/>
+        <location filename="../CardPictures.cpp" line="188"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would show it grey from where it ends, or not at all. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは切れた所から下が灰色になるか、まったく表示されません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../CardPictures.cpp" line="205"/>
+        <location filename="../CardPictures.cpp" line="213"/>
         <source>%1 does not decode: %2</source>
         <translation>%1 を画像として読めません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="127"/>
+        <location filename="../SetCheck.cpp" line="126"/>
         <source>%1 The game cannot show this set.</source>
         <translation>%1 ゲームはこのセットを表示できません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="128"/>
+        <location filename="../SetCheck.cpp" line="127"/>
         <source>the set file cannot be read: the game cannot show this set.</source>
         <translation>セットファイルを読めません。ゲームはこのセットを表示できません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="132"/>
+        <location filename="../SetCheck.cpp" line="131"/>
         <source>the set file is %1 MB, too big to check (a set file is a few hundred bytes).</source>
         <translation>セットファイルが %1 MB あり、大きすぎて確かめられません（セットファイルはふつう数百バイトです）。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="175"/>
+        <location filename="../SetCheck.cpp" line="174"/>
         <source>&quot;%1&quot; is not a header; write &quot;%2&quot;. The game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」は見出しになりません。「%2」と書いてください。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="179"/>
+        <location filename="../SetCheck.cpp" line="178"/>
         <source>there is no &quot;%1&quot; section; the game shows &quot;ﾌｧｲﾙ読み込みエラー&quot;.</source>
         <translation>「%1」の部分がありません。ゲームは「ﾌｧｲﾙ読み込みエラー」を表示します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="186"/>
+        <location filename="../SetCheck.cpp" line="185"/>
         <source>the file is written in UTF-16 (Notepad&apos;s &quot;Unicode&quot;), which the game cannot read: it shows &quot;ﾌｧｲﾙ読み込みエラー&quot;. Save it as ANSI (Shift_JIS) or UTF-8.</source>
         <translation>ファイルが UTF-16（メモ帳の「Unicode」）で書かれていて、ゲームは読めず、「ﾌｧｲﾙ読み込みエラー」と出ます。ANSI（Shift_JIS）か UTF-8 で保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="189"/>
+        <location filename="../SetCheck.cpp" line="188"/>
         <source>lines end with a line feed alone: Windows reads the whole file as one line and finds no section. Save it with CR LF line ends.</source>
         <translation>行末が LF だけです。Windows ではファイル全体が 1 行として読まれ、どの部分も見つかりません。改行を CR LF にして保存してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="192"/>
+        <location filename="../SetCheck.cpp" line="191"/>
         <source>the file is written in UTF-8: Windows reads it in the Japanese code page (Shift_JIS) and finds no file with a Japanese name.</source>
         <translation>ファイルが UTF-8 で書かれています。Windows では Shift_JIS として読まれ、日本語の名前のファイルが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="204"/>
+        <location filename="../SetCheck.cpp" line="203"/>
         <source>the number of pairs &quot;%1&quot; is not a whole number from 0 to %2: the game shows an error and deals no cards.</source>
         <translation>ペアの数「%1」が 0 から %2 までの整数ではありません。ゲームはエラーを表示し、カードを配りません。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="203"/>
+        <location filename="../SetCheck.cpp" line="202"/>
         <source> Write it in half-width digits (1, not １).</source>
         <translation> 半角数字で書いてください（１ ではなく 1）。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="183"/>
+        <location filename="../SetCheck.cpp" line="182"/>
         <source>the file is a web page (HTML), not a set: the download went wrong. Download the set again.</source>
         <translation>このファイルはセットではなくウェブページ (HTML) です。ダウンロードがうまくいきませんでした。セットをダウンロードし直してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="212"/>
+        <location filename="../SetCheck.cpp" line="211"/>
         <source>the set has no pairs: the board stays empty.</source>
         <translation>ペアが 1 つもありません。盤は空のままです。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="214"/>
+        <location filename="../SetCheck.cpp" line="213"/>
         <location filename="../SetWriter.cpp" line="555"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="237"/>
+        <location filename="../SetCheck.cpp" line="235"/>
         <source>The game shows the set without a preview and stops at the start with a message.</source>
         <translation>ゲームはこのセットを見本の絵なしで見せ、スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="239"/>
+        <location filename="../SetCheck.cpp" line="237"/>
         <source>The game stops at the start with a message.</source>
         <translation>スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="241"/>
+        <location filename="../SetCheck.cpp" line="239"/>
         <source>the &quot;[Picture]&quot; section ends before pair %1. %2</source>
         <translation>「[Picture]」の部分がペア %1 の前で終わっています。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="245"/>
+        <location filename="../SetCheck.cpp" line="243"/>
         <source>the picture of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer pictures than pairs). %3</source>
         <translation>ペア %1 の絵が自分の部分を越えて「%2」の部分に入っています（絵がペアの数より少ない）。%3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="253"/>
+        <location filename="../SetCheck.cpp" line="251"/>
         <source>a blank line inside the &quot;[Picture]&quot; section: pair %1 has no picture. %2</source>
         <translation>「[Picture]」の部分に空の行があります。ペア %1 に絵がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="262"/>
+        <location filename="../SetCheck.cpp" line="260"/>
         <source> The line holds a tab, which is part of the name for the game: remove it.</source>
         <translation> この行にはタブがあり、ゲームにとっては名前の一部です。タブを消してください。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="263"/>
+        <location filename="../SetCheck.cpp" line="261"/>
         <source>the picture %1 is missing. %2</source>
         <translation>絵 %1 がありません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="270"/>
-        <location filename="../SetCheck.cpp" line="289"/>
+        <location filename="../SetCheck.cpp" line="268"/>
+        <location filename="../SetCheck.cpp" line="287"/>
         <source>the picture %1: %2 %3</source>
         <translation>絵 %1: %2 %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="279"/>
+        <location filename="../SetCheck.cpp" line="277"/>
         <source>the picture %1 (%2 x %3) is too big to load. %4</source>
         <translation>絵 %1（%2 x %3）は大きすぎて読み込めません。%4</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="285"/>
+        <location filename="../SetCheck.cpp" line="283"/>
         <source> kavimo-set make makes a card of it.</source>
         <translation> kavimo-set make ならこの写真からカードを作れます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="291"/>
+        <location filename="../SetCheck.cpp" line="289"/>
         <source>the picture %1 does not decode. %2</source>
         <translation>絵 %1 を画像として読めません。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="303"/>
+        <location filename="../SetCheck.cpp" line="299"/>
         <source>a card shows only its top-left %1 x %1 pixels of this %2 x %3 picture (%4); make the set with kavimo-set make to fit it.</source>
         <translation>この %2 x %3 の絵（%4）は、カードには左上の %1 x %1 ピクセルしか映りません。kavimo-set make でセットを作るとカードに合わせます。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="313"/>
+        <location filename="../SetCheck.cpp" line="309"/>
         <source>the picture of pair %1 is neither JPEG nor BMP nor GIF, all that the game on Windows shows: kavimo-set make --windows makes JPEG cards.</source>
         <translation>ペア %1 の絵は JPEG でも BMP でも GIF でもないので、Windows のゲームでは表示できません。kavimo-set make --windows なら JPEG のカードを作ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="315"/>
+        <location filename="../SetCheck.cpp" line="311"/>
         <source>the pictures of pairs %1 are neither JPEG nor BMP nor GIF, all that the game on Windows shows: kavimo-set make --windows makes JPEG cards.</source>
         <translation>ペア %1 の絵は JPEG でも BMP でも GIF でもないので、Windows のゲームでは表示できません。kavimo-set make --windows なら JPEG のカードを作ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="322"/>
+        <location filename="../SetCheck.cpp" line="319"/>
         <source>The set was written on Windows. If it came in a zip, unpack the zip again with unar -e cp932 (package unar): other tools give its Japanese file names other letters.</source>
         <translation>このセットは Windows で書かれています。zip で届いたのなら、unar -e cp932（パッケージ unar）で zip を展開し直してください。ほかのツールでは日本語のファイル名が別の文字になります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="333"/>
+        <location filename="../SetCheck.cpp" line="330"/>
         <source>the preview picture &quot;%1&quot; is missing: the game shows the set without it and stops at the start with a message.</source>
         <translation>見本の絵「%1」がありません。ゲームはこのセットを見本の絵なしで見せ、スタートでメッセージが出て止まります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="343"/>
+        <location filename="../SetCheck.cpp" line="340"/>
         <source>the fallback sound plays instead.</source>
         <translation>代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="349"/>
+        <location filename="../SetCheck.cpp" line="346"/>
         <source>the sound of pair %1 reaches past its section into the &quot;%2&quot; section (there are fewer sounds than pairs): %3</source>
         <translation>ペア %1 の音が自分の部分を越えて「%2」の部分に入っています（音がペアの数より少ない）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="359"/>
+        <location filename="../SetCheck.cpp" line="356"/>
         <source>a blank line inside the &quot;[Sound]&quot; section: pair %1 has no sound, and the sounds below it belong to the next pairs; %2</source>
         <translation>「[Sound]」の部分に空の行があります。ペア %1 に音がなく、その下の音は次のペアのものになります。%2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="369"/>
+        <location filename="../SetCheck.cpp" line="366"/>
         <source>the sound %1 is missing: %2</source>
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="374"/>
+        <location filename="../SetCheck.cpp" line="371"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="383"/>
+        <location filename="../SetCheck.cpp" line="381"/>
         <source>the sound %1 is no WAV file, which is all the game on Windows plays: there %2 kavimo-set make --windows converts it.</source>
         <translation>音 %1 は WAV ファイルではありません。Windows のゲームは WAV しか鳴らせないので、そこでは%2 kavimo-set make --windows なら WAV に変換します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="393"/>
+        <location filename="../SetCheck.cpp" line="391"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="395"/>
+        <location filename="../SetCheck.cpp" line="393"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="420"/>
+        <location filename="../SetCheck.cpp" line="418"/>
         <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
@@ -321,113 +321,113 @@
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="576"/>
+        <location filename="../SetWriter.cpp" line="579"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="578"/>
+        <location filename="../SetWriter.cpp" line="581"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="583"/>
-        <location filename="../Sounds.cpp" line="91"/>
+        <location filename="../SetWriter.cpp" line="586"/>
+        <location filename="../Sounds.cpp" line="99"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="592"/>
+        <location filename="../SetWriter.cpp" line="595"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="599"/>
+        <location filename="../SetWriter.cpp" line="602"/>
         <source>Left out: %1</source>
         <translation>これは入れません: %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="604"/>
+        <location filename="../SetWriter.cpp" line="607"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="613"/>
+        <location filename="../SetWriter.cpp" line="616"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="650"/>
+        <location filename="../SetWriter.cpp" line="653"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="657"/>
+        <location filename="../SetWriter.cpp" line="660"/>
         <source>Nothing can be written in %1 (%2).</source>
         <translation>%1 に書き込めません（%2）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="661"/>
+        <location filename="../SetWriter.cpp" line="664"/>
         <source>The folder &quot;%1&quot; cannot be made in %2 (%3). Nothing was changed.</source>
         <translation>%2 にフォルダ「%1」を作れません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="686"/>
+        <location filename="../SetWriter.cpp" line="689"/>
         <source>The set cannot be written in %1: %2 cannot be written (%3). Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。%2 を書き込めません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="689"/>
+        <location filename="../SetWriter.cpp" line="692"/>
         <source>it was written only in part; the disk may be full</source>
         <translation>一部しか書き込めませんでした。ディスクがいっぱいかもしれません</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="683"/>
+        <location filename="../SetWriter.cpp" line="686"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="719"/>
+        <location filename="../SetWriter.cpp" line="722"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="723"/>
+        <location filename="../SetWriter.cpp" line="726"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="757"/>
+        <location filename="../SetWriter.cpp" line="760"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="769"/>
+        <location filename="../SetWriter.cpp" line="772"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="779"/>
+        <location filename="../SetWriter.cpp" line="782"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="792"/>
+        <location filename="../SetWriter.cpp" line="795"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="804"/>
+        <location filename="../SetWriter.cpp" line="807"/>
         <source>The set says %1 pairs, but names %2 pictures: those are opened.</source>
         <translation>このセットには %1 組とありますが、絵は %2 枚しか書かれていません。その分だけ開きました。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="811"/>
+        <location filename="../SetWriter.cpp" line="814"/>
         <source>The picture %1 is missing: its pair is left out.</source>
         <translation>絵 %1 がありません。その組は入れていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="823"/>
+        <location filename="../SetWriter.cpp" line="826"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -442,24 +442,34 @@
         <translation>%1 は空です（0 バイト）。録音かコピーが途中で終わったようです。録音かコピーをやり直してください。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="69"/>
+        <location filename="../Sounds.cpp" line="70"/>
+        <source>%1 is a web page, not a sound: the download saved the page instead of the sound. Download the sound itself.</source>
+        <translation>%1 は音ではなくウェブページです。ダウンロードで音の代わりにページが保存されました。音そのものをダウンロードしてください。</translation>
+    </message>
+    <message>
+        <location filename="../Sounds.cpp" line="77"/>
         <source>%1 is MIDI music, which the game cannot play. Make a WAV of it, for example with timidity (package timidity): timidity &quot;%2&quot; -Ow -o &quot;%3.wav&quot;</source>
         <translation>%1 は MIDI の音楽で、ゲームでは鳴らせません。たとえば timidity（パッケージ timidity）で WAV にしてください: timidity &quot;%2&quot; -Ow -o &quot;%3.wav&quot;</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="75"/>
+        <location filename="../Sounds.cpp" line="83"/>
         <source>%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). Convert it to WAV, for example with: %2</source>
         <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、Opus、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: %2</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="98"/>
+        <location filename="../Sounds.cpp" line="106"/>
         <source>espeak-ng could not be started.</source>
         <translation>espeak-ng を起動できません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="105"/>
+        <location filename="../Sounds.cpp" line="113"/>
         <source>espeak-ng could not speak &quot;%1&quot;: %2</source>
         <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
+    </message>
+    <message>
+        <location filename="../Sounds.cpp" line="138"/>
+        <source>%1 is cut short, as a download or a copy that did not finish: the game would play only its start. Copy it again.</source>
+        <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは始めの部分しか鳴りません。もう一度コピーしてください。</translation>
     </message>
     <message>
         <location filename="../main.cpp" line="42"/>
@@ -563,42 +573,42 @@
         <translation>ゲームはこのセットを一覧に出しません: ファイルではなく、フォルダーか名前付きパイプかデバイスです。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="215"/>
+        <location filename="../main.cpp" line="218"/>
         <source>%1 is not a set: a set is a text file whose name ends in .dat. To make a set of photos, use kavimo-set make.</source>
         <translation>%1 はセットではありません。セットは名前が .dat で終わるテキストファイルです。写真からセットを作るには kavimo-set make を使ってください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="233"/>
+        <location filename="../main.cpp" line="236"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="257"/>
+        <location filename="../main.cpp" line="260"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="271"/>
+        <location filename="../main.cpp" line="274"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="280"/>
+        <location filename="../main.cpp" line="283"/>
         <source>error: %1</source>
         <translation>エラー: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="283"/>
+        <location filename="../main.cpp" line="286"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="308"/>
+        <location filename="../main.cpp" line="311"/>
         <source>There is no display to open the set maker window on (DISPLAY is not set). In a terminal, make and check work without one.</source>
         <translation>セットづくりの画面を開くディスプレイがありません（DISPLAY が設定されていません）。端末では make と check はディスプレイなしで使えます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="324"/>
+        <location filename="../main.cpp" line="327"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
