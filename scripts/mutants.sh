@@ -153,6 +153,7 @@ src/maker/SetWriter.cpp | if (key.startsWith(folderKey(game) + u'/')) return gam
 src/maker/PairList.cpp | return {widthFor(onNarrowScreen() ? 2 : 5) | return {widthFor(5) | the set maker's buttons are off an 800 x 600 screen
 src/maker/Sounds.cpp | if (head.startsWith("MThd")) { | if (false) { | MIDI music gets an ffmpeg command that fails
 src/maker/Sounds.cpp | if (opened->size() == 0) { | if (false) { | an empty sound file gets an ffmpeg command that fails
+src/maker/main.cpp | const bool loops = gone && | const bool loops = false && | check says a link that leads round in a loop points to a set that is not there
 src/maker/main.cpp | if (!gone && (entry.isFile() || !entry.exists())) continue; | continue; | check passes over a link to a set that is gone, or a folder named like a set
 src/maker/main.cpp | if (QFileInfo(arg).suffix().compare(QStringLiteral("dat"), Qt::CaseInsensitive) != 0) | if (false) | check reads a photo named as a set and speaks of a missing section
 src/pictures/PictureLoader.cpp | return {std::abs(size.width()), std::abs(size.height())}; | return size; | a BMP stored from the top counts as missing

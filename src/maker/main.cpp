@@ -18,8 +18,11 @@
 #include <QJsonObject>
 #include <QLoggingCategory>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -150,11 +153,17 @@ std::vector<CheckedSet> unlistedIn(const QString& folder) {
         const bool gone = entry.isSymLink() && !entry.exists();
         // (A name in Shift_JIS bytes is not found under Qt's name for it: the game lists those.)
         if (!gone && (entry.isFile() || !entry.exists())) continue;
+        struct stat status {};
+        const bool loops = gone && ::stat(QFile::encodeName(entry.filePath()).constData(), &status) != 0 &&
+                           errno == ELOOP;
         const QString why =
-            gone ? Maker::tr("the game does not list this set: it is a link to %1, which is not there.")
-                       .arg(entry.symLinkTarget())
-                 : Maker::tr("the game does not list this set: it is not a file but a folder, a named pipe "
-                             "or a device.");
+            loops  ? Maker::tr("the game does not list this set: it is a link to %1, which leads back round "
+                               "to links, never to a file.")
+                         .arg(entry.symLinkTarget())
+            : gone ? Maker::tr("the game does not list this set: it is a link to %1, which is not there.")
+                         .arg(entry.symLinkTarget())
+                   : Maker::tr("the game does not list this set: it is not a file but a folder, a named pipe "
+                               "or a device.");
         const Finding finding{Finding::Severity::Warning, entry.filePath(), 0, why};
         unlisted.push_back({entry.filePath(), std::nullopt, {finding}});
     }

@@ -182,6 +182,7 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
     const QStringList check{"check", dir.file("Data")};
     QDir().mkpath(dir.file("share/kavimo/Data/folder.dat"));
     QFile::link("/nowhere/s.dat", dir.file("share/kavimo/Data/gone.dat"));
+    QFile::link("loop.dat", dir.file("share/kavimo/Data/loop.dat"));
     const struct {
         const char* lang;
         QStringList args;
@@ -221,6 +222,7 @@ TEST(CheckAndMake, SpeakJapaneseUnderAJapaneseLocaleAndEnglishOtherwise) {
         // A link to a set that was moved away, and a folder named like a set: not listed either.
         {.lang = "C.UTF-8", .args = {"check"}, .exit = 0,
          .says = "gone.dat: warning: the game does not list this set: it is a link to /nowhere/s.dat"},
+        {.lang = "C.UTF-8", .args = {"check"}, .exit = 0, .says = "loop.dat, which leads back round to links"},
         {.lang = "C.UTF-8", .args = {"check", dir.file("share/kavimo")}, .exit = 0,
          .says = "folder.dat: warning: the game does not list this set: it is not a file"},
         {.lang = "C.UTF-8", .args = {"check", dir.file("写真/いぬ1.png")}, .exit = 2,

@@ -321,113 +321,113 @@
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="579"/>
+        <location filename="../SetWriter.cpp" line="581"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="581"/>
+        <location filename="../SetWriter.cpp" line="583"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="586"/>
+        <location filename="../SetWriter.cpp" line="588"/>
         <location filename="../Sounds.cpp" line="99"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="595"/>
+        <location filename="../SetWriter.cpp" line="597"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="602"/>
+        <location filename="../SetWriter.cpp" line="604"/>
         <source>Left out: %1</source>
         <translation>これは入れません: %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="607"/>
+        <location filename="../SetWriter.cpp" line="609"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="616"/>
+        <location filename="../SetWriter.cpp" line="618"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="653"/>
+        <location filename="../SetWriter.cpp" line="655"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="660"/>
+        <location filename="../SetWriter.cpp" line="662"/>
         <source>Nothing can be written in %1 (%2).</source>
         <translation>%1 に書き込めません（%2）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="664"/>
+        <location filename="../SetWriter.cpp" line="666"/>
         <source>The folder &quot;%1&quot; cannot be made in %2 (%3). Nothing was changed.</source>
         <translation>%2 にフォルダ「%1」を作れません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="689"/>
+        <location filename="../SetWriter.cpp" line="691"/>
         <source>The set cannot be written in %1: %2 cannot be written (%3). Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。%2 を書き込めません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="692"/>
+        <location filename="../SetWriter.cpp" line="694"/>
         <source>it was written only in part; the disk may be full</source>
         <translation>一部しか書き込めませんでした。ディスクがいっぱいかもしれません</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="686"/>
+        <location filename="../SetWriter.cpp" line="688"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="722"/>
+        <location filename="../SetWriter.cpp" line="724"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="726"/>
+        <location filename="../SetWriter.cpp" line="728"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="760"/>
+        <location filename="../SetWriter.cpp" line="762"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="772"/>
+        <location filename="../SetWriter.cpp" line="774"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="782"/>
+        <location filename="../SetWriter.cpp" line="784"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="795"/>
+        <location filename="../SetWriter.cpp" line="797"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="807"/>
+        <location filename="../SetWriter.cpp" line="809"/>
         <source>The set says %1 pairs, but names %2 pictures: those are opened.</source>
         <translation>このセットには %1 組とありますが、絵は %2 枚しか書かれていません。その分だけ開きました。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="814"/>
+        <location filename="../SetWriter.cpp" line="816"/>
         <source>The picture %1 is missing: its pair is left out.</source>
         <translation>絵 %1 がありません。その組は入れていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="826"/>
+        <location filename="../SetWriter.cpp" line="828"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -472,7 +472,7 @@
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは始めの部分しか鳴りません。もう一度コピーしてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="42"/>
+        <location filename="../main.cpp" line="45"/>
         <source>Usage:
   kavimo-set make [--title TITLE] [--data DIR] [--speak] [--windows] [--force] PICTURE|FOLDER...
       Makes a set of the pictures (the first one is the preview). A sound with the same name
@@ -503,112 +503,117 @@
       セットづくりの画面を開きます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="94"/>
+        <location filename="../main.cpp" line="97"/>
         <source>the game does not list this set: it lists the sets directly in %1, not in the folders inside it. Move the set and its pictures&apos; folder up into %1.</source>
         <translation>ゲームはこのセットを一覧に出しません: 一覧に出るのは %1 の中にじかにあるセットだけで、その中のフォルダーにあるものは出ません。セットとその絵のフォルダーを %1 の中へ移してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="107"/>
+        <location filename="../main.cpp" line="110"/>
         <source>1 pair</source>
         <translation>1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="107"/>
+        <location filename="../main.cpp" line="110"/>
         <source>%1 pairs</source>
         <translation>%1 ペア</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="108"/>
+        <location filename="../main.cpp" line="111"/>
         <source>large cards</source>
         <translation>大きいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="108"/>
+        <location filename="../main.cpp" line="111"/>
         <source>small cards</source>
         <translation>小さいカード</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="109"/>
+        <location filename="../main.cpp" line="112"/>
         <source>plays cleanly</source>
         <translation>問題なく遊べます</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="110"/>
+        <location filename="../main.cpp" line="113"/>
         <source>1 error</source>
         <translation>エラー 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="110"/>
+        <location filename="../main.cpp" line="113"/>
         <source>%1 errors</source>
         <translation>エラー %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="111"/>
+        <location filename="../main.cpp" line="114"/>
         <source>1 warning</source>
         <translation>注意 1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="111"/>
+        <location filename="../main.cpp" line="114"/>
         <source>%1 warnings</source>
         <translation>注意 %1 件</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="117"/>
+        <location filename="../main.cpp" line="120"/>
         <source>error</source>
         <translation>エラー</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="117"/>
+        <location filename="../main.cpp" line="120"/>
         <source>warning</source>
         <translation>注意</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="154"/>
+        <location filename="../main.cpp" line="160"/>
+        <source>the game does not list this set: it is a link to %1, which leads back round to links, never to a file.</source>
+        <translation>ゲームはこのセットを一覧に出しません: %1 へのリンクですが、リンクをたどると輪になっていて、ファイルに着きません。</translation>
+    </message>
+    <message>
+        <location filename="../main.cpp" line="163"/>
         <source>the game does not list this set: it is a link to %1, which is not there.</source>
         <translation>ゲームはこのセットを一覧に出しません: %1 へのリンクですが、その先がありません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="156"/>
+        <location filename="../main.cpp" line="165"/>
         <source>the game does not list this set: it is not a file but a folder, a named pipe or a device.</source>
         <translation>ゲームはこのセットを一覧に出しません: ファイルではなく、フォルダーか名前付きパイプかデバイスです。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="218"/>
+        <location filename="../main.cpp" line="227"/>
         <source>%1 is not a set: a set is a text file whose name ends in .dat. To make a set of photos, use kavimo-set make.</source>
         <translation>%1 はセットではありません。セットは名前が .dat で終わるテキストファイルです。写真からセットを作るには kavimo-set make を使ってください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="236"/>
+        <location filename="../main.cpp" line="245"/>
         <source>No sets found.</source>
         <translation>セットが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="260"/>
+        <location filename="../main.cpp" line="269"/>
         <source>Give the pictures or folders to make a set of.</source>
         <translation>セットにする絵かフォルダを指定してください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="274"/>
+        <location filename="../main.cpp" line="283"/>
         <source>warning: %1</source>
         <translation>注意: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="283"/>
+        <location filename="../main.cpp" line="292"/>
         <source>error: %1</source>
         <translation>エラー: %1</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="286"/>
+        <location filename="../main.cpp" line="295"/>
         <source>To replace the set, add --force.</source>
         <translation>セットを置き換えるには --force を付けてください。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="311"/>
+        <location filename="../main.cpp" line="320"/>
         <source>There is no display to open the set maker window on (DISPLAY is not set). In a terminal, make and check work without one.</source>
         <translation>セットづくりの画面を開くディスプレイがありません（DISPLAY が設定されていません）。端末では make と check はディスプレイなしで使えます。</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="327"/>
+        <location filename="../main.cpp" line="336"/>
         <source>Unknown command: %1</source>
         <translation>知らないコマンドです: %1</translation>
     </message>
