@@ -147,12 +147,13 @@ src/maker/SetCheck.cpp | if (!opened && detail::unreadable(path)) { | if (false)
 src/maker/SetCheck.cpp | format != "jpeg" && format != "bmp" && format != "gif")\n | false)\n | check --windows passes PNG cards, which the game on Windows cannot show
 src/maker/SetCheck.cpp | if (!head.startsWith("RIFF") || head.mid(8) != "WAVE") | if (false) | check --windows passes sounds that the game on Windows cannot play
 src/maker/CardPictures.cpp | reader.setScaledSize(size); | | make refuses a phone's 200-megapixel photo
-src/maker/main.cpp | sets << gameFolders[set.folder] + u'/' + set.name; | sets << gameFolders[set.folder] + u'/' + set.name, sets.sort(); | check lists the program's sets before the parent's, not in the game's order
+src/maker/main.cpp | sets << gameFolders[folder] + u'/' + name; | sets << gameFolders[folder] + u'/' + name, sets.sort(); | check lists the program's sets before the parent's, not in the game's order
 src/maker/main.cpp | sets << setsIn(folder + u'/' + inside); | (void)inside; | check without arguments passes over a set one folder too deep
 src/maker/SetWriter.cpp | if (key.startsWith(folderKey(game) + u'/')) return game; | | check does not say that the game does not list a set one folder too deep
 src/maker/PairList.cpp | return {widthFor(onNarrowScreen() ? 2 : 5) | return {widthFor(5) | the set maker's buttons are off an 800 x 600 screen
 src/maker/Sounds.cpp | if (head.startsWith("MThd")) { | if (false) { | MIDI music gets an ffmpeg command that fails
 src/maker/Sounds.cpp | if (opened->size() == 0) { | if (false) { | an empty sound file gets an ffmpeg command that fails
+src/maker/SetCheck.cpp | const bool beside = found.suffix() | const bool beside = false && found.suffix() | check gives a command that makes a WAV of a phone's recording, and the set still names the recording
 src/maker/main.cpp | const bool loops = gone && | const bool loops = false && | check says a link that leads round in a loop points to a set that is not there
 src/maker/main.cpp | if (!gone && (entry.isFile() || !entry.exists())) continue; | continue; | check passes over a link to a set that is gone, or a folder named like a set
 src/maker/main.cpp | if (QFileInfo(arg).suffix().compare(QStringLiteral("dat"), Qt::CaseInsensitive) != 0) | if (false) | check reads a photo named as a set and speaks of a missing section
@@ -164,7 +165,7 @@ src/maker/CardPictures.cpp | if (kind == u"avif") | if (false) | an AVIF picture
 src/maker/CardPictures.cpp | target(extension).startsWith(u'j') ? QStringLiteral("JPEG") | QStringLiteral("PNG") ? QStringLiteral("JPEG") | an AVIF picture saved as .jpg is said to become a PNG, though its command writes a JPEG
 src/maker/Sounds.cpp | if (opened->size() == 0) { | if (given.size() == 0) { | a sound that cannot be played, with a name from an old Windows zip, is said to be empty
 src/platform/FileLookup.cpp | return found ? decodePath(*found) : QString(); | return found ? QFile::decodeName(*found) : QString(); | the set tool shows a name from an old Windows zip garbled
-src/maker/Sounds.cpp | if (chunk.startsWith("data")) return size != 0 | if (chunk.startsWith("data")) return false && size != 0 | a WAV cut short passes check as playing cleanly, and make takes it
+src/maker/Sounds.cpp | return size != 0 && size < 0x7fff0000u | return false && size != 0 && size < 0x7fff0000u | a WAV cut short passes check as playing cleanly, and make takes it
 src/maker/SetWriter.cpp | else if (pair.sound.kind == SoundChoice::Kind::File && detail::soundCutShort(pair.sound.file)) | else if (false) | make takes a WAV cut short, of which the game plays only the start
 src/maker/SetWriter.cpp | else if (pictures::cutShort(*opened)) | else if (false) | make names a photo cut short only once the other problems are mended
 src/maker/Sounds.cpp | if (head.trimmed().startsWith('<') && head.toLower().contains("html")) { | if (false) { | a web page saved as a sound gets a command to convert it, which fails

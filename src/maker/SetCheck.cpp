@@ -368,7 +368,16 @@ private:
             }
             QString why;
             if (!soundPlayable(path, &why)) {
-                warning(line, Maker::tr("the sound %1 cannot be played (%2): %3").arg(name, why, fallback));
+                // A command that makes a WAV beside it leaves the set naming the old file.
+                const QFileInfo found(fs::resolve(path));
+                const QString wav =
+                    found.absolutePath() + u'/' + found.completeBaseName() + QStringLiteral(".wav");
+                const bool beside = found.suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) != 0 &&
+                                    why.contains(u'"' + wav + u'"');
+                const QString entryOfWav = name.left(name.lastIndexOf(u'.')) + QStringLiteral(".wav");
+                warning(line, Maker::tr("the sound %1 cannot be played (%2): %3").arg(name, why, fallback) +
+                                  (beside ? Maker::tr(" Then write %1 in its place in the set.").arg(entryOfWav)
+                                          : QString()));
                 continue;
             }
             if (detail::soundCutShort(path)) warning(line, detail::soundCutShortProblem(name));

@@ -128,7 +128,8 @@ bool soundCutShort(const QString& file) {
         if (chunk.size() < 8) return false;
         const auto* b = reinterpret_cast<const uchar*>(chunk.constData()) + 4;
         const quint32 size = quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2]) << 16 | quint32(b[3]) << 24;
-        if (chunk.startsWith("data")) return size != 0 && size < 0x7fff0000u && at + 8 + size > opened->size();
+        if (chunk.startsWith("data"))
+            return size != 0 && size < 0x7fff0000u && at + 8 + size > opened->size();
         at += 8 + qint64(size) + (size & 1);
     }
     return false;

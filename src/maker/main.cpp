@@ -191,8 +191,8 @@ int check(const QStringList& args) {
                                      userDataDir()};
     if (parser.positionalArguments().isEmpty()) {
         // In the game's order, both folders' sets together.
-        for (const kavimo::fs::ListedFile& set : kavimo::fs::listFiles(gameFolders, {QStringLiteral("*.dat")}))
-            sets << gameFolders[set.folder] + u'/' + set.name;
+        for (const auto& [name, folder] : kavimo::fs::listFiles(gameFolders, {QStringLiteral("*.dat")}))
+            sets << gameFolders[folder] + u'/' + name;
         // And one folder down, where a set zip with a Data folder of its own puts its sets.
         for (const QString& folder : gameFolders) {
             std::ranges::move(unlistedIn(folder), std::back_inserter(unlisted));

@@ -53,6 +53,7 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
         {.text = with("s0.wav", "p0.PNG"), .outcome = Warning, .says = "/Data/s/p0.png\" \"", .line = 7},
         // A phone's recording and a phone's photo under the names the set gives them: converted in place.
         {.text = with("s0.wav", "phone.wav"), .outcome = Warning, .says = "-converted.wav\" && mv \"", .line = 7},
+        {.text = with("s0.wav", "phone.m4a"), .outcome = Warning, .says = "Then write Data\\s\\phone.wav in", .line = 7},
         {.text = with("p1.png", "phone.jpg"), .outcome = Error, .says = "-converted.jpg\" && mv \"", .line = 5},
         {.text = with("p1.png", "avif.jpg"), .outcome = Error, .says = "cannot show. Convert it to JPEG", .line = 5},
         {.text = with("p0.png", "P0.PNG"), .outcome = Clean, .says = "", .line = 0},  // as Windows writes it
@@ -85,7 +86,8 @@ TEST_F(Check, ItsErrorsAndWarningsAgreeWithWhatTheGameDoes) {
     app.write("Data/s/empty.wav", "");
     app.write("Data/s/cut.wav", squareWav(0.1, 64).chopped(100));
     app.write("Data/s/page.wav", "<!DOCTYPE html>\n<html><body>Not Found</body></html>\n");
-    app.write("Data/s/phone.wav", QByteArray("\0\0\0\x20" "ftypM4A \0\0\0\0" "M4A mp42isom", 24));
+    for (const char* phone : {"Data/s/phone.wav", "Data/s/phone.m4a"})
+        app.write(phone, QByteArray("\0\0\0\x20" "ftypM4A \0\0\0\0" "M4A mp42isom", 24));
     app.write("Data/s/phone.jpg", QByteArray("\0\0\0\x18" "ftypheic\0\0\0\0" "mif1heic", 24));
     app.write("Data/s/avif.jpg", QByteArray("\0\0\0\x18" "ftypavif\0\0\0\0" "mif1avif", 24));
     writeSound(app, "Data/s/t.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 1, std::vector(800, 0.1f));

@@ -226,27 +226,32 @@
         <translation>音 %1 がありません: %2</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="371"/>
+        <location filename="../SetCheck.cpp" line="378"/>
         <source>the sound %1 cannot be played (%2): %3</source>
         <translation>音 %1 は鳴らせません（%2）: %3</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="381"/>
+        <location filename="../SetCheck.cpp" line="379"/>
+        <source> Then write %1 in its place in the set.</source>
+        <translation>そのあと、セットのその行を %1 に書き換えてください。</translation>
+    </message>
+    <message>
+        <location filename="../SetCheck.cpp" line="390"/>
         <source>the sound %1 is no WAV file, which is all the game on Windows plays: there %2 kavimo-set make --windows converts it.</source>
         <translation>音 %1 は WAV ファイルではありません。Windows のゲームは WAV しか鳴らせないので、そこでは%2 kavimo-set make --windows なら WAV に変換します。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="391"/>
+        <location filename="../SetCheck.cpp" line="400"/>
         <source>no sound of its own for pair %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="393"/>
+        <location filename="../SetCheck.cpp" line="402"/>
         <source>no sound of their own for pairs %1: the fallback sound plays instead.</source>
         <translation>ペア %1 には自分の音がありません。代わりの音が鳴ります。</translation>
     </message>
     <message>
-        <location filename="../SetCheck.cpp" line="418"/>
+        <location filename="../SetCheck.cpp" line="427"/>
         <source>%1 names the files %2 alike, letter case ignored: the game takes %3. Write the name as the file meant is named.</source>
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
@@ -467,7 +472,7 @@
         <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="138"/>
+        <location filename="../Sounds.cpp" line="139"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would play only its start. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは始めの部分しか鳴りません。もう一度コピーしてください。</translation>
     </message>
