@@ -141,6 +141,11 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
         EXPECT_EQ(contents(dir.file("Data/old.dat")), "[File]\r\n1\r\n") << row.says;
         // Anything written, even in part, would show beside the set that was there.
         EXPECT_EQ(entries(dir.file("Data")), QStringList{"old.dat"}) << row.says;
+        // The set maker window takes no photo cut short either.
+        QString why;
+        const bool cut = row.extra && QString(row.extra).startsWith("cut");
+        EXPECT_TRUE(!cut || (uprightPicture(dir.file(row.input) + "/" + row.extra, &why).isNull() &&
+                             why.contains("cut short")));
     }
 }
 
