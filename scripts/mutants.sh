@@ -162,7 +162,7 @@ src/pictures/PictureLoader.cpp | if (!said || (*said != picture.stored && | if (
 src/pictures/PictureLoader.cpp | return picture.grey && !thumbnail.isGrayscale(); | return false; | a grey photo's preview shows its old colour thumbnail
 src/maker/SetCheck.cpp | if (opened && pictures::refusedForSize(*opened)) | if (false) | check says a progressive JPEG beyond the decoding budget does not decode
 src/maker/CardPictures.cpp | if (kind == u"avif") | if (false) | an AVIF picture gets no command that converts it
-src/maker/CardPictures.cpp | target(extension).startsWith(u'j') ? QStringLiteral("JPEG") | QStringLiteral("PNG") ? QStringLiteral("JPEG") | an AVIF picture saved as .jpg is said to become a PNG, though its command writes a JPEG
+src/maker/CardPictures.cpp | return target(extension).startsWith(u'j') ? QStringLiteral("JPEG") : target(extension).toUpper(); | return extension.startsWith(u'j') ? QStringLiteral("JPEG") : extension.toUpper(); | an AVIF picture saved as .jpg is said to become a PNG, though its command writes a JPEG
 src/maker/Sounds.cpp | if (opened->size() == 0) { | if (given.size() == 0) { | a sound that cannot be played, with a name from an old Windows zip, is said to be empty
 src/platform/FileLookup.cpp | return found ? decodePath(*found) : QString(); | return found ? QFile::decodeName(*found) : QString(); | the set tool shows a name from an old Windows zip garbled
 src/maker/Sounds.cpp | return size != 0 && size < 0x7fff0000u | return false && size != 0 && size < 0x7fff0000u | a WAV cut short passes check as playing cleanly, and make takes it
