@@ -119,11 +119,13 @@ bool speakToWav(const QString& text, const QString& wavPath, QString* error) {
 namespace detail {
 
 // Hand-written over the chunks' sizes: libsndfile plays a data chunk that ends early without
-// a word. A recording whose sizes were never written (0, or all ones) claims nothing.
+// a word. A recording whose sizes were never written (0, or all ones) claims nothing. The data
+// chunk comes after a few others; a file of endless tiny chunks is not walked to its end.
 bool soundCutShort(const QString& file) {
     const std::unique_ptr<QFile> opened = fs::openRegular(file);
     if (!opened || opened->read(4) != "RIFF" || !opened->seek(8) || opened->read(4) != "WAVE") return false;
-    for (qint64 at = 12; opened->seek(at);) {
+    qint64 at = 12;
+    for (int chunks = 0; chunks < 64 && opened->seek(at); ++chunks) {
         const QByteArray chunk = opened->read(8);
         if (chunk.size() < 8) return false;
         const auto* b = reinterpret_cast<const uchar*>(chunk.constData()) + 4;
