@@ -22,6 +22,7 @@
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <algorithm>
 #include <atomic>
@@ -208,9 +209,7 @@ bool wavWhole(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray head = file.read(12);
     if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE") return false;
-    const auto* b = reinterpret_cast<const uchar*>(head.constData()) + 4;
-    const qint64 riffSize = qint64(b[0]) | qint64(b[1]) << 8 | qint64(b[2]) << 16 | qint64(b[3]) << 24;
-    return riffSize + 8 == file.size();
+    return qint64{qFromLittleEndian<quint32>(head.constData() + 4)} + 8 == file.size();
 }
 
 // Each set folder lists the files kavimo-set made in it, with their hashes. Replacing the

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QtEndian>
 
 #include <sndfile.h>
 
@@ -128,8 +129,7 @@ bool soundCutShort(const QString& file) {
     for (int chunks = 0; chunks < 64 && opened->seek(at); ++chunks) {
         const QByteArray chunk = opened->read(8);
         if (chunk.size() < 8) return false;
-        const auto* b = reinterpret_cast<const uchar*>(chunk.constData()) + 4;
-        const quint32 size = quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2]) << 16 | quint32(b[3]) << 24;
+        const auto size = qFromLittleEndian<quint32>(chunk.constData() + 4);
         if (chunk.startsWith("data"))
             return size != 0 && size < 0x7fff0000u && at + 8 + size > opened->size();
         at += 8 + qint64(size) + (size & 1);
