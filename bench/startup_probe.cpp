@@ -20,6 +20,7 @@
 #endif
 
 #include <QApplication>
+#include <QLabel>
 #include <QEvent>
 #include <QWidget>
 
@@ -113,6 +114,8 @@ private:
             preview->repaint();
             previewMs = msSinceStart();
         }
+        // As the game does next: the window's font is remembered for the next start.
+        kavimo::fonts::useSystemConfiguration();
 #endif
         std::printf("first_paint_ms=%.3f peak_rss_kb=%ld preview_ms=%.3f\n", ms, peakResidentKB(), previewMs);
         std::fflush(stdout);
@@ -137,6 +140,7 @@ int main(int argc, char** argv) {
 #ifdef KAVIMO_PROBE_GAME
     const std::jthread fontLoader = kavimo::fonts::loadDatabaseInBackground(std::move(fontConfiguration));
     kavimo::QtPlatform platform;
+    platform.setBeforeMessageBox(&kavimo::fonts::useSystemConfiguration);
     phase("QtPlatform");
     kavimo::Form1 form(platform);
     platform.setUpSoundAfterFirstPaint(form);
@@ -144,6 +148,7 @@ int main(int argc, char** argv) {
     FirstPaint probe(form, form.Image1);
     form.Form_Load();
     phase("Form_Load");
+    if (!kavimo::fonts::shows(form.Label1->text())) kavimo::fonts::useSystemConfiguration();
     form.show();
 #else
     QWidget form;

@@ -7,6 +7,7 @@
 #include "shell/WindowFonts.h"
 
 #include <QApplication>
+#include <QLabel>
 
 #include <cstdio>
 
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kavimo.kavimo"));
     const std::jthread fontLoader = kavimo::fonts::loadDatabaseInBackground(std::move(fontConfiguration));
     kavimo::QtPlatform platform;
+    platform.setBeforeMessageBox(&kavimo::fonts::useSystemConfiguration);
     kavimo::Form1 form(platform);
     platform.setUpSoundAfterFirstPaint(form);
     // kavimo SET.dat: that set chosen first, as the set maker's "Play it now" starts it. Taken
@@ -28,6 +30,8 @@ int main(int argc, char** argv) {
     // (QApplication has taken its own options out of argv.)
     if (argc > 1) form.ChooseFirst(kavimo::fs::absolute(kavimo::fs::decodePath(argv[1])));
     form.Form_Load();
+    // A title beyond the window's font needs the system's fallback fonts from the first paint.
+    if (!kavimo::fonts::shows(form.Label1->text())) kavimo::fonts::useSystemConfiguration();
     form.show();
     return app.exec();
 }

@@ -148,6 +148,7 @@ void QtPlatform::beep() {
 }
 
 void QtPlatform::messageBox(const QString& text, const QString& title, int style) {
+    if (beforeMessageBox_) beforeMessageBox_();
     const QMessageBox::Icon icon =
         (style & kIconMask) == MB_ICONSTOP ? QMessageBox::Critical : QMessageBox::NoIcon;
     QMessageBox box(icon, title, text, QMessageBox::Ok, QApplication::activeWindow());

@@ -6,6 +6,8 @@
 #include "platform/DeferredSound.h"
 #include "platform/Platform.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace kavimo {
@@ -22,6 +24,9 @@ public:
     // last one counts, start once it is ready. window must not outlive this platform.
     void setUpSoundAfterFirstPaint(QWidget& window);
 
+    // Called before each message box is shown.
+    void setBeforeMessageBox(std::function<void()> prepare) { beforeMessageBox_ = std::move(prepare); }
+
     int32_t sndPlaySoundA(const QString& path, uint32_t flags) override;
     void beep() override;
     void messageBox(const QString& text, const QString& title, int style) override;
@@ -32,6 +37,7 @@ public:
 private:
     DeferredSound sound_;
     bool soundHeldBack_ = false;
+    std::function<void()> beforeMessageBox_;
 };
 
 }  // namespace kavimo

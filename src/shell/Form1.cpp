@@ -154,6 +154,7 @@ void Form1::paintEvent(QPaintEvent* /*event*/) {
     QMetaObject::invokeMethod(
         this,
         [this] {
+            fonts::afterFirstPaint(this);
             if (const auto icon = pictures::readPng(QStringLiteral(":/kavimo.png")))
                 setWindowIcon(QIcon(QPixmap::fromImage(*icon)));
         },

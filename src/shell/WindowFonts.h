@@ -4,7 +4,7 @@
 // this system: IPAPGothic stands in for it.
 
 #include <QFont>
-
+#include <QWidget>
 #include <thread>
 
 namespace kavimo::fonts {
@@ -15,7 +15,8 @@ QFont window();
 // The font of "<<" and ">>": 14.25 points, bold.
 QFont browser();
 
-// Starts reading the system's font configuration on a thread of its own, while the
+// Starts the fonts with the window's font alone when it is remembered from an earlier
+// start, otherwise reads the system's font configuration on a thread of its own, while the
 // application connects to the display. Call first thing in main.
 std::jthread readConfigurationInBackground();
 
@@ -23,5 +24,17 @@ std::jthread readConfigurationInBackground();
 // a thread of its own, after the configuration has been read. The returned thread is
 // waited for when it goes.
 std::jthread loadDatabaseInBackground(std::jthread configuration);
+
+// Until the system's configuration has taken over: whether the window's font shows every
+// character of text (when not, the window needs the system's fallback fonts at once).
+bool shows(const QString& text);
+
+// Hands the system's font configuration to Qt, read now when it is not yet, as a message
+// box needs; and remembers the window's font for the next start. Does that only once.
+void useSystemConfiguration();
+
+// Reads the system's configuration on a thread and hands it over when it has been read;
+// call once the window has been painted for the first time. window owns the waiting.
+void afterFirstPaint(QWidget* window);
 
 }  // namespace kavimo::fonts

@@ -33,7 +33,7 @@ fail() { echo "FAIL: $*" >&2 && tail -n 20 "$work"/*.log >&2 2>/dev/null; exit 1
 install -D -t "$app" "$build/kavimo" "$build/kavimo-set" "$build/kavimo_sound.so"
 cd "$work" # the programs' start directory
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
-export QT_QPA_PLATFORM=xcb TMPDIR=$work # the programs' scratch files go with the rest
+export QT_QPA_PLATFORM=xcb TMPDIR=$work XDG_CACHE_HOME=$work/cache # the programs' scratch files go with the rest
 
 poll() { # until "$@" succeeds while the program runs: 100 tries 0.1 s apart, generous for a busy machine
     for _ in $(seq 100); do "$@" && return 0 || kill -0 "${pids[0]}" 2>/dev/null || return 1; sleep 0.1; done
@@ -117,6 +117,8 @@ game_part() {
     want=(blank blank blank blank blank blank) pair_of=(0 0 0 0 0 0) points=() sounds=()
     for ((k = 0; k < 6; k++)); do points+=("$(card_at $k 51)" "$(card_at $k 8 51)"); done
     expect_board start
+    first_start=$shot
+    poll test -s cache/kavimo/window-font || fail "the window's font was not remembered for the next start"
     expect_heard Asonde00@22
 
     click "$G" "$start_button"
@@ -171,6 +173,13 @@ game_part() {
     timeout 15 tail --pid="${pids[0]}" -f /dev/null || fail "the program did not end after the closing pause"
     wait "${pids[0]}" || fail "the program ended with status $?"
     [[ $(heard) == "${sounds[*]} Icq01@11" ]] || fail "heard \"$(heard)\", not \"${sounds[*]} Icq01@11\""
+
+    # Started again, with the window's font remembered: the same window, its texts and all.
+    SDL_AUDIODRIVER=dummy "$app/kavimo" >kavimo-again.log 2>&1 & pids=($!)
+    G=$(find_window '^Kavimo$' "${pids[0]}") || fail "no window named Kavimo appeared on the next start"
+    expect_board next-start
+    compare -metric AE "$first_start" "$shot" null: 2>/dev/null ||
+        fail "the next start looks different from the first ($first_start, $shot)"
     echo "PASS: a whole game with its marks and sounds, a dropped click, the closing picture; heard $(heard)"
 }
 

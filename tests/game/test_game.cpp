@@ -12,12 +12,15 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMap>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
+#include <cstdio>
 #include <atomic>
 
 namespace kavimo::test {
@@ -216,6 +219,58 @@ TEST(SetFrame, LooksExactlyAsTheStylesOwnGroupBox) {
 // all fonts for a fallback, before the first paint.
 TEST(WindowFonts, AreInstalledFamilies) {
     for (const QFont& font : {fonts::window(), fonts::browser()}) EXPECT_TRUE(QFontInfo(font).exactMatch());
+}
+
+// The window's font, remembered from the start before, is the only font until the first
+// paint, and draws exactly as under the system's configuration, which takes over after it.
+// Anything the remembered font may no longer match starts from the system's configuration.
+TEST(WindowFonts, AreRememberedAndDrawAsTheSystemsConfigurationDraws) {
+    TempDir cache;
+    const QString font = cache.file("kavimo/window-font");
+    const struct {
+        const char* start;
+        bool remembered;
+        const char* title = "しずか";
+        void (*before)(const QString& font) = nullptr;
+        const char* fontconfigFile = nullptr;
+    } runs[] = {
+        {.start = "first", .remembered = false},
+        {.start = "next", .remembered = true},
+        {.start = "with a title beyond the font", .remembered = false, .title = "가"},
+        {.start = "after the font or configuration changed", .remembered = false,
+         .before = [](const QString& font) {
+             QFile file(font);
+             const QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : "";
+             file.close();
+             ASSERT_TRUE(text.startsWith("stamp ") && file.open(QIODevice::WriteOnly));
+             file.write("stamp 0" + text.mid(text.indexOf('\n')));
+         }},
+        {.start = "again", .remembered = true},
+        {.start = "under a configuration of its own", .remembered = false,
+         .fontconfigFile = "/etc/fonts/fonts.conf"},
+    };
+    QMap<QString, QByteArray> systemsDrawing;  // of each title
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.start);
+        if (run.before) run.before(font);
+        QProcess probe;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CACHE_HOME", cache.path());
+        if (run.fontconfigFile) env.insert("FONTCONFIG_FILE", run.fontconfigFile);
+        probe.setProcessEnvironment(env);
+        probe.start(KAVIMO_FONT_PROBE, {cache.file("before.png"), cache.file("after.png"), run.title});
+        ASSERT_TRUE(probe.waitForFinished(30000) && probe.exitCode() == 0);
+        long long before = 0, after = 0;
+        int shows = 0;
+        const QByteArray said = probe.readAllStandardOutput();
+        ASSERT_EQ(std::sscanf(said.constData(), "before %lld shows %d after %lld", &before, &shows, &after), 3);
+        EXPECT_EQ(before < after, run.remembered) << before << " families, then " << after;
+        EXPECT_EQ(shows == 0, QString(run.title) == "가");
+        EXPECT_GT(after, 10);
+        const QByteArray drawn = contents(cache.file("before.png"));
+        EXPECT_EQ(drawn, contents(cache.file("after.png")));
+        EXPECT_EQ(drawn, *systemsDrawing.insert(run.title, systemsDrawing.value(run.title, drawn)));
+    }
 }
 
 // The first preview, a camera photo perhaps, is decoded only once the window has been

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 
@@ -10,6 +11,9 @@ int main(int argc, char** argv) {
     // Test discovery runs the binary without the tests' environment.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // What the window remembers of the system's fonts goes into a cache of the tests' own.
+    const QTemporaryDir cache;
+    setenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()).constData(), 1);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
