@@ -108,7 +108,7 @@ private:
 // pictures found no room.
 struct MakerWindow::Loaded {
     std::vector<Pair> pairs;
-    QStringList refused;
+    QStringList refused, refusedNames;  // why each file cannot be used, and its name
     int leftOut = 0;
     QString error;
     SetPlan plan;
@@ -449,8 +449,10 @@ void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> pla
                 return result;
             }
             result->plan = std::move(*plan);
-            for (const QString& photo : result->plan.passedOver)
+            for (const QString& photo : result->plan.passedOver) {
                 result->refused << detail::photoProblem(photo);
+                result->refusedNames << QFileInfo(photo).fileName();
+            }
             const std::vector<PairPlan>& wanted = result->plan.pairs;
             struct Decoded {
                 Pair pair;
@@ -477,10 +479,12 @@ void MakerWindow::load(std::function<std::optional<SetPlan>(QString* error)> pla
                 const QList<PairPlan> plans(from, from + qsizetype(batch));
                 const auto decoded = QtConcurrent::blockingMapped<QList<Decoded>>(workers, plans, decode);
                 for (const Decoded& d : decoded) {
-                    if (d.pair.preview.isNull())
-                        result->refused << d.error;
-                    else
+                    if (!d.pair.preview.isNull()) {
                         result->pairs.push_back(d.pair);
+                        continue;
+                    }
+                    result->refused << d.error;
+                    result->refusedNames << QFileInfo(d.pair.plan.picture).fileName();
                 }
                 next += batch;
             }
@@ -518,8 +522,17 @@ void MakerWindow::loaded(const Loaded& result, bool replace) {
         pairs_.push_back(std::move(pair));
     }
     QStringList said = result.plan.notes;
-    if (!result.refused.isEmpty())
-        said << tr("These files are not pictures that can be used:") << result.refused;
+    if (!result.refused.isEmpty()) {
+        // A phone's folder may hold hundreds of photos that cannot be used: the first few are
+        // said in full and the others named, so that the window keeps its size.
+        constexpr qsizetype kInFull = 3, kNamed = 8;
+        said << tr("These files are not pictures that can be used:") << result.refused.mid(0, kInFull);
+        const QStringList others = result.refusedNames.mid(kInFull);
+        if (!others.isEmpty())
+            said << tr("And %n more: %1", nullptr, int(others.size()))
+                        .arg(others.mid(0, kNamed).join(QStringLiteral(", ")) +
+                             (others.size() > kNamed ? QStringLiteral(", …") : QString()));
+    }
     if (leftOut > 0)
         said << tr("A set holds at most %1 pairs: %2 more not added.").arg(kMaxPairs).arg(leftOut);
     say(said.join('\n'));

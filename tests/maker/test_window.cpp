@@ -298,23 +298,30 @@ TEST(MakerWindowRefusals, AreSaidInTheWindowAndLeaveNothingOnDisk) {
         QByteArray bytes;
         const char* said;
         size_t pairs;
+        int copies = 1;  // of the file, numbered
     } rows[] = {
         {.photos = 19, .file = "notes.txt", .bytes = "", .said = "1 more not added", .pairs = 21},
         // Named, and the next photo takes its place.
         {.photos = 19, .file = "Zoo/0-broken.png", .bytes = "no picture", .said = "0-broken.png", .pairs = 21},
         {.photos = 0, .file = "noise.wav", .bytes = "RIFF, but no sound", .said = "noise.wav", .pairs = 3},
+        // A phone's folder of photos the game cannot show: a few said in full, the others named.
+        {.photos = 0, .file = "Zoo/IMG_%1.HEIC", .bytes = QByteArray("\0\0\0\x18" "ftypheic", 12),
+         .said = "And 37 more: IMG_13.HEIC", .pairs = 3, .copies = 40},
     };
     for (const auto& row : rows) {
         Maker t;
         t.window.confirm = [](const QString&) { return false; };
         t.scene.app.write("Data/Zoo.dat", "[File]\r\n1\r\n");  // someone's set, not to be saved over
         for (int i = 0; i < row.photos; ++i) writePhoto(t.source, QString("Zoo/%1.png").arg(i), {40, 40});
-        const QString file = t.source.write(row.file, row.bytes);
+        QString file;
+        for (int i = 0; i < row.copies; ++i)
+            file = t.source.write(row.copies > 1 ? QString(row.file).arg(i + 10) : row.file, row.bytes);
         t.window.addPictures({t.photos});
         ASSERT_TRUE(t.settle());
         if (file.endsWith(".wav")) t.window.chooseSoundFile(0, file);
         ASSERT_TRUE(t.settle());
-        EXPECT_TRUE(t.window.message().contains(row.said) && t.window.plan().pairs.size() == row.pairs &&
+        EXPECT_TRUE(t.window.message().contains(row.said) && t.window.message().count('\n') < 6 &&
+                    t.window.plan().pairs.size() == row.pairs &&
                     t.window.plan().pairs[0].sound.kind == SoundChoice::Kind::None)
             << t.window.message().toStdString();
         t.window.save();

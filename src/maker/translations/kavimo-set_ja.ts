@@ -120,7 +120,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="213"/>
-        <location filename="../SetWriter.cpp" line="555"/>
+        <location filename="../SetWriter.cpp" line="554"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -256,223 +256,223 @@
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="499"/>
+        <location filename="../SetWriter.cpp" line="498"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="501"/>
+        <location filename="../SetWriter.cpp" line="500"/>
         <source>There are no pictures to make a set of: the pictures in folders inside a folder given are not taken. Give such a folder instead, for example %1.</source>
         <translation>セットにする絵がありません: 指定したフォルダーの中のフォルダーにある絵は使われません。代わりにそのフォルダーを指定してください。たとえば %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="505"/>
+        <location filename="../SetWriter.cpp" line="504"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="509"/>
+        <location filename="../SetWriter.cpp" line="508"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="511"/>
+        <location filename="../SetWriter.cpp" line="510"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="518"/>
+        <location filename="../SetWriter.cpp" line="517"/>
         <source>&quot;%1&quot; in %2 is a link to somewhere else, which kavimo-set does not replace. Choose another title.</source>
         <translation>%2 の「%1」は別の場所へのリンクなので、kavimo-set は置き換えません。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="522"/>
+        <location filename="../SetWriter.cpp" line="521"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="525"/>
+        <location filename="../SetWriter.cpp" line="524"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="529"/>
+        <location filename="../SetWriter.cpp" line="528"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="536"/>
+        <location filename="../SetWriter.cpp" line="535"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="541"/>
+        <location filename="../SetWriter.cpp" line="540"/>
         <source>A run of kavimo-set that was stopped while replacing a set left that set&apos;s files in %1. Move them back into %2.</source>
         <translation>セットを置き換えている途中で止められた kavimo-set が、そのセットのファイルを %1 に残しています。%2 に戻してください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="545"/>
+        <location filename="../SetWriter.cpp" line="544"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="548"/>
+        <location filename="../SetWriter.cpp" line="547"/>
         <source>Nothing can be written in %1. Choose a folder of your own.</source>
         <translation>%1 には書き込めません。自分のフォルダーを選んでください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="552"/>
+        <location filename="../SetWriter.cpp" line="551"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="581"/>
+        <location filename="../SetWriter.cpp" line="580"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="583"/>
+        <location filename="../SetWriter.cpp" line="582"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="588"/>
-        <location filename="../Sounds.cpp" line="99"/>
+        <location filename="../SetWriter.cpp" line="587"/>
+        <location filename="../Sounds.cpp" line="100"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="597"/>
+        <location filename="../SetWriter.cpp" line="596"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="604"/>
+        <location filename="../SetWriter.cpp" line="603"/>
         <source>Left out: %1</source>
         <translation>これは入れません: %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="609"/>
+        <location filename="../SetWriter.cpp" line="608"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="618"/>
+        <location filename="../SetWriter.cpp" line="617"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="655"/>
+        <location filename="../SetWriter.cpp" line="654"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="662"/>
+        <location filename="../SetWriter.cpp" line="661"/>
         <source>Nothing can be written in %1 (%2).</source>
         <translation>%1 に書き込めません（%2）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="666"/>
+        <location filename="../SetWriter.cpp" line="665"/>
         <source>The folder &quot;%1&quot; cannot be made in %2 (%3). Nothing was changed.</source>
         <translation>%2 にフォルダ「%1」を作れません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="691"/>
+        <location filename="../SetWriter.cpp" line="690"/>
         <source>The set cannot be written in %1: %2 cannot be written (%3). Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。%2 を書き込めません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="694"/>
+        <location filename="../SetWriter.cpp" line="693"/>
         <source>it was written only in part; the disk may be full</source>
         <translation>一部しか書き込めませんでした。ディスクがいっぱいかもしれません</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="688"/>
+        <location filename="../SetWriter.cpp" line="687"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="724"/>
+        <location filename="../SetWriter.cpp" line="723"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="728"/>
+        <location filename="../SetWriter.cpp" line="727"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="762"/>
+        <location filename="../SetWriter.cpp" line="761"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="774"/>
+        <location filename="../SetWriter.cpp" line="773"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="784"/>
+        <location filename="../SetWriter.cpp" line="783"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="797"/>
+        <location filename="../SetWriter.cpp" line="796"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="809"/>
+        <location filename="../SetWriter.cpp" line="808"/>
         <source>The set says %1 pairs, but names %2 pictures: those are opened.</source>
         <translation>このセットには %1 組とありますが、絵は %2 枚しか書かれていません。その分だけ開きました。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="816"/>
+        <location filename="../SetWriter.cpp" line="815"/>
         <source>The picture %1 is missing: its pair is left out.</source>
         <translation>絵 %1 がありません。その組は入れていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="828"/>
+        <location filename="../SetWriter.cpp" line="827"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="51"/>
+        <location filename="../Sounds.cpp" line="52"/>
         <source>%1 holds no sound.</source>
         <translation>%1 には音が入っていません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="62"/>
+        <location filename="../Sounds.cpp" line="63"/>
         <source>%1 is empty (0 bytes), as a recording or a copy that did not finish. Record or copy it again.</source>
         <translation>%1 は空です（0 バイト）。録音かコピーが途中で終わったようです。録音かコピーをやり直してください。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="70"/>
+        <location filename="../Sounds.cpp" line="71"/>
         <source>%1 is a web page, not a sound: the download saved the page instead of the sound. Download the sound itself.</source>
         <translation>%1 は音ではなくウェブページです。ダウンロードで音の代わりにページが保存されました。音そのものをダウンロードしてください。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="77"/>
+        <location filename="../Sounds.cpp" line="78"/>
         <source>%1 is MIDI music, which the game cannot play. Make a WAV of it, for example with timidity (package timidity): timidity &quot;%2&quot; -Ow -o &quot;%3.wav&quot;</source>
         <translation>%1 は MIDI の音楽で、ゲームでは鳴らせません。たとえば timidity（パッケージ timidity）で WAV にしてください: timidity &quot;%2&quot; -Ow -o &quot;%3.wav&quot;</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="83"/>
+        <location filename="../Sounds.cpp" line="84"/>
         <source>%1 is not a sound the game can play (it plays WAV, OGG, Opus, FLAC and MP3). Convert it to WAV, for example with: %2</source>
         <translation>%1 はゲームで鳴らせる音ではありません（鳴らせるのは WAV、OGG、Opus、FLAC、MP3）。たとえば次のコマンドで WAV に変換してください: %2</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="106"/>
+        <location filename="../Sounds.cpp" line="107"/>
         <source>espeak-ng could not be started.</source>
         <translation>espeak-ng を起動できません。</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="113"/>
+        <location filename="../Sounds.cpp" line="114"/>
         <source>espeak-ng could not speak &quot;%1&quot;: %2</source>
         <translation>espeak-ng が「%1」を読み上げられませんでした: %2</translation>
     </message>
     <message>
-        <location filename="../Sounds.cpp" line="139"/>
+        <location filename="../Sounds.cpp" line="141"/>
         <source>%1 is cut short, as a download or a copy that did not finish: the game would play only its start. Copy it again.</source>
         <translation>%1 は途中で切れています（ダウンロードかコピーが終わっていません）。ゲームでは始めの部分しか鳴りません。もう一度コピーしてください。</translation>
     </message>
@@ -727,7 +727,7 @@
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="291"/>
-        <location filename="../MakerWindow.cpp" line="823"/>
+        <location filename="../MakerWindow.cpp" line="836"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
@@ -787,99 +787,106 @@
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="522"/>
+        <location filename="../MakerWindow.cpp" line="529"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
+    <message numerus="yes">
+        <location filename="../MakerWindow.cpp" line="532"/>
+        <source>And %n more: %1</source>
+        <translation>
+            <numerusform>ほかに %n 個：%1</numerusform>
+        </translation>
+    </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="524"/>
+        <location filename="../MakerWindow.cpp" line="537"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="578"/>
+        <location filename="../MakerWindow.cpp" line="591"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="580"/>
+        <location filename="../MakerWindow.cpp" line="593"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="582"/>
+        <location filename="../MakerWindow.cpp" line="595"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="584"/>
+        <location filename="../MakerWindow.cpp" line="597"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="609"/>
+        <location filename="../MakerWindow.cpp" line="622"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="285"/>
-        <location filename="../MakerWindow.cpp" line="687"/>
         <location filename="../MakerWindow.cpp" line="700"/>
+        <location filename="../MakerWindow.cpp" line="713"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="645"/>
+        <location filename="../MakerWindow.cpp" line="658"/>
         <source>Start a new set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで新しいセットを始めますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="785"/>
+        <location filename="../MakerWindow.cpp" line="798"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="799"/>
+        <location filename="../MakerWindow.cpp" line="812"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="850"/>
+        <location filename="../MakerWindow.cpp" line="863"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="861"/>
+        <location filename="../MakerWindow.cpp" line="874"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="879"/>
+        <location filename="../MakerWindow.cpp" line="892"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="880"/>
+        <location filename="../MakerWindow.cpp" line="893"/>
         <source>Nothing to save: the set is saved as it is shown.</source>
         <translation>保存するものはありません。表示しているとおりに保存されています。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="898"/>
+        <location filename="../MakerWindow.cpp" line="911"/>
         <source>The set &quot;%1&quot; was changed by another window or program since it was opened or saved here. Replace it with the set shown here? What the set maker did not make in its folder stays.</source>
         <translation>セット「%1」は、ここで開くか保存したあとで、ほかのウィンドウかプログラムが変えました。ここに見えているセットで置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="901"/>
+        <location filename="../MakerWindow.cpp" line="914"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="909"/>
+        <location filename="../MakerWindow.cpp" line="922"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="918"/>
+        <location filename="../MakerWindow.cpp" line="931"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
@@ -889,17 +896,17 @@
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="933"/>
+        <location filename="../MakerWindow.cpp" line="946"/>
         <source>Save the set first: the game plays it as it was last saved.</source>
         <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="938"/>
+        <location filename="../MakerWindow.cpp" line="951"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="946"/>
+        <location filename="../MakerWindow.cpp" line="959"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
