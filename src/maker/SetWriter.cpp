@@ -505,7 +505,15 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
                             "pairs give small cards).")
                       .arg(pairs)
                       .arg(kMaxPairs));
-    if (title.isEmpty()) error({}, Maker::tr("The set has no title."));
+    if (title.isEmpty() && !plan.title.trimmed().isEmpty())
+        error({}, Maker::tr("\"%1\" cannot be a title: it needs more than dots and spaces.").arg(plan.title));
+    else if (title.isEmpty())
+        error({}, Maker::tr("The set has no title."));
+    else if (title != plan.title)
+        // The game shows the set file's name, which cannot hold every character a title can.
+        warning({}, Maker::tr("The game shows this set as \"%1\": that is as much of the title as a "
+                              "file's name can hold.")
+                        .arg(title));
     if (title.size() > kMaxNameLength)
         error({}, Maker::tr("The title is too long: at most %1 characters.").arg(kMaxNameLength));
     const QDir dir(plan.dataDir);
@@ -569,6 +577,15 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
             error(pair.picture, detail::tooBigProblem(name, reader.size()));
         else if (pictures::cutShort(*opened))  // said with the rest, not only once they are mended
             error(pair.picture, detail::cutShortProblem(name));
+        else if (const QSize cut = pair.cut.isEmpty() ? reader.size() : pair.cut.size();
+                 std::min(cut.width(), cut.height()) < cardSide(pairs))
+            // A set opened with small cards and saved with large ones has such cards as its pictures.
+            warning(pair.picture,
+                    Maker::tr("The card for %1 is cut from %2 x %2 pixels and enlarged to %3 x %3, so it looks "
+                              "blurred. Add the photo it came from, or a larger one.")
+                        .arg(name)
+                        .arg(std::min(cut.width(), cut.height()))
+                        .arg(cardSide(pairs)));
         QString why;
         if (pair.sound.kind == SoundChoice::Kind::File && !soundPlayable(pair.sound.file, &why))
             error(pair.sound.file, why);

@@ -186,6 +186,8 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
         const char* says;
         Finding::Severity severity = Finding::Severity::Warning;
         const char* name = nullptr;  // the first pair's file name
+        const char* title = "t";     // as typed in the set maker window
+        int side = 120;              // of the photos
     } rows[] = {
         {.files = {"a.jpg", "b.heic"}, .inputs = {"f"}, .says = "/f/b.heic\" \"/"},
         {.files = {"a.jpg", "c.svg"}, .inputs = {"f"}, .says = "/f/c.svg\" -o \"/"},
@@ -204,6 +206,14 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
          .data = QCoreApplication::applicationDirPath() + "/Data", .says = "two sets of that title"},
         // Into a Data folder the game does not list.
         {.files = {"a.jpg", "xdg/kavimo/Data/t.dat"}, .inputs = {"f"}, .says = ""},
+        // What the game would show under the preview, and what it would blur.
+        {.files = {"a.jpg"}, .inputs = {"f"}, .says = "shows this set as \"Tom_Jerry_ cats_\"",
+         .title = "Tom/Jerry: cats?."},
+        {.files = {"a.jpg"}, .inputs = {"f"}, .says = "\"..\" cannot be a title",
+         .severity = Finding::Severity::Error, .title = ".."},
+        {.files = {"a.jpg"}, .inputs = {"f"}, .says = "cut from 63 x 63 pixels and enlarged to 99 x 99",
+         .side = 63},
+        {.files = {"a.jpg"}, .inputs = {"f"}, .says = "", .side = 99},
         // Into a folder that cannot be written, even by root.
         {.files = {"a.jpg"}, .inputs = {"f"}, .data = "/proc/sys", .says = "Nothing can be written in /proc/sys",
          .severity = Finding::Severity::Error},
@@ -211,12 +221,13 @@ TEST(MakePlan, WarnsOfPhotosLeftOutOrTwiceAndRefusesNamesWindowsCannotHold) {
     for (const auto& row : rows) {
         TempDir dir;
         qputenv("XDG_DATA_HOME", dir.file("f/xdg").toUtf8());  // the user's sets
-        for (const QString& file : row.files)
-            dir.write("f/" + file, encoded(photo(9, 9), "JPEG").chopped(file.startsWith("cut") ? 50 : 0));
+        const QByteArray jpeg = encoded(photo(row.side, row.side), "JPEG");
+        for (const QString& file : row.files) dir.write("f/" + file, jpeg.chopped(file.startsWith("cut") ? 50 : 0));
         QStringList inputs;
         for (const QString& input : row.inputs) inputs << dir.file(input);
         const QString data = row.data.isEmpty() ? dir.file("Data") : row.data;
         SetPlan plan = planFromPictures(inputs, "t", data, row.speak);
+        plan.title = row.title;
         plan.windows = row.windows;
         EXPECT_TRUE(std::ranges::any_of(checkPlan(plan), [&](const Finding& f) {
             return f.message.contains(QString::fromUtf8(row.says)) && f.severity == row.severity;
