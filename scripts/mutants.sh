@@ -192,11 +192,19 @@ src/platform/Platform.cpp | !given.isEmpty() && QDir::isRelativePath(given) | fa
 src/maker/CardPictures.cpp | if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") return QStringLiteral("webp"); | | a WebP photo saved as .jpg, on a machine without Qt's extra readers, is called unreadable, not named with the package to install
 src/maker/CardPictures.cpp | if (readerMissing(kind))\n        return | if (false)\n        return | WebP and TIFF photos, on a machine without Qt's extra readers, are called unreadable, not named with the package to install
 src/maker/Internal.h | "svgz", "webp", "tif", "tiff"}; | "svgz"}; | make passes over the WebP photos of a folder without a word where Qt's extra readers are missing
-src/shell/WindowFonts.cpp | if (!QFontDatabase::hasFamily(kStandIn) && QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) | if (false) | the game shows boxes without saying which font to install
+src/shell/WindowFonts.cpp | if (sayWhatIsMissing && !QFontDatabase::hasFamily(kStandIn) && | if (false && !QFontDatabase::hasFamily(kStandIn) && | the game shows boxes without saying which font to install
 src/maker/WindowMain.cpp | loadTranslations(QLocale(QLocale::English)); | loadTranslations(); | without a font for Japanese the set maker's window is all boxes under a Japanese locale
 src/maker/SetWriter.cpp | else if (!noEspeakSaid && QStandardPaths | else if (QStandardPaths | make says espeak-ng is missing once for every name to speak
 src/maker/main.cpp | if (!given.contains(u'/') && title(QFileInfo(set).fileName()) == wanted) titled << set; | if (false) titled << set; | check TITLE says the title was not found, where the game lists a set of that title
 src/shell/Startup.cpp | if (!firstSet_.isEmpty() && first < 0) | if (false) | kavimo SET.dat with a set outside the folders it lists shows the first set without a word why
+src/shell/WindowFonts.cpp | font.stamp != stampOf(font.files) | false | a remembered font is used after the font or the system's configuration changed
+src/shell/WindowFonts.cpp | if (qEnvironmentVariableIsSet("FONTCONFIG_FILE") || | if (false && qEnvironmentVariableIsSet("FONTCONFIG_FILE") || | a configuration chosen with FONTCONFIG_FILE is overruled by the remembered font
+src/shell/WindowFonts.cpp | if (match && (setting.isBool | if (!match && (setting.isBool | the first paint draws its texts with other hinting than the system's configuration gives
+src/shell/WindowFonts.cpp | if (added >= 0) QFontDatabase::removeApplicationFont(added); | | after the first paint Qt never lists the system's fonts, so titles in other scripts show boxes
+src/shell/WindowFonts.cpp | if (!started || handedOver) return true; | return true; | a first title that the remembered font lacks is shown as boxes in the first paint
+src/maker/MakerWindow.cpp | result.refused.mid(0, kInFull) | result.refused | a folder of photos the game cannot show grows the set maker's window past the screen
+src/maker/SetWriter.cpp | else if (title != plan.title) | else if (false) | a title the game shows otherwise is saved without a word before saving
+src/maker/SetWriter.cpp | std::min(cut.width(), cut.height()) < cardSide(pairs)) | false) | cards enlarged from small pictures are saved without a word
 TABLE
 
 # A pristine copy of the tracked files, and its build.
