@@ -256,13 +256,9 @@ QFont windowsFont(double points, bool bold) {
 
 }  // namespace
 
-QFont window() {
-    return windowsFont(kWindowPoints, false);
-}
+QFont window() { return windowsFont(kWindowPoints, false); }
 
-QFont browser() {
-    return windowsFont(kBrowserPoints, true);
-}
+QFont browser() { return windowsFont(kBrowserPoints, true); }
 
 std::jthread readConfigurationInBackground() {
     if (auto remembered = readRemembered(); remembered && useRemembered(*remembered)) {

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QWidget>
+
 #include <thread>
 
 namespace kavimo::fonts {

@@ -33,7 +33,8 @@ fail() { echo "FAIL: $*" >&2 && tail -n 20 "$work"/*.log >&2 2>/dev/null; exit 1
 install -D -t "$app" "$build/kavimo" "$build/kavimo-set" "$build/kavimo_sound.so"
 cd "$work" # the programs' start directory
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
-export QT_QPA_PLATFORM=xcb TMPDIR=$work XDG_CACHE_HOME=$work/cache # the programs' scratch files go with the rest
+# The programs' scratch files and caches go with the rest.
+export QT_QPA_PLATFORM=xcb TMPDIR=$work XDG_CACHE_HOME=$work/cache
 
 poll() { # until "$@" succeeds while the program runs: 100 tries 0.1 s apart, generous for a busy machine
     for _ in $(seq 100); do "$@" && return 0 || kill -0 "${pids[0]}" 2>/dev/null || return 1; sleep 0.1; done
@@ -178,8 +179,7 @@ game_part() {
     SDL_AUDIODRIVER=dummy "$app/kavimo" >kavimo-again.log 2>&1 & pids=($!)
     G=$(find_window '^Kavimo$' "${pids[0]}") || fail "no window named Kavimo appeared on the next start"
     expect_board next-start
-    compare -metric AE "$first_start" "$shot" null: 2>/dev/null ||
-        fail "the next start looks different from the first ($first_start, $shot)"
+    compare -metric AE "$first_start" "$shot" null: 2>/dev/null || fail "the next start looks otherwise ($shot)"
     echo "PASS: a whole game with its marks and sounds, a dropped click, the closing picture; heard $(heard)"
 }
 

@@ -32,9 +32,9 @@ int main(int argc, char** argv) {
     const bool shows = kavimo::fonts::shows(text);
     if (!shows) kavimo::fonts::useSystemConfiguration();  // as the game does before its first paint
     if (!draw(argv[1])) return 1;
-    std::printf("before %lld shows %d\n", static_cast<long long>(QFontDatabase::families().size()), shows);
+    std::printf("before %d shows %d\n", int(QFontDatabase::families().size()), shows);
     kavimo::fonts::useSystemConfiguration();
     if (!draw(argv[2])) return 1;
-    std::printf("after %lld\n", static_cast<long long>(QFontDatabase::families().size()));
+    std::printf("after %d\n", int(QFontDatabase::families().size()));
     return 0;
 }

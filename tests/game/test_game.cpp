@@ -239,9 +239,8 @@ TEST(WindowFonts, AreRememberedAndDrawAsTheSystemsConfigurationDraws) {
         {.start = "with a title beyond the font", .remembered = false, .title = "가"},
         {.start = "after the font or configuration changed", .remembered = false,
          .before = [](const QString& font) {
+             const QByteArray text = contents(font);
              QFile file(font);
-             const QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : "";
-             file.close();
              ASSERT_TRUE(text.startsWith("stamp ") && file.open(QIODevice::WriteOnly));
              file.write("stamp 0" + text.mid(text.indexOf('\n')));
          }},
@@ -260,13 +259,11 @@ TEST(WindowFonts, AreRememberedAndDrawAsTheSystemsConfigurationDraws) {
         probe.setProcessEnvironment(env);
         probe.start(KAVIMO_FONT_PROBE, {cache.file("before.png"), cache.file("after.png"), run.title});
         ASSERT_TRUE(probe.waitForFinished(30000) && probe.exitCode() == 0);
-        long long before = 0, after = 0;
-        int shows = 0;
+        int before = 0, shows = 0, after = 0;
         const QByteArray said = probe.readAllStandardOutput();
-        ASSERT_EQ(std::sscanf(said.constData(), "before %lld shows %d after %lld", &before, &shows, &after), 3);
+        ASSERT_EQ(std::sscanf(said.constData(), "before %d shows %d after %d", &before, &shows, &after), 3);
         EXPECT_EQ(before < after, run.remembered) << before << " families, then " << after;
         EXPECT_EQ(shows == 0, QString(run.title) == "가");
-        EXPECT_GT(after, 10);
         const QByteArray drawn = contents(cache.file("before.png"));
         EXPECT_EQ(drawn, contents(cache.file("after.png")));
         EXPECT_EQ(drawn, *systemsDrawing.insert(run.title, systemsDrawing.value(run.title, drawn)));
