@@ -87,6 +87,8 @@ QByteArray stampOf(const QList<QByteArray>& files) {
     return stamp;
 }
 
+constexpr qint64 kMostRead = qint64{64} * 1024;  // of the file, which takes a few hundred bytes
+
 QString rememberedPath() {
     const QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
     return (cache.startsWith(u'/') ? cache : qEnvironmentVariable("HOME") + QStringLiteral("/.cache")) +
@@ -107,7 +109,7 @@ std::optional<Remembered> readRemembered() {
     QFile file(rememberedPath());
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     Remembered font;
-    for (const QByteArray& line : file.read(64 * 1024).split('\n')) {
+    for (const QByteArray& line : file.read(kMostRead).split('\n')) {
         const QByteArray key = line.left(line.indexOf(' ')), value = line.mid(key.size() + 1);
         if (key == "stamp")
             font.stamp = value;
@@ -199,8 +201,8 @@ QByteArray settingsOf(const FcChar8* file, int index, double pixelSize) {
 void remember() {
     Remembered font;
     font.family = chooseFamily(false);
-    const QByteArray family = font.family.toUtf8();
-    FcPattern* pattern = FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, family.constData(), nullptr);
+    const QByteArray name = font.family.toUtf8();
+    FcPattern* pattern = FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, name.constData(), nullptr);
     FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, nullptr);
     FcFontSet* faces = pattern && objects ? FcFontList(nullptr, pattern, objects) : nullptr;
     const double dpi =
@@ -229,7 +231,7 @@ void remember() {
     std::ranges::sort(font.files);
     font.stamp = stampOf(font.files);
     QFile old(path);
-    if (old.open(QIODevice::ReadOnly) && old.read(64 * 1024) == serialized(font)) return;
+    if (old.open(QIODevice::ReadOnly) && old.read(kMostRead) == serialized(font)) return;
     QDir().mkpath(QFileInfo(path).path());
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write(serialized(font)), file.commit();
