@@ -65,6 +65,9 @@ struct Remembered {
     QByteArray stamp;
 };
 
+// The file of a face, written "index path".
+QByteArray fileOf(const QByteArray& face) { return face.mid(face.indexOf(' ') + 1); }
+
 // What the remembered font depends on: its files, and the system's and the user's fontconfig
 // configuration. A font installed since then shows from the start after the next one.
 QByteArray stampOf(const QList<QByteArray>& files) {
@@ -74,7 +77,7 @@ QByteArray stampOf(const QList<QByteArray>& files) {
                                config + "/fontconfig",        config + "/fontconfig/fonts.conf",
                                config + "/fontconfig/conf.d", home + "/.fonts.conf",
                                home + "/.fonts.conf.d"};
-    for (const QByteArray& face : files) paths << face.mid(face.indexOf(' ') + 1);
+    for (const QByteArray& face : files) paths << fileOf(face);
     QByteArray stamp;
     for (const QByteArray& path : paths) {
         struct stat st {};
@@ -160,7 +163,7 @@ bool useRemembered(const Remembered& font) {
     bool made =
         FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(rules.constData()), FcFalse);
     for (const QByteArray& face : font.files) {
-        const QByteArray path = face.mid(face.indexOf(' ') + 1);
+        const QByteArray path = fileOf(face);
         made = made && FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(path.constData()));
     }
     made = made && FcConfigSetCurrent(config);  // which holds it from here on
@@ -311,8 +314,7 @@ void useSystemConfiguration() {
     FcConfigDestroy(system);
     // Qt lists the fonts again, from the current configuration, once an application font
     // has been taken away: the remembered family's own file is added and taken away again.
-    const QByteArray& face = started->files.front();
-    const int added = QFontDatabase::addApplicationFont(QFile::decodeName(face.mid(face.indexOf(' ') + 1)));
+    const int added = QFontDatabase::addApplicationFont(QFile::decodeName(fileOf(started->files.front())));
     if (added >= 0) QFontDatabase::removeApplicationFont(added);
     remember();
 }
