@@ -172,6 +172,7 @@ bool useRemembered(const Remembered& font) {
 }
 
 std::optional<Remembered> started;  // the first paint's font, when it was remembered
+bool startedFailed = false;         // fontconfig took the system's configuration instead
 bool handedOver = false;            // the system's configuration has taken over
 QFuture<FcConfig*> systemConfiguration;
 
@@ -266,18 +267,26 @@ QFont window() { return windowsFont(kWindowPoints, false); }
 QFont browser() { return windowsFont(kBrowserPoints, true); }
 
 std::jthread readConfigurationInBackground() {
-    if (auto remembered = readRemembered(); remembered && useRemembered(*remembered)) {
-        started = std::move(remembered);
-        return {};
-    }
-    // Qt's font database starts from fontconfig's configuration and cache, most of the cost.
-    std::packaged_task<void()> read([] { FcInit(); });
+    started = readRemembered();
+    // Either way, made while the application connects to the display. The remembered
+    // family's configuration takes fontconfig's look at its files, most of a millisecond;
+    // the system's starts Qt's font database from its configuration and cache, most of the cost.
+    std::packaged_task<void()> read([remembered = started] {
+        if (!remembered || !useRemembered(*remembered)) {
+            startedFailed = remembered.has_value();
+            FcInit();
+        }
+    });
     configurationRead = read.get_future().share();
     return std::jthread(std::move(read));
 }
 
 std::jthread loadDatabaseInBackground(std::jthread configuration) {
-    if (started) return {};  // the remembered family alone: listed in no time
+    if (started) {
+        if (configuration.joinable()) configuration.join();
+        if (!startedFailed) return {};  // the remembered family alone: listed in no time
+        started.reset();
+    }
     return std::jthread([configuration = std::move(configuration)]() mutable {
         if (configuration.joinable()) configuration.join();
         // Only what all threads share: a thread's fonts and glyphs are its own, so loading

@@ -7,6 +7,7 @@
 #include "support/Game.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
@@ -18,6 +19,8 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <QThreadPool>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -245,6 +248,33 @@ TEST(WindowFonts, AreRememberedAndDrawAsTheSystemsConfigurationDraws) {
              file.write("stamp 0" + text.mid(text.indexOf('\n')));
          }},
         {.start = "again", .remembered = true},
+        {.start = "after its file, unchanged to the stamp, became no font", .remembered = false,
+         .before = [](const QString& font) {
+             const QString other = QFileInfo(font).dir().filePath("no-font.ttf");
+             QFile garbage(other);
+             ASSERT_TRUE(garbage.open(QIODevice::WriteOnly) && garbage.write("no font") > 0);
+             garbage.close();
+             struct stat st {};
+             ASSERT_EQ(::stat(QFile::encodeName(other).constData(), &st), 0);
+             const QByteArray otherStamp = QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
+                                           QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ':' +
+                                           QByteArray::number(qint64(st.st_size));
+             // Each face's line names that file, and the stamp's entries of the faces, which
+             // come last, are that file's.
+             QList<QByteArray> lines = contents(font).split('\n');
+             const auto isFace = [](const QByteArray& line) { return line.startsWith("face "); };
+             const auto faces = std::ranges::count_if(lines, isFace);
+             for (QByteArray& line : lines) {
+                 if (isFace(line)) line = "face 0 " + QFile::encodeName(other);
+                 if (!line.startsWith("stamp ")) continue;
+                 QList<QByteArray> entries = line.trimmed().split(' ');
+                 for (auto i = entries.size() - faces; i < entries.size(); ++i) entries[i] = otherStamp;
+                 line = entries.join(' ') + ' ';
+             }
+             QFile file(font);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write(lines.join('\n'));
+         }},
         {.start = "under a configuration of its own", .remembered = false,
          .fontconfigFile = "/etc/fonts/fonts.conf"},
     };
