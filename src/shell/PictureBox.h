@@ -6,12 +6,12 @@
 
 #include "shell/SelectionFrame.h"
 
-#include <QFrame>
+#include <QWidget>
 #include <QImage>
 
 namespace kavimo {
 
-class PictureBox : public QFrame {
+class PictureBox : public QWidget {
     Q_OBJECT
 public:
     explicit PictureBox(QWidget* parent);
@@ -42,6 +42,7 @@ protected:
 
 private:
     void fitToPicture();
+    void drawBorder(QPainter& painter) const;
 
     QImage picture_;
     SelectionFrame frame_{*this};

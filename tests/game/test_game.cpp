@@ -2,6 +2,7 @@
 // The window and the game as the player sees and hears them: the set browser, a whole game
 // click by click, the board of each size, the fallback sound and the closing picture.
 #include "shell/FrameStyle.h"
+#include "shell/PictureBox.h"
 #include "shell/PreviewImage.h"
 #include "shell/WindowFonts.h"
 #include "support/Game.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMap>
@@ -216,6 +218,32 @@ TEST(SetFrame, LooksExactlyAsTheStylesOwnGroupBox) {
         shot = box.grab().toImage();
     }
     EXPECT_EQ(shots[1], shots[0]);
+}
+
+// A card's border is the sunken Windows panel that Qt draws for a frame of that shape, in
+// each state of the card, and the card's picture starts inside it; down to a card grown to a
+// picture of one pixel.
+TEST(Card, HasTheBorderOfASunkenWindowsPanel) {
+    QPalette palette;  // each shade of each state its own colour
+    int shade = 0;
+    for (const auto state : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        for (const auto role : {QPalette::Dark, QPalette::Light, QPalette::Shadow, QPalette::Midlight})
+            palette.setColor(state, role, QColor::fromHsv(shade++ * 25, 255, 200));
+    for (const QSize size : {QSize(67, 67), QSize(103, 103), QSize(5, 5), QSize(4, 9)}) {
+        for (const bool enabled : {true, false}) {
+            SCOPED_TRACE(QString("%1 x %2, %3").arg(size.width()).arg(size.height()).arg(enabled).toStdString());
+            QFrame panel;
+            panel.setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+            PictureBox card(nullptr);
+            for (QWidget* widget : {static_cast<QWidget*>(&panel), static_cast<QWidget*>(&card)}) {
+                widget->setPalette(palette);
+                widget->resize(size);
+                widget->setEnabled(enabled);
+            }
+            EXPECT_EQ(card.grab().toImage(), panel.grab().toImage());
+            EXPECT_EQ(card.inner(), panel.contentsRect());
+        }
+    }
 }
 
 // The window's fonts name a family that is installed: for any other, Qt first searches
