@@ -151,10 +151,7 @@ TEST(MakeRefuses, EachBadInputWithAMessageAndLeavesTheDataFolderAsItWas) {
 
 // A sound that only the game's decoder reads is converted for Windows as the game plays it.
 TEST(MakeForWindows, ConvertsToPcmWavWhatOnlyTheGamesDecoderReads) {
-    const struct {
-        int format, rate;
-        void (*rewrite)(const QString&);
-    } rows[] = {
+    const struct { int format, rate; void (*rewrite)(const QString&); } rows[] = {
         // As ffmpeg writes ADPCM at 96 kHz; a recording whose data size was never written.
         {.format = SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, .rate = 96000, .rewrite = makeExtensible},
         {.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, .rate = 44100, .rewrite = makeUnsized},

@@ -115,11 +115,7 @@ TEST(SoundDecoder, DecodesEveryPromisedFormatAtItsPitchAndLength) {
 TEST(SoundDecoder, MixesSurroundSoundToStereoByWhereEachChannelIsHeard) {
     constexpr int kVorbis = SF_FORMAT_OGG | SF_FORMAT_VORBIS, kOpus = SF_FORMAT_OGG | SF_FORMAT_OPUS,
                   kWav = SF_FORMAT_WAV | SF_FORMAT_PCM_16, kFlac = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    const struct {
-        const char* name;
-        int format, channels, loud;
-        double left, right;
-    } rows[] = {
+    const struct { const char* name; int format, channels, loud; double left, right; } rows[] = {
         {.name = "centre.ogg", .format = kVorbis, .channels = 6, .loud = 1, .left = 0.71, .right = 0.71},
         {.name = "right.ogg", .format = kVorbis, .channels = 6, .loud = 2, .left = 0, .right = 1},
         {.name = "centre.opus", .format = kOpus, .channels = 6, .loud = 1, .left = 0.71, .right = 0.71},

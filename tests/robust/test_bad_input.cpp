@@ -62,12 +62,7 @@ const QString kAllCards(42, '_');
 
 // Set "a" (two pairs) is dealt; then ">>" chooses set "b", and Start is pressed.
 TEST(BadSet, IsReportedInTheGamesOwnWordsAndTheBoardStaysPlayable) {
-    const struct {
-        const char* name;
-        QByteArray set;
-        LayOut spoil = {};
-        Outcome outcome;
-    } cases[] = {
+    const struct { const char* name; QByteArray set; LayOut spoil = {}; Outcome outcome; } cases[] = {
         {.name = "Empty", .set = "", .outcome = kUnreadable},
         {.name = "NoPictureSection", .set = QByteArray(kOnePair).replace("[Picture]", "[Pictures]"),
          .outcome = kUnreadable},
