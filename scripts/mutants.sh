@@ -40,9 +40,10 @@ src/maker/main.cpp | return plan.windows ? findings : withoutWindowsOnly(std::mo
 src/maker/main.cpp | print(Maker::tr("error: %1").arg(result.message), stderr); | print(result.message, stderr); | make's refusals are not marked as errors, as its warnings are marked as warnings
 src/shell/Form1.cpp | button->setAutoDefault(true); | | Return on a focused button does nothing
 src/shell/PreviewImage.cpp | if (decoding_) decoding_->cancel(); | | the previews of sets passed over are all decoded
+src/maker/SetWriter.cpp | error({}, plan.title.trimmed().isEmpty() | error({}, !plan.title.trimmed().isEmpty() | a title of only dots is said to be missing
 src/shell/PictureBox.cpp | setContentsMargins(kBorder, kBorder, kBorder, kBorder); | | a card's picture and selection frame cover its border
 src/shell/PictureBox.cpp | painter.fillRect(w - 2, 1, 1, h - 2, colours.midlight()); | | a card's border lacks its inner right and bottom line
-src/shell/WindowFonts.cpp | startedFailed = remembered.has_value(); | startedFailed = false; | a remembered font that fontconfig cannot take still counts as the start's font
+src/shell/WindowFonts.cpp | if (remembered && useRemembered(*remembered)) return true; | if (remembered) return useRemembered(*remembered), true; | a remembered font that fontconfig cannot take still counts as the start's font
 src/shell/PictureBox.cpp | pressed_ = false;\n    event->accept(); | QWidget::mouseDoubleClickEvent(event); | a double-click marks a card and takes the mark away
 src/game/GameStart.cpp | if (!now.isEmpty() && now != countedSetVersion_) File1_Click(); | | a set saved anew while shown is dealt with its old count
 src/game/GameStart.cpp | if (PairCount < 0 || PairCount > board::kMaxPairs) { | if (PairCount < 0) { | a count over 21 is dealt

@@ -505,10 +505,11 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
                             "pairs give small cards).")
                       .arg(pairs)
                       .arg(kMaxPairs));
-    if (title.isEmpty() && !plan.title.trimmed().isEmpty())
-        error({}, Maker::tr("\"%1\" cannot be a title: it needs more than dots and spaces.").arg(plan.title));
-    else if (title.isEmpty())
-        error({}, Maker::tr("The set has no title."));
+    if (title.isEmpty())
+        error({}, plan.title.trimmed().isEmpty()
+                      ? Maker::tr("The set has no title.")
+                      : Maker::tr("\"%1\" cannot be a title: it needs more than dots and spaces.")
+                            .arg(plan.title));
     else if (title != plan.title)
         // The game shows the set file's name, which cannot hold every character a title can.
         warning({}, Maker::tr("The game shows this set as \"%1\": that is as much of the title as a "
@@ -581,8 +582,8 @@ std::vector<Finding> checkPlan(const SetPlan& plan) {
                  std::min(cut.width(), cut.height()) < cardSide(pairs))
             // A set opened with small cards and saved with large ones has such cards as its pictures.
             warning(pair.picture,
-                    Maker::tr("The card for %1 is cut from %2 x %2 pixels and enlarged to %3 x %3, so it looks "
-                              "blurred. Add the photo it came from, or a larger one.")
+                    Maker::tr("The card for %1 is cut from %2 x %2 pixels and enlarged to %3 x %3, so it "
+                              "looks blurred. Add the photo it came from, or a larger one.")
                         .arg(name)
                         .arg(std::min(cut.width(), cut.height()))
                         .arg(cardSide(pairs)));

@@ -39,8 +39,7 @@ void PictureBox::fitToPicture() {
 // through the style's frame, which the window pays 42 times over before its first paint.
 void PictureBox::drawBorder(QPainter& painter) const {
     const int w = width(), h = height();
-    if (w < 2 || h < 2) return;
-    const QPalette& colours = palette();  // in the card's state, as Qt draws it
+    const QPalette& colours = palette();  // Qt sets its colour group to the card's state
     painter.fillRect(0, 0, 1, h - 1, colours.dark());
     painter.fillRect(0, 0, w - 1, 1, colours.dark());
     painter.fillRect(0, h - 1, w, 1, colours.light());

@@ -30,11 +30,12 @@ const QString kStandIn = QStringLiteral("IPAPGothic");
 constexpr double kWindowPoints = 9;
 constexpr double kBrowserPoints = 14.25;
 
-// Done once the configuration thread has read the system's configuration. Qt's first font
-// look-up waits for it: fontconfig does not, it reads the whole configuration again on the
-// asking thread while another is still at it, and on two cores that costs the window
-// 5 to 10 ms of CPU (seen in 1 start in 20).
-std::shared_future<void> configurationRead;
+// Done once the configuration thread has made the start's configuration: true when that is
+// the remembered family's, false when it is the system's. Qt's first font look-up waits for
+// it: fontconfig does not, it reads the whole configuration again on the asking thread while
+// another is still at it, and on two cores that costs the window 5 to 10 ms of CPU (seen in
+// 1 start in 20).
+std::shared_future<bool> configurationRead;
 
 // The Windows family where it is installed, otherwise its stand-in, named directly: for a
 // family that is not installed, Qt first sorts all fonts by likeness (fontconfig's
@@ -172,7 +173,6 @@ bool useRemembered(const Remembered& font) {
 }
 
 std::optional<Remembered> started;  // the first paint's font, when it was remembered
-bool startedFailed = false;         // fontconfig took the system's configuration instead
 bool handedOver = false;            // the system's configuration has taken over
 QFuture<FcConfig*> systemConfiguration;
 
@@ -271,11 +271,10 @@ std::jthread readConfigurationInBackground() {
     // Either way, made while the application connects to the display. The remembered
     // family's configuration takes fontconfig's look at its files, most of a millisecond;
     // the system's starts Qt's font database from its configuration and cache, most of the cost.
-    std::packaged_task<void()> read([remembered = started] {
-        if (!remembered || !useRemembered(*remembered)) {
-            startedFailed = remembered.has_value();
-            FcInit();
-        }
+    std::packaged_task<bool()> read([remembered = started] {
+        if (remembered && useRemembered(*remembered)) return true;
+        FcInit();
+        return false;
     });
     configurationRead = read.get_future().share();
     return std::jthread(std::move(read));
@@ -283,9 +282,8 @@ std::jthread readConfigurationInBackground() {
 
 std::jthread loadDatabaseInBackground(std::jthread configuration) {
     if (started) {
-        if (configuration.joinable()) configuration.join();
-        if (!startedFailed) return {};  // the remembered family alone: listed in no time
-        started.reset();
+        if (configurationRead.get()) return {};  // the remembered family alone: listed in no time
+        started.reset();  // fontconfig could not take it, and took the system's configuration
     }
     return std::jthread([configuration = std::move(configuration)]() mutable {
         if (configuration.joinable()) configuration.join();
