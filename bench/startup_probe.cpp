@@ -106,6 +106,7 @@ protected:
 private:
     void report() {
         const double ms = msSinceStart();
+        phase("painted");
         double previewMs = ms;
 #ifdef KAVIMO_PROBE_GAME
         if (auto* preview = qobject_cast<kavimo::PreviewImage*>(preview_)) {

@@ -206,6 +206,7 @@ src/shell/WindowFonts.cpp | if (qEnvironmentVariableIsSet("FONTCONFIG_FILE") || 
 src/shell/WindowFonts.cpp | if (match && (setting.isBool | if (!match && (setting.isBool | the first paint draws its texts with other hinting than the system's configuration gives
 src/shell/WindowFonts.cpp | if (added >= 0) QFontDatabase::removeApplicationFont(added); | | after the first paint Qt never lists the system's fonts, so titles in other scripts show boxes
 src/shell/WindowFonts.cpp | if (!started || handedOver) return true; | return true; | a first title that the remembered font lacks is shown as boxes in the first paint
+src/shell/WindowFonts.cpp | return faces.contains(face); }; | return !face.isNull(); }; | a remembered face whose file went counts as there, and the first paint has no font
 src/maker/MakerWindow.cpp | result.refused.mid(0, kInFull) | result.refused | a folder of photos the game cannot show grows the set maker's window past the screen
 src/maker/SetWriter.cpp | else if (title != plan.title) | else if (false) | a title the game shows otherwise is saved without a word before saving
 src/maker/SetWriter.cpp | std::min(cut.width(), cut.height()) < cardSide(pairs)) | false) | cards enlarged from small pictures are saved without a word

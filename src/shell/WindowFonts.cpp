@@ -57,12 +57,14 @@ QString chooseFamily(bool sayWhatIsMissing) {
 // the system's whole configuration (some 60 files) and Qt lists its fonts: about 10 ms, a
 // third of what the empty window takes to start. The first paint needs one family of those
 // fonts. Its files, and how the system's configuration renders them, are remembered in the
-// user's cache folder; with them, the first paint has a configuration of that family alone,
-// and the system's, read on a thread once the window is up, takes over straight after it.
+// user's cache folder; with them, the first paint has a configuration of that family's
+// folders alone, and the system's, read on a thread once the window is up, takes over
+// straight after it.
 struct Remembered {
     QString family;
-    QList<QByteArray> files;  // "index path" of each of the family's faces
-    QByteArray settings;      // how the system renders them: "name=value" words
+    QList<QByteArray> files;      // "index path" of each of the family's faces
+    QByteArray settings;          // how the system renders them: "name=value" words
+    QList<QByteArray> cacheDirs;  // where the system's configuration keeps its font caches
     QByteArray stamp;
 };
 
@@ -102,6 +104,7 @@ QString rememberedPath() {
 QByteArray serialized(const Remembered& font) {
     QByteArray text = "stamp " + font.stamp + "\nfamily " + font.family.toUtf8() + '\n';
     for (const QByteArray& face : font.files) text += "face " + face + '\n';
+    for (const QByteArray& dir : font.cacheDirs) text += "cachedir " + dir + '\n';
     return text + "settings " + font.settings + '\n';
 }
 
@@ -121,6 +124,8 @@ std::optional<Remembered> readRemembered() {
             font.family = QString::fromUtf8(value);
         else if (key == "face")
             font.files << value;
+        else if (key == "cachedir")
+            font.cacheDirs << value;
         else if (key == "settings")
             font.settings = value;
     }
@@ -141,7 +146,14 @@ constexpr Setting kSettings[] = {{FC_HINT_STYLE, false},
                                  {FC_ANTIALIAS, true},
                                  {FC_AUTOHINT, true}};
 
-// The start's configuration: the remembered family alone, rendered as the system renders it.
+QByteArray xmlEscaped(QByteArray text) {
+    return text.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;");
+}
+
+// The start's configuration: the fonts of the remembered family's folders, rendered as the
+// system renders them. A folder's fonts come from the system's cache of it, as under the
+// system's configuration: reading the family's file itself, for its characters, would take
+// over a millisecond of CPU. The faces must all be there, as remembered.
 bool useRemembered(const Remembered& font) {
     QByteArray edits;
     for (const QByteArray& word : font.settings.split(' ')) {
@@ -156,17 +168,34 @@ bool useRemembered(const Remembered& font) {
                  (setting->isBool ? QByteArray(value ? "true" : "false") : QByteArray::number(value)) + "</" +
                  type + "></edit>";
     }
-    const QByteArray rules = "<fontconfig>" +
+    QByteArray cacheDirs;
+    for (const QByteArray& dir : font.cacheDirs) cacheDirs += "<cachedir>" + xmlEscaped(dir) + "</cachedir>";
+    const QByteArray rules = "<fontconfig>" + cacheDirs +
                              (edits.isEmpty() ? "" : "<match target=\"pattern\">" + edits + "</match>") +
                              "</fontconfig>";
     FcConfig* config = FcConfigCreate();
     if (!config) return false;
     bool made =
         FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(rules.constData()), FcFalse);
+    QList<QByteArray> folders;
     for (const QByteArray& face : font.files) {
-        const QByteArray path = fileOf(face);
-        made = made && FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(path.constData()));
+        const QByteArray path = fileOf(face), folder = path.left(path.lastIndexOf('/'));
+        if (!folders.contains(folder)) folders << folder;
     }
+    for (const QByteArray& folder : folders)
+        made = made && FcConfigAppFontAddDir(config, reinterpret_cast<const FcChar8*>(folder.constData()));
+    // Fontconfig passes over a folder that is gone or unreadable without a word.
+    QList<QByteArray> faces;
+    const FcFontSet* listed = made ? FcConfigGetFonts(config, FcSetApplication) : nullptr;
+    for (int i = 0; listed && i < listed->nfont; ++i) {
+        FcChar8* file = nullptr;
+        int index = 0;
+        if (FcPatternGetString(listed->fonts[i], FC_FILE, 0, &file) == FcResultMatch &&
+            FcPatternGetInteger(listed->fonts[i], FC_INDEX, 0, &index) == FcResultMatch)
+            faces << QByteArray::number(index) + ' ' + reinterpret_cast<const char*>(file);
+    }
+    const auto isListed = [&](const QByteArray& face) { return faces.contains(face); };
+    made = made && std::ranges::all_of(font.files, isListed);
     made = made && FcConfigSetCurrent(config);  // which holds it from here on
     FcConfigDestroy(config);
     return made;
@@ -211,6 +240,11 @@ void remember() {
     FcFontSet* faces = pattern && objects ? FcFontList(nullptr, pattern, objects) : nullptr;
     const double dpi =
         QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->logicalDotsPerInchY() : 96;
+    if (FcStrList* cacheDirs = FcConfigGetCacheDirs(nullptr)) {
+        while (const FcChar8* dir = FcStrListNext(cacheDirs))
+            font.cacheDirs << reinterpret_cast<const char*>(dir);
+        FcStrListDone(cacheDirs);
+    }
     bool alike = faces && faces->nfont > 0;
     for (int i = 0; alike && i < faces->nfont; ++i) {
         alike = false;  // unless this face has a file and renders as the others
@@ -269,8 +303,8 @@ QFont browser() { return windowsFont(kBrowserPoints, true); }
 std::jthread readConfigurationInBackground() {
     started = readRemembered();
     // Either way, made while the application connects to the display. The remembered
-    // family's configuration takes fontconfig's look at its files, most of a millisecond;
-    // the system's starts Qt's font database from its configuration and cache, most of the cost.
+    // family's configuration takes a tenth of a millisecond; the system's starts Qt's font
+    // database from its configuration and cache, most of the cost.
     std::packaged_task<bool()> read([remembered = started] {
         if (remembered && useRemembered(*remembered)) return true;
         FcInit();
