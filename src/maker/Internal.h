@@ -17,6 +17,13 @@ namespace kavimo::maker::detail {
 inline const QStringList kOtherPhotos = {"heic", "heif", "avif", "jxl", "dng", "cr2", "cr3", "nef", "arw",
                                          "orf",  "rw2",  "raf",  "svg", "svgz", "webp", "tif", "tiff"};
 
+// Sounds the game plays, in the order make takes them from beside a picture; and the
+// recordings of phones and other programs, named when given, so that the parent learns how
+// to convert them.
+inline const QStringList kPlayableSounds = {"wav", "ogg", "oga", "opus", "flac", "mp3"};
+inline const QStringList kOtherSounds = {"m4a", "aac", "amr", "3gp",  "wma",
+                                         "aif", "aiff", "caf", "mid", "midi"};
+
 // The game's reader shows its read-error box through the platform; here it is noted instead.
 class NotingPlatform : public Platform {
 public:

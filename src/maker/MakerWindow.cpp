@@ -349,9 +349,12 @@ void MakerWindow::wire() {
     connect(chooseSoundButton, &QPushButton::clicked, this, [this] {
         const int pair = selectedPair();
         if (pair < 0) return;
+        QStringList filters;
+        for (const QString& kind : detail::kPlayableSounds + detail::kOtherSounds)  // to be named, not lost
+            filters << "*." + kind;
         const QString file = QFileDialog::getOpenFileName(
             this, tr("Choose a sound"), QFileInfo(pairs_[pair].plan.picture).absolutePath(),
-            tr("Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)"));
+            tr("Sounds (%1);;All files (*)").arg(filters.join(' ')));
         if (file.isEmpty()) {
             showSelected();  // the choice stays as it was
             return;

@@ -47,11 +47,6 @@ using Severity = Finding::Severity;
 std::atomic<bool> cancelFlag{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-// Sounds taken from beside a picture, the ones the game plays first; the rest are named so
-// that make can say what to do with them (a phone's recordings).
-const QStringList kPlayableSounds = {"wav", "ogg", "oga", "opus", "flac", "mp3"};
-const QStringList kOtherSounds = {"m4a", "aac", "amr", "3gp", "wma", "aif", "aiff", "caf", "mid", "midi"};
-
 std::optional<QString> soundBeside(const QFileInfo& picture) {
     const QString base = picture.completeBaseName();
     std::optional<QString> best;
@@ -60,8 +55,9 @@ std::optional<QString> soundBeside(const QFileInfo& picture) {
         const QFileInfo file(picture.absolutePath() + u'/' + listed);
         if (file.completeBaseName().compare(base, Qt::CaseInsensitive) != 0) continue;
         const QString suffix = file.suffix().toLower();
-        qsizetype rank = kPlayableSounds.indexOf(suffix);
-        if (rank < 0 && kOtherSounds.contains(suffix)) rank = kPlayableSounds.size();
+        // The sounds the game plays first; the rest, so that make can say what to do with them.
+        qsizetype rank = detail::kPlayableSounds.indexOf(suffix);
+        if (rank < 0 && detail::kOtherSounds.contains(suffix)) rank = detail::kPlayableSounds.size();
         if (rank >= 0 && (!best || rank < bestRank)) {
             best = file.filePath();
             bestRank = rank;

@@ -176,6 +176,34 @@ TEST_F(MakerWindowTest, AddPicturesOpensInTheFolderThePicturesWereLastTakenFrom)
     EXPECT_EQ(openedIn, QStringList({QDir::homePath(), photos}));
 }
 
+// A phone's photos and recordings show in the file dialogs beside what the game takes: once
+// chosen, the window says how to convert them.
+TEST_F(MakerWindowTest, FileDialogsShowAPhonesPhotosAndRecordings) {
+    window.addPictures({photos});
+    ASSERT_TRUE(settle());
+    window.cards->setCurrentRow(0);
+    const struct {
+        QPushButton* button;
+        QStringList shown;
+    } dialogs[] = {
+        {.button = window.addButton, .shown = {"IMG_0001.HEIC", "cat.jpg", "dog.png"}},
+        {.button = window.chooseSoundButton, .shown = {"Recording.m4a", "Voice.amr", "dog.wav", "cat.mp3"}},
+    };
+    for (const auto& dialog : dialogs) {
+        QStringList patterns;
+        QTimer::singleShot(0, [&] {
+            if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                const QString filter = files->selectedNameFilter();  // "Pictures (*.jpg *.png ...)"
+                patterns = filter.mid(filter.indexOf('(') + 1).chopped(1).split(' ');
+            }
+            QApplication::activeModalWidget()->close();
+        });
+        dialog.button->click();
+        ASSERT_TRUE(settle());
+        for (const QString& name : dialog.shown) EXPECT_TRUE(QDir::match(patterns, name)) << qPrintable(name);
+    }
+}
+
 // Nothing goes without a question: unsaved pairs when the window closes, another set of
 // the same title when saving. Closed while saving, it closes once the set is saved, unasked.
 TEST_F(MakerWindowTest, AsksBeforeUnsavedPairsOrAnotherSetAreLost) {

@@ -120,7 +120,7 @@
     </message>
     <message>
         <location filename="../SetCheck.cpp" line="213"/>
-        <location filename="../SetWriter.cpp" line="563"/>
+        <location filename="../SetWriter.cpp" line="559"/>
         <source>%1 pairs: on Windows the game lays out small cards only for 21 pairs, so the cards overlap there.</source>
         <translation>%1 ペア: Windows のゲームは 21 ペアのときだけ小さいカードを並べるので、カードが重なります。</translation>
     </message>
@@ -256,198 +256,198 @@
         <translation>%1 は、大文字と小文字を区別しないと %2 のどれにも当たります。ゲームは %3 を使います。使いたいファイルの名前のとおりに書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="498"/>
+        <location filename="../SetWriter.cpp" line="494"/>
         <source>There are no pictures to make a set of.</source>
         <translation>セットにする絵がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="500"/>
+        <location filename="../SetWriter.cpp" line="496"/>
         <source>There are no pictures to make a set of: the pictures in folders inside a folder given are not taken. Give such a folder instead, for example %1.</source>
         <translation>セットにする絵がありません: 指定したフォルダーの中のフォルダーにある絵は使われません。代わりにそのフォルダーを指定してください。たとえば %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="504"/>
+        <location filename="../SetWriter.cpp" line="500"/>
         <source>%1 pictures: a set holds at most %2 pairs. Choose %2 or fewer (11 to %2 pairs give small cards).</source>
         <translation>絵が %1 枚あります。セットは %2 ペアまでです。%2 枚以下にしてください（11 から %2 ペアは小さいカードになります）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="511"/>
+        <location filename="../SetWriter.cpp" line="507"/>
         <source>&quot;%1&quot; cannot be a title: it needs more than dots and spaces.</source>
         <translation>「%1」はタイトルにできません。点と空白のほかの文字が必要です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="510"/>
+        <location filename="../SetWriter.cpp" line="506"/>
         <source>The set has no title.</source>
         <translation>セットの名前がありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="515"/>
+        <location filename="../SetWriter.cpp" line="511"/>
         <source>The game shows this set as &quot;%1&quot;: that is as much of the title as a file&apos;s name can hold.</source>
         <translation>ゲームではこのセットは「%1」と表示されます。ファイル名に使えない文字が変わります。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="519"/>
+        <location filename="../SetWriter.cpp" line="515"/>
         <source>The title is too long: at most %1 characters.</source>
         <translation>セットの名前が長すぎます。%1 文字までにしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="526"/>
+        <location filename="../SetWriter.cpp" line="522"/>
         <source>&quot;%1&quot; in %2 is a link to somewhere else, which kavimo-set does not replace. Choose another title.</source>
         <translation>%2 の「%1」は別の場所へのリンクなので、kavimo-set は置き換えません。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="530"/>
+        <location filename="../SetWriter.cpp" line="526"/>
         <source>Something that is not a set is called &quot;%1&quot; in %2. Choose another title.</source>
         <translation>%2 には「%1」という名前の、セットではないものがあります。別の名前にしてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="533"/>
+        <location filename="../SetWriter.cpp" line="529"/>
         <source>A set called &quot;%1&quot; already exists in %2. Choose another title, or replace it.</source>
         <translation>「%1」というセットはもう %2 にあります。別の名前にするか、置き換えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="537"/>
+        <location filename="../SetWriter.cpp" line="533"/>
         <source>A folder called &quot;%1&quot; is already in %2. Choose another title, or put the set&apos;s files beside what it holds, which stays.</source>
         <translation>「%1」というフォルダはもう %2 にあります。別の名前にするか、中にあるものを残したまま、その横にセットのファイルを置いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="544"/>
+        <location filename="../SetWriter.cpp" line="540"/>
         <source>The game also lists a set called &quot;%1&quot;, from %2: the child would see two sets of that title.</source>
         <translation>ゲームには %2 の「%1」というセットもあります。子どもには同じ名前のセットが 2 つ見えます。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="549"/>
+        <location filename="../SetWriter.cpp" line="545"/>
         <source>A run of kavimo-set that was stopped while replacing a set left that set&apos;s files in %1. Move them back into %2.</source>
         <translation>セットを置き換えている途中で止められた kavimo-set が、そのセットのファイルを %1 に残しています。%2 に戻してください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="553"/>
+        <location filename="../SetWriter.cpp" line="549"/>
         <source>%1 is not a folder.</source>
         <translation>%1 はフォルダではありません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="556"/>
+        <location filename="../SetWriter.cpp" line="552"/>
         <source>Nothing can be written in %1. Choose a folder of your own.</source>
         <translation>%1 には書き込めません。自分のフォルダーを選んでください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="560"/>
+        <location filename="../SetWriter.cpp" line="556"/>
         <source>The game finds sets only in a folder called Data; %1 is not one.</source>
         <translation>ゲームは Data という名前のフォルダにあるセットしか見つけません。%1 は違います。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="585"/>
+        <location filename="../SetWriter.cpp" line="581"/>
         <source>The card for %1 is cut from %2 x %2 pixels and enlarged to %3 x %3, so it looks blurred. Add the photo it came from, or a larger one.</source>
         <translation>%1 のカードは %2 x %2 ピクセルから切り取られ、%3 x %3 に拡大されるので、ぼやけて見えます。もとの写真か、もっと大きな写真を追加してください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="598"/>
+        <location filename="../SetWriter.cpp" line="594"/>
         <source>The spoken name for %1 is empty.</source>
         <translation>%1 の読み上げる名前が空です。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="600"/>
+        <location filename="../SetWriter.cpp" line="596"/>
         <source>The spoken name &quot;%1&quot; has kanji, which espeak-ng cannot read (it would say &quot;Chinese letter&quot;). Write it in kana, for example いぬ.</source>
         <translation>読み上げる名前「%1」に漢字があります。espeak-ng は漢字を読めません（「Chinese letter」と言ってしまいます）。いぬ のように、かなで書いてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="605"/>
+        <location filename="../SetWriter.cpp" line="601"/>
         <location filename="../Sounds.cpp" line="100"/>
         <source>espeak-ng is not installed, so names cannot be spoken. Install it with: sudo apt install espeak-ng</source>
         <translation>espeak-ng が入っていないので名前を読み上げられません。次のコマンドで入れてください: sudo apt install espeak-ng</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="614"/>
+        <location filename="../SetWriter.cpp" line="610"/>
         <source>The name spoken for %1 would be &quot;%2&quot;, the file&apos;s own name, as a camera gives it. Rename the photo to the name the child should hear (in the set maker window, write it after &quot;Say the name:&quot;).</source>
         <translation>%1 の読み上げる名前は、カメラが付けたファイル名そのままの「%2」になります。子どもに聞かせたい名前に写真の名前を変えてください (セット作成ウィンドウでは「名前を読み上げる：」に書いてください)。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="621"/>
+        <location filename="../SetWriter.cpp" line="617"/>
         <source>Left out: %1</source>
         <translation>これは入れません: %1</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="626"/>
+        <location filename="../SetWriter.cpp" line="622"/>
         <source>%1 is in the set twice: the child cannot tell its pairs apart.</source>
         <translation>%1 がセットに 2 回入っています。子どもにはそのペアの見分けがつきません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="635"/>
+        <location filename="../SetWriter.cpp" line="631"/>
         <source>&quot;%1&quot; cannot be written in the Windows Japanese code page (Shift_JIS); rename the picture or choose another title.</source>
         <translation>「%1」は Windows の日本語の文字コード（Shift_JIS）で書けません。絵の名前かセットの名前を変えてください。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="672"/>
+        <location filename="../SetWriter.cpp" line="668"/>
         <source>The folder %1 cannot be made.</source>
         <translation>フォルダ %1 を作れません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="679"/>
+        <location filename="../SetWriter.cpp" line="675"/>
         <source>Nothing can be written in %1 (%2).</source>
         <translation>%1 に書き込めません（%2）。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="683"/>
+        <location filename="../SetWriter.cpp" line="679"/>
         <source>The folder &quot;%1&quot; cannot be made in %2 (%3). Nothing was changed.</source>
         <translation>%2 にフォルダ「%1」を作れません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="708"/>
+        <location filename="../SetWriter.cpp" line="704"/>
         <source>The set cannot be written in %1: %2 cannot be written (%3). Nothing was changed.</source>
         <translation>%1 にセットを書き込めません。%2 を書き込めません（%3）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="711"/>
+        <location filename="../SetWriter.cpp" line="707"/>
         <source>it was written only in part; the disk may be full</source>
         <translation>一部しか書き込めませんでした。ディスクがいっぱいかもしれません</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="705"/>
+        <location filename="../SetWriter.cpp" line="701"/>
         <source>Cancelled; nothing was written.</source>
         <translation>中止しました。何も書いていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="741"/>
+        <location filename="../SetWriter.cpp" line="737"/>
         <source>%1 cannot be converted to WAV: %2</source>
         <translation>%1 を WAV に変換できません: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="745"/>
+        <location filename="../SetWriter.cpp" line="741"/>
         <source>%1 cannot be copied.</source>
         <translation>%1 をコピーできません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="779"/>
+        <location filename="../SetWriter.cpp" line="775"/>
         <source>A set called &quot;%1&quot; was made in %2 meanwhile. Nothing was changed.</source>
         <translation>作っているあいだに、%2 に「%1」というセットができました。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="791"/>
+        <location filename="../SetWriter.cpp" line="787"/>
         <source>The set cannot be moved into %1 (%2). Nothing was changed.</source>
         <translation>セットを %1 に移せません（%2）。何も変えていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="801"/>
+        <location filename="../SetWriter.cpp" line="797"/>
         <source>Made the set &quot;%1&quot;: %2</source>
         <translation>セット「%1」を作りました: %2</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="814"/>
+        <location filename="../SetWriter.cpp" line="810"/>
         <source>%1 is not a set that can be opened: its number of pairs cannot be read.</source>
         <translation>%1 は開けるセットではありません。ペアの数を読めません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="826"/>
+        <location filename="../SetWriter.cpp" line="822"/>
         <source>The set says %1 pairs, but names %2 pictures: those are opened.</source>
         <translation>このセットには %1 組とありますが、絵は %2 枚しか書かれていません。その分だけ開きました。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="833"/>
+        <location filename="../SetWriter.cpp" line="829"/>
         <source>The picture %1 is missing: its pair is left out.</source>
         <translation>絵 %1 がありません。その組は入れていません。</translation>
     </message>
     <message>
-        <location filename="../SetWriter.cpp" line="845"/>
+        <location filename="../SetWriter.cpp" line="841"/>
         <source>%1 is not a set that can be opened: a section is missing.</source>
         <translation>%1 は開けるセットではありません。足りない部分があります。</translation>
     </message>
@@ -742,7 +742,7 @@
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="291"/>
-        <location filename="../MakerWindow.cpp" line="836"/>
+        <location filename="../MakerWindow.cpp" line="839"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
@@ -782,126 +782,126 @@
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="353"/>
+        <location filename="../MakerWindow.cpp" line="356"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="354"/>
-        <source>Sounds (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;All files (*)</source>
-        <translation>音 (*.wav *.ogg *.oga *.flac *.mp3 *.opus);;すべてのファイル (*)</translation>
-    </message>
-    <message>
-        <location filename="../MakerWindow.cpp" line="370"/>
+        <location filename="../MakerWindow.cpp" line="373"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="448"/>
+        <location filename="../MakerWindow.cpp" line="451"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="529"/>
+        <location filename="../MakerWindow.cpp" line="532"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message numerus="yes">
-        <location filename="../MakerWindow.cpp" line="532"/>
+        <location filename="../MakerWindow.cpp" line="535"/>
         <source>And %n more: %1</source>
         <translation>
             <numerusform>ほかに %n 個：%1</numerusform>
         </translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="537"/>
+        <location filename="../MakerWindow.cpp" line="540"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="591"/>
+        <location filename="../MakerWindow.cpp" line="594"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="593"/>
+        <location filename="../MakerWindow.cpp" line="596"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="595"/>
+        <location filename="../MakerWindow.cpp" line="598"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="597"/>
+        <location filename="../MakerWindow.cpp" line="600"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="622"/>
+        <location filename="../MakerWindow.cpp" line="625"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="285"/>
-        <location filename="../MakerWindow.cpp" line="700"/>
-        <location filename="../MakerWindow.cpp" line="713"/>
+        <location filename="../MakerWindow.cpp" line="703"/>
+        <location filename="../MakerWindow.cpp" line="716"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="658"/>
+        <location filename="../MakerWindow.cpp" line="357"/>
+        <source>Sounds (%1);;All files (*)</source>
+        <translation>音 (%1);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="661"/>
         <source>Start a new set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで新しいセットを始めますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="798"/>
+        <location filename="../MakerWindow.cpp" line="801"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="812"/>
+        <location filename="../MakerWindow.cpp" line="815"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="863"/>
+        <location filename="../MakerWindow.cpp" line="866"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="874"/>
+        <location filename="../MakerWindow.cpp" line="877"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="892"/>
+        <location filename="../MakerWindow.cpp" line="895"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="893"/>
+        <location filename="../MakerWindow.cpp" line="896"/>
         <source>Nothing to save: the set is saved as it is shown.</source>
         <translation>保存するものはありません。表示しているとおりに保存されています。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="911"/>
+        <location filename="../MakerWindow.cpp" line="914"/>
         <source>The set &quot;%1&quot; was changed by another window or program since it was opened or saved here. Replace it with the set shown here? What the set maker did not make in its folder stays.</source>
         <translation>セット「%1」は、ここで開くか保存したあとで、ほかのウィンドウかプログラムが変えました。ここに見えているセットで置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="914"/>
+        <location filename="../MakerWindow.cpp" line="917"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="922"/>
+        <location filename="../MakerWindow.cpp" line="925"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="931"/>
+        <location filename="../MakerWindow.cpp" line="934"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
@@ -911,17 +911,17 @@
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="946"/>
+        <location filename="../MakerWindow.cpp" line="949"/>
         <source>Save the set first: the game plays it as it was last saved.</source>
         <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="951"/>
+        <location filename="../MakerWindow.cpp" line="954"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="959"/>
+        <location filename="../MakerWindow.cpp" line="962"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
