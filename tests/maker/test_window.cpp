@@ -160,48 +160,37 @@ TEST_F(MakerWindowTest, CardsFollowTheListOrderAndRemovalAndTheSmallGrid) {
     EXPECT_EQ(window.cards->iconSize(), QSize(63, 63));
 }
 
-TEST_F(MakerWindowTest, AddPicturesOpensInTheFolderThePicturesWereLastTakenFrom) {
+// "Add pictures…" opens where the pictures were last taken from, "Choose a sound…" where its
+// pair's picture is. A phone's photos and recordings show beside what the game takes: once
+// chosen, the window says how to convert them.
+TEST_F(MakerWindowTest, FileDialogsOpenWhereThePicturesAreAndShowWhatAPhoneMakes) {
+    const struct {
+        QPushButton* button;
+        QString file = {};  // picked; none: the dialog is closed
+        QStringList shown;
+    } picks[] = {
+        {.button = window.addButton, .file = photos + "/cat.png", .shown = {"IMG_0001.HEIC", "dog.jpg"}},
+        {.button = window.addButton, .file = photos + "/bee.png", .shown = {"bee.png"}},
+        {.button = window.chooseSoundButton, .shown = {"Recording.m4a", "Voice.amr", "dog.wav", "cat.mp3"}},
+    };
     QStringList openedIn;
-    for (const QString& file : {photos + "/cat.png", photos + "/bee.png"}) {
+    for (const auto& pick : picks) {
+        QStringList patterns;
         QTimer::singleShot(0, [&] {  // the file dialog, open by then
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog) return void(QApplication::activeModalWidget()->close());
             openedIn << dialog->directory().absolutePath();
-            dialog->selectFile(file);
-            static_cast<QDialog*>(dialog)->accept();  // as its Open button does
+            const QString filter = dialog->selectedNameFilter();  // "Pictures (*.jpg *.png ...)"
+            patterns = filter.mid(filter.indexOf('(') + 1).chopped(1).split(' ');
+            dialog->selectFile(pick.file);
+            pick.file.isEmpty() ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();  // as Open does
         });
-        window.addButton->click();
+        window.cards->setCurrentRow(0);
+        pick.button->click();
         ASSERT_TRUE(settle());
+        for (const QString& name : pick.shown) EXPECT_TRUE(QDir::match(patterns, name)) << qPrintable(name);
     }
-    EXPECT_EQ(openedIn, QStringList({QDir::homePath(), photos}));
-}
-
-// A phone's photos and recordings show in the file dialogs beside what the game takes: once
-// chosen, the window says how to convert them.
-TEST_F(MakerWindowTest, FileDialogsShowAPhonesPhotosAndRecordings) {
-    window.addPictures({photos});
-    ASSERT_TRUE(settle());
-    window.cards->setCurrentRow(0);
-    const struct {
-        QPushButton* button;
-        QStringList shown;
-    } dialogs[] = {
-        {.button = window.addButton, .shown = {"IMG_0001.HEIC", "cat.jpg", "dog.png"}},
-        {.button = window.chooseSoundButton, .shown = {"Recording.m4a", "Voice.amr", "dog.wav", "cat.mp3"}},
-    };
-    for (const auto& dialog : dialogs) {
-        QStringList patterns;
-        QTimer::singleShot(0, [&] {
-            if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                const QString filter = files->selectedNameFilter();  // "Pictures (*.jpg *.png ...)"
-                patterns = filter.mid(filter.indexOf('(') + 1).chopped(1).split(' ');
-            }
-            QApplication::activeModalWidget()->close();
-        });
-        dialog.button->click();
-        ASSERT_TRUE(settle());
-        for (const QString& name : dialog.shown) EXPECT_TRUE(QDir::match(patterns, name)) << qPrintable(name);
-    }
+    EXPECT_EQ(openedIn, QStringList({QDir::homePath(), photos, photos}));
 }
 
 // Nothing goes without a question: unsaved pairs when the window closes, another set of
