@@ -43,7 +43,7 @@ src/shell/PreviewImage.cpp | if (decoding_) decoding_->cancel(); | | the preview
 src/maker/SetWriter.cpp | error({}, plan.title.trimmed().isEmpty() | error({}, !plan.title.trimmed().isEmpty() | a title of only dots is said to be missing
 src/shell/PictureBox.cpp | setContentsMargins(kBorder, kBorder, kBorder, kBorder); | | a card's picture and selection frame cover its border
 src/shell/PictureBox.cpp | painter.fillRect(w - 2, 1, 1, h - 2, colours.midlight()); | | a card's border lacks its inner right and bottom line
-src/shell/WindowFonts.cpp | if (remembered && useRemembered(*remembered)) return true; | if (remembered) return useRemembered(*remembered), true; | a remembered font that fontconfig cannot take still counts as the start's font
+src/shell/WindowFonts.cpp | if (useRemembered(*started)) return {}; | if (useRemembered(*started) || true) return {}; | a remembered font that fontconfig cannot take still counts as the start's font
 src/shell/PictureBox.cpp | pressed_ = false;\n    event->accept(); | QWidget::mouseDoubleClickEvent(event); | a double-click marks a card and takes the mark away
 src/game/GameStart.cpp | if (!now.isEmpty() && now != countedSetVersion_) File1_Click(); | | a set saved anew while shown is dealt with its old count
 src/game/GameStart.cpp | if (PairCount < 0 || PairCount > board::kMaxPairs) { | if (PairCount < 0) { | a count over 21 is dealt

@@ -30,12 +30,19 @@ const QString kStandIn = QStringLiteral("IPAPGothic");
 constexpr double kWindowPoints = 9;
 constexpr double kBrowserPoints = 14.25;
 
-// Done once the configuration thread has made the start's configuration: true when that is
-// the remembered family's, false when it is the system's. Qt's first font look-up waits for
-// it: fontconfig does not, it reads the whole configuration again on the asking thread while
-// another is still at it, and on two cores that costs the window 5 to 10 ms of CPU (seen in
-// 1 start in 20).
-std::shared_future<bool> configurationRead;
+// Done once the configuration thread has read the system's configuration. Qt's first font
+// look-up waits for it: fontconfig does not, it reads the whole configuration again on the
+// asking thread while another is still at it, and on two cores that costs the window 5 to
+// 10 ms of CPU (seen in 1 start in 20).
+std::shared_future<void> configurationRead;
+
+// The system's configuration, read on a thread of its own: it starts Qt's font database from
+// the configuration and its caches, most of the cost of a start.
+std::jthread readSystemConfiguration() {
+    std::packaged_task<void()> read(&FcInit);
+    configurationRead = read.get_future().share();
+    return std::jthread(std::move(read));
+}
 
 // The Windows family where it is installed, otherwise its stand-in, named directly: for a
 // family that is not installed, Qt first sorts all fonts by likeness (fontconfig's
@@ -302,22 +309,17 @@ QFont browser() { return windowsFont(kBrowserPoints, true); }
 
 std::jthread readConfigurationInBackground() {
     started = readRemembered();
-    // Either way, made while the application connects to the display. The remembered
-    // family's configuration takes a tenth of a millisecond; the system's starts Qt's font
-    // database from its configuration and cache, most of the cost.
-    std::packaged_task<bool()> read([remembered = started] {
-        if (remembered && useRemembered(*remembered)) return true;
-        FcInit();
-        return false;
-    });
-    configurationRead = read.get_future().share();
-    return std::jthread(std::move(read));
+    // The remembered family's configuration is made once the application has connected to
+    // the display: a tenth of a millisecond of work, which, made on a thread alongside the
+    // connection, slowed it down by more (two cores, shared with the X server).
+    return started ? std::jthread() : readSystemConfiguration();
 }
 
 std::jthread loadDatabaseInBackground(std::jthread configuration) {
     if (started) {
-        if (configurationRead.get()) return {};  // the remembered family alone: listed in no time
-        started.reset();  // fontconfig could not take it, and took the system's configuration
+        if (useRemembered(*started)) return {};  // the remembered family alone: listed in no time
+        started.reset();  // fontconfig could not take it: the system's configuration instead
+        configuration = readSystemConfiguration();
     }
     return std::jthread([configuration = std::move(configuration)]() mutable {
         if (configuration.joinable()) configuration.join();

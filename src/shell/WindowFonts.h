@@ -16,14 +16,14 @@ QFont window();
 // The font of "<<" and ">>": 14.25 points, bold.
 QFont browser();
 
-// Starts the fonts with the window's font alone when it is remembered from an earlier
-// start, otherwise reads the system's font configuration on a thread of its own, while the
-// application connects to the display. Call first thing in main.
+// Reads which font the window had at an earlier start, when it is remembered; otherwise
+// reads the system's font configuration on a thread of its own, while the application
+// connects to the display. Call first thing in main.
 std::jthread readConfigurationInBackground();
 
-// Then, once the QApplication exists: lists the system's fonts into Qt's font database on
-// a thread of its own, after the configuration has been read. The returned thread is
-// waited for when it goes.
+// Then, once the QApplication exists: starts the fonts with the remembered font alone, or
+// else lists the system's fonts into Qt's font database on a thread of its own, after the
+// configuration has been read. The returned thread is waited for when it goes.
 std::jthread loadDatabaseInBackground(std::jthread configuration);
 
 // Until the system's configuration has taken over: whether the window's font shows every
