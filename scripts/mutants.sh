@@ -264,7 +264,7 @@ PY
   verdict="MISSED"
   if ! cmake --build "$work/build" -j"$(nproc)" >"$work/build.log" 2>&1; then
     verdict="no build"
-  elif ! ctest --test-dir "$work/build" --stop-on-failure --timeout 120 >"$work/test.log" 2>&1; then
+  elif ! ctest --test-dir "$work/build" -j"$(nproc)" --stop-on-failure --timeout 120 >"$work/test.log" 2>&1; then
     verdict="caught"
   fi
   cp "$work/original" "$work/src/$file"
