@@ -208,7 +208,7 @@ src/shell/WindowFonts.cpp | if (added >= 0) QFontDatabase::removeApplicationFont
 src/shell/WindowFonts.cpp | if (!started || handedOver) return true; | return true; | a first title that the remembered font lacks is shown as boxes in the first paint
 src/shell/WindowFonts.cpp | return faces.contains(face); }; | return !face.isNull(); }; | a remembered face whose file went counts as there, and the first paint has no font
 src/maker/MakerWindow.cpp | result.refused.mid(0, kInFull) | result.refused | a folder of photos the game cannot show grows the set maker's window past the screen
-src/maker/MakerWindow.cpp | detail::kPlayableSounds + detail::kOtherSounds) | detail::kPlayableSounds) | a phone's recordings are hidden in the sound dialog, so the parent never learns how to convert them
+src/maker/MakerWindow.cpp | kinds = detail::kPlayableSounds + detail::kOtherSounds; | kinds = detail::kPlayableSounds; | a phone's recordings are hidden in the sound dialog, so the parent never learns how to convert them
 src/maker/SetWriter.cpp | else if (title != plan.title) | else if (false) | a title the game shows otherwise is saved without a word before saving
 src/maker/SetWriter.cpp | std::min(cut.width(), cut.height()) < cardSide(pairs)) | false) | cards enlarged from small pictures are saved without a word
 TABLE

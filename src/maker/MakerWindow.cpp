@@ -349,12 +349,11 @@ void MakerWindow::wire() {
     connect(chooseSoundButton, &QPushButton::clicked, this, [this] {
         const int pair = selectedPair();
         if (pair < 0) return;
-        QStringList filters;
-        for (const QString& kind : detail::kPlayableSounds + detail::kOtherSounds)  // to be named, not lost
-            filters << "*." + kind;
+        // A phone's recordings too: to be named, not lost.
+        const QStringList kinds = detail::kPlayableSounds + detail::kOtherSounds;
         const QString file = QFileDialog::getOpenFileName(
             this, tr("Choose a sound"), QFileInfo(pairs_[pair].plan.picture).absolutePath(),
-            tr("Sounds (%1);;All files (*)").arg(filters.join(' ')));
+            tr("Sounds (*.%1);;All files (*)").arg(kinds.join(QStringLiteral(" *."))));
         if (file.isEmpty()) {
             showSelected();  // the choice stays as it was
             return;

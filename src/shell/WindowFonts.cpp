@@ -153,10 +153,6 @@ constexpr Setting kSettings[] = {{FC_HINT_STYLE, false},
                                  {FC_ANTIALIAS, true},
                                  {FC_AUTOHINT, true}};
 
-QByteArray xmlEscaped(QByteArray text) {
-    return text.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;");
-}
-
 // The start's configuration: the fonts of the remembered family's folders, rendered as the
 // system renders them. A folder's fonts come from the system's cache of it, as under the
 // system's configuration: reading the family's file itself, for its characters, would take
@@ -176,7 +172,8 @@ bool useRemembered(const Remembered& font) {
                  type + "></edit>";
     }
     QByteArray cacheDirs;
-    for (const QByteArray& dir : font.cacheDirs) cacheDirs += "<cachedir>" + xmlEscaped(dir) + "</cachedir>";
+    for (const QByteArray& dir : font.cacheDirs)
+        cacheDirs += "<cachedir>" + QString::fromUtf8(dir).toHtmlEscaped().toUtf8() + "</cachedir>";
     const QByteArray rules = "<fontconfig>" + cacheDirs +
                              (edits.isEmpty() ? "" : "<match target=\"pattern\">" + edits + "</match>") +
                              "</fontconfig>";

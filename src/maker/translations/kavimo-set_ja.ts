@@ -742,7 +742,7 @@
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="291"/>
-        <location filename="../MakerWindow.cpp" line="839"/>
+        <location filename="../MakerWindow.cpp" line="838"/>
         <source>Saves in %1</source>
         <translation>保存先：%1</translation>
     </message>
@@ -782,126 +782,126 @@
         <translation>保存しないでほかのセットを開きますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="356"/>
+        <location filename="../MakerWindow.cpp" line="355"/>
         <source>Choose a sound</source>
         <translation>音を選ぶ</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="373"/>
+        <location filename="../MakerWindow.cpp" line="356"/>
+        <source>Sounds (*.%1);;All files (*)</source>
+        <translation>音 (*.%1);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <location filename="../MakerWindow.cpp" line="372"/>
         <source>Save in a Data folder</source>
         <translation>保存する Data フォルダー</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="451"/>
+        <location filename="../MakerWindow.cpp" line="450"/>
         <source>The set could not be read.</source>
         <translation>セットを読み込めませんでした。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="532"/>
+        <location filename="../MakerWindow.cpp" line="531"/>
         <source>These files are not pictures that can be used:</source>
         <translation>次のファイルは写真として使えません：</translation>
     </message>
     <message numerus="yes">
-        <location filename="../MakerWindow.cpp" line="535"/>
+        <location filename="../MakerWindow.cpp" line="534"/>
         <source>And %n more: %1</source>
         <translation>
             <numerusform>ほかに %n 個：%1</numerusform>
         </translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="540"/>
+        <location filename="../MakerWindow.cpp" line="539"/>
         <source>A set holds at most %1 pairs: %2 more not added.</source>
         <translation>1 つのセットは %1 ペアまでです。残りの %2 枚は追加していません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="594"/>
+        <location filename="../MakerWindow.cpp" line="593"/>
         <source>No pictures yet: add some, or drop photos or folders on the cards.</source>
         <translation>まだ写真がありません。追加するか、写真やフォルダーをここにドロップしてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="596"/>
+        <location filename="../MakerWindow.cpp" line="595"/>
         <source>1 pair: 2 large cards</source>
         <translation>1 ペア：大きいカード 2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="598"/>
+        <location filename="../MakerWindow.cpp" line="597"/>
         <source>%1 pairs: %2 large cards</source>
         <translation>%1 ペア：大きいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="600"/>
+        <location filename="../MakerWindow.cpp" line="599"/>
         <source>%1 pairs: %2 small cards</source>
         <translation>%1 ペア：小さいカード %2 枚</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="625"/>
+        <location filename="../MakerWindow.cpp" line="624"/>
         <source>★ preview</source>
         <translation>★ 見本</translation>
     </message>
     <message>
         <location filename="../MakerWindow.cpp" line="285"/>
-        <location filename="../MakerWindow.cpp" line="703"/>
-        <location filename="../MakerWindow.cpp" line="716"/>
+        <location filename="../MakerWindow.cpp" line="702"/>
+        <location filename="../MakerWindow.cpp" line="715"/>
         <source>(none chosen)</source>
         <translation>（未選択）</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="357"/>
-        <source>Sounds (%1);;All files (*)</source>
-        <translation>音 (%1);;すべてのファイル (*)</translation>
-    </message>
-    <message>
-        <location filename="../MakerWindow.cpp" line="661"/>
+        <location filename="../MakerWindow.cpp" line="660"/>
         <source>Start a new set without saving? The pairs you made here are not saved yet.</source>
         <translation>保存しないで新しいセットを始めますか？ここで作ったペアはまだ保存されていません。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="801"/>
+        <location filename="../MakerWindow.cpp" line="800"/>
         <source>No scratch folder for the spoken name: %1</source>
         <translation>読み上げ用の一時フォルダーを作れません：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="815"/>
+        <location filename="../MakerWindow.cpp" line="814"/>
         <source>The name could not be spoken: %1</source>
         <translation>名前を読み上げられませんでした：%1</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="866"/>
+        <location filename="../MakerWindow.cpp" line="865"/>
         <source>Add pictures with &quot;Add pictures…&quot; and give the set a title.</source>
         <translation>「写真を追加…」で写真を加えて、セットにタイトルを付けてください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="877"/>
+        <location filename="../MakerWindow.cpp" line="876"/>
         <source>Saving replaces the set &quot;%1&quot; that is there already.</source>
         <translation>保存すると、もうある「%1」というセットを置き換えます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="895"/>
+        <location filename="../MakerWindow.cpp" line="894"/>
         <source>Ready to save.</source>
         <translation>保存できます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="896"/>
+        <location filename="../MakerWindow.cpp" line="895"/>
         <source>Nothing to save: the set is saved as it is shown.</source>
         <translation>保存するものはありません。表示しているとおりに保存されています。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="914"/>
+        <location filename="../MakerWindow.cpp" line="913"/>
         <source>The set &quot;%1&quot; was changed by another window or program since it was opened or saved here. Replace it with the set shown here? What the set maker did not make in its folder stays.</source>
         <translation>セット「%1」は、ここで開くか保存したあとで、ほかのウィンドウかプログラムが変えました。ここに見えているセットで置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="917"/>
+        <location filename="../MakerWindow.cpp" line="916"/>
         <source>Replace the set &quot;%1&quot; that is there already? What the set maker did not make in its folder stays.</source>
         <translation>もうある「%1」というセットを置き換えますか？そのフォルダにある、セットづくりで作ったのではないものは残ります。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="925"/>
+        <location filename="../MakerWindow.cpp" line="924"/>
         <source>Saving…</source>
         <translation>保存しています…</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="934"/>
+        <location filename="../MakerWindow.cpp" line="933"/>
         <source>The set was not saved.</source>
         <translation>セットは保存されませんでした。</translation>
     </message>
@@ -911,17 +911,17 @@
         <translation>%1 に保存しました。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="949"/>
+        <location filename="../MakerWindow.cpp" line="948"/>
         <source>Save the set first: the game plays it as it was last saved.</source>
         <translation>先にセットを保存してください。ゲームは最後に保存したとおりに遊びます。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="954"/>
+        <location filename="../MakerWindow.cpp" line="953"/>
         <source>The game lists only the sets in %1 and %2, so it cannot show this one. Save the set in one of them to play it.</source>
         <translation>ゲームが並べるのは %1 と %2 にあるセットだけなので、このセットは出てきません。遊ぶには、どちらかに保存してください。</translation>
     </message>
     <message>
-        <location filename="../MakerWindow.cpp" line="962"/>
+        <location filename="../MakerWindow.cpp" line="961"/>
         <source>The game could not be started: %1</source>
         <translation>ゲームを起動できませんでした：%1</translation>
     </message>
